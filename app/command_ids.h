@@ -1,0 +1,22 @@
+#pragma once
+// Window messages and menu command ids of the main window.
+#include <cstdint>
+
+namespace kronvik {
+
+inline constexpr uint32_t WM_TRAYNOTIFY = 2249;
+inline constexpr uint32_t kWmCommand = 0x0111;
+
+inline constexpr uint32_t kCmdSettings = 1;
+inline constexpr uint32_t kCmdManualSync = 2;
+inline constexpr uint32_t kCmdAbout = 3;
+inline constexpr uint32_t kCmdExit = 5;
+inline constexpr uint32_t kCmdScheduleFirst = 100;
+inline constexpr uint32_t kCmdScheduleLast = 1499;
+
+inline constexpr char kMutexName[] = "Kronvik-Velk";
+inline constexpr char kQuitMessageName[] = "Kronvik";
+inline constexpr char kApplicationTitle[] = "Kronvik";
+inline constexpr char kVersionText[] = "Ver 3.2.0.2";
+
+}  // namespace kronvik

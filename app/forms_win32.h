@@ -1,0 +1,17 @@
+#pragma once
+// The program's four top-level windows, created hidden once at start-up.
+#include <windows.h>
+
+namespace kronvik {
+
+// Registers a window class (arrow cursor, button-face background, MAINICON).
+void RegisterFormClass(HINSTANCE instance, const wchar_t* class_name, WNDPROC procedure);
+
+// A hidden top-level window whose client area has the given size.
+HWND CreateForm(HINSTANCE instance, const wchar_t* class_name, const wchar_t* caption,
+                DWORD style, DWORD ex_style, int client_width, int client_height);
+
+// A dialog closed by its close box is hidden, never destroyed.
+LRESULT CALLBACK HideOnCloseProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+}  // namespace kronvik

@@ -1,0 +1,199 @@
+// Entry point: single instance, the four windows, the message loop with the
+// application message hook.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/command_ids.h"
+#include "app/forms_win32.h"
+#include "app/main_window.h"
+#include "app/tray_win32.h"
+#include "platform/win32/basic_ports_win32.h"
+#include "platform/win32/desktop_win32.h"
+#include "platform/win32/registry_win32.h"
+#include "platform/win32/win32_text.h"
+#include "timesync/system_proxy.h"
+
+namespace kronvik {
+namespace {
+
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT_PTR kTimer2 = 2;
+constexpr UINT_PTR kTimer3 = 3;
+
+struct Program {
+    HINSTANCE instance = nullptr;
+    HWND form1 = nullptr;
+    HWND form2 = nullptr;
+    HWND form3 = nullptr;
+    HWND form4 = nullptr;
+    UINT taskbar_created = 0;
+    Win32Registry registry;
+    Win32Clock clock;
+    Win32Desktop desktop;
+    Win32MessageBoxes boxes;
+    std::unique_ptr<Win32Timer> timer1, timer2, timer3;
+    std::unique_ptr<Win32TrayIcon> tray;
+    std::unique_ptr<MainWindow> main;
+};
+
+Program* program = nullptr;
+
+void ShowError(const char* message) {
+    MessageBoxW(nullptr, Wide(message).c_str(), Wide(kApplicationTitle).c_str(),
+                MB_OK | MB_ICONERROR);
+}
+
+// A failure that escapes a handler is shown, and the program goes on.
+template <typename Handler>
+void Guarded(Handler&& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        ShowError(error.what());
+    }
+}
+
+[[noreturn]] void EndProgram() {
+    // The workers are not waited for: a synchronisation in progress ends here.
+    ExitProcess(0);
+}
+
+[[noreturn]] void OrderlyEnd() {
+    if (program->main) program->main->ExitSequence();
+    EndProgram();
+}
+
+void EndIfExiting() {
+    if (program->main && program->main->Ending()) EndProgram();
+}
+
+LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    MainWindow* main = program ? program->main.get() : nullptr;
+    if (main == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+    switch (message) {
+    case WM_TIMER:
+        if (wparam == kTimer1) Guarded([&] { main->Timer1Timer(); });
+        if (wparam == kTimer3) Guarded([&] { main->Timer3Timer(); });
+        return 0;
+    case WM_CLOSE:
+        OrderlyEnd();
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wparam) OrderlyEnd();
+        return 0;
+    default:
+        break;
+    }
+    if (message == WM_TRAYNOTIFY) return 0;
+    if (message == program->taskbar_created && message != 0) {
+        main->TaskbarCreated();
+        return 0;
+    }
+    // A modal loop (a message box, a menu) dispatches posted messages without
+    // the hook; commands and the quit request still take effect.
+    if (message == kWmCommand || (message == main->QuitRequestMsg() && message != 0)) {
+        bool handled = false;
+        Guarded([&] { handled = main->AppMessage(message, wparam, lparam); });
+        EndIfExiting();
+        if (handled) return 0;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+std::vector<std::string> Arguments() {
+    int count = 0;
+    LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 1; words != nullptr && i < count; ++i) arguments.push_back(Narrow(words[i]));
+    if (words != nullptr) LocalFree(words);
+    return arguments;
+}
+
+std::string JapaneseDateOrder() {
+    wchar_t buffer[2] = {};
+    if (GetLocaleInfoW(0x0011, LOCALE_IDATE, buffer, 2) == 0) return {};
+    return Narrow(buffer);
+}
+
+void CreateMainWindow(Program& p) {
+    RegisterFormClass(p.instance, L"TForm1", Form1Proc);
+    p.form1 = CreateForm(p.instance, L"TForm1", L"Form1", WS_OVERLAPPEDWINDOW, 0, 320, 200);
+    p.timer1 = std::make_unique<Win32Timer>(p.form1, kTimer1);
+    p.timer2 = std::make_unique<Win32Timer>(p.form1, kTimer2);
+    p.timer3 = std::make_unique<Win32Timer>(p.form1, kTimer3);
+    p.tray = std::make_unique<Win32TrayIcon>(p.form1, LoadIconW(p.instance, L"MAINICON"));
+    Registry& registry = p.registry;
+    p.main = std::make_unique<MainWindow>(MainWindowPorts{
+        p.registry, p.clock, p.desktop, p.boxes, *p.timer1, *p.timer2, *p.timer3, *p.tray,
+        JapaneseDateOrder, [] { return static_cast<uint32_t>(RegisterWindowMessageW(L"Kronvik")); },
+        [&registry](std::string& host, std::string& port) { return GetSystemProxy(registry, host, port); }});
+}
+
+void CreateDialogs(Program& p) {
+    RegisterFormClass(p.instance, L"TForm2", HideOnCloseProc);
+    p.form2 = CreateForm(p.instance, L"TForm2", L"バージョン情報", WS_POPUP | WS_CAPTION,
+                         WS_EX_TOOLWINDOW, 285, 64);
+    RegisterFormClass(p.instance, L"TForm3", HideOnCloseProc);
+    p.form3 = CreateForm(p.instance, L"TForm3", L"予定入力フィールド", WS_POPUP | WS_CAPTION,
+                         WS_EX_TOOLWINDOW, 363, 73);
+    RegisterFormClass(p.instance, L"TForm4", HideOnCloseProc);
+    p.form4 = CreateForm(p.instance, L"TForm4", L"Kronvik設定",
+                         WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_TOPMOST, 346, 300);
+}
+
+int RunMessageLoop(Program& p) {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        bool handled = false;
+        Guarded([&] { handled = p.main->AppMessage(msg.message, msg.wParam, msg.lParam); });
+        EndIfExiting();
+        if (handled) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+}  // namespace
+}  // namespace kronvik
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    using namespace kronvik;
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Kronvik-Velk");
+    const DWORD last_error = GetLastError();
+    if (mutex == nullptr) return 0;
+    if (last_error == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return 0;
+    }
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    static Program p;
+    p.instance = instance;
+    p.taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
+    program = &p;
+    try {
+        CreateMainWindow(p);
+        if (p.main->Create(Arguments()) == MainWindow::Start::Uninstalled) {
+            CloseHandle(mutex);
+            ExitProcess(0);
+        }
+        CreateDialogs(p);
+        RunMessageLoop(p);
+        // The loop ended without the exit command (WM_QUIT from outside): still
+        // give the caption back and remove the icon.
+        p.main->ExitSequence();
+    } catch (const std::exception& error) {
+        ShowError(error.what());
+    }
+    CloseHandle(mutex);
+    return 0;
+}

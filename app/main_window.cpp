@@ -1,0 +1,149 @@
+#include "app/main_window.h"
+
+#include "app/command_ids.h"
+#include "app/command_line.h"
+
+namespace kronvik {
+
+namespace {
+
+constexpr char kManualCaption[] = "日付時刻設定（手動）";
+constexpr char kSntpFirstLine[] = "ＳＮＴＰサーバを使用し、日付時刻を合わせます。";
+constexpr char kHttpFirstLine[] =
+    "NICT 独立行政法人 情報通信研究機構 Ｗｅｂサーバを使用し、日本標準時刻に日付時刻を合わせます。";
+constexpr char kLastSetBefore[] = "前回の日付時刻合わせは ";
+constexpr char kLastSetAfter[] = " に行いました。";
+constexpr char kConnectedQuestion[] = "(インターネットに接続されていますか？)";
+
+constexpr int32_t kScheduleDays = 14;
+
+// A worker's exchange before the synchronisation methods exist: nothing happens.
+void NoExchange() {}
+
+}  // namespace
+
+std::string ManualSettingText(int32_t mode, const std::string& set_time) {
+    std::string text = mode == 0 ? kSntpFirstLine : kHttpFirstLine;
+    text += '\n';
+    text += kLastSetBefore;
+    text += set_time;
+    text += kLastSetAfter;
+    text += '\n';
+    text += kConnectedQuestion;
+    return text;
+}
+
+MainWindow::MainWindow(MainWindowPorts ports)
+    : ports_(std::move(ports)),
+      composer_(ports_.clock, settings_),
+      writer_(ports_.desktop, composer_, settings_, flags_, ports_.timer2,
+              [](DSPDRAW_CLASS&) { return int32_t{0}; }) {}
+
+MainWindow::~MainWindow() = default;
+
+MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) {
+    // B1: the uninstall argument ends the program before anything is set up.
+    if (IsUninstallRequest(arguments)) {
+        ports_.registry.DeleteTree(kRootKey);
+        return Start::Uninstalled;
+    }
+    // B2: the Japanese locale's date order; a failed query leaves 0.
+    const std::string order = ports_.locale_date_order ? ports_.locale_date_order() : std::string();
+    if (!order.empty() && order[0] >= '0' && order[0] <= '9') date_order_ = order[0] - '0';
+    // B3
+    memo1_.clear();
+
+    // C1-C2
+    ports_.tray.Add();
+    icon_added_ = true;
+    // C3
+    ports_.timer1.SetInterval(500);
+    ports_.timer2.SetInterval(0);
+    // C4-C6 concern the schedule alert, the hook and the digit pictures, which
+    // the platform side sets up around this call.
+    // C7
+    try {
+        CheckSettingsVersion(ports_.registry, settings_, ports_.system_proxy);
+    } catch (...) {
+        ports_.tray.Remove();
+        icon_added_ = false;
+        throw;
+    }
+    // C8
+    flags_.AutoSync = 0;
+    flags_.SyncArmed = 0;
+    // C9: HTTP first, then SNTP; both wait idle until woken.
+    http_thread_ = std::make_unique<SyncWorker>(NoExchange);
+    sntp_thread_ = std::make_unique<SyncWorker>(NoExchange);
+    // C10
+    ports_.timer3.SetInterval(NextSyncInterval());
+    // C11
+    quit_request_msg_ = ports_.register_quit_message ? ports_.register_quit_message() : 0;
+    return Start::Resident;
+}
+
+bool MainWindow::AppMessage(uint32_t message, uint64_t wparam, int64_t lparam) {
+    bool handled = false;
+    if (message == kWmCommand) {
+        CommandDispatch(static_cast<uint32_t>(wparam & 0xFFFF));
+        handled = true;
+    }
+    if (quit_request_msg_ != 0 && message == quit_request_msg_ && lparam == 0) {
+        ExitSequence();
+        handled = true;
+    }
+    return handled;
+}
+
+void MainWindow::CommandDispatch(uint32_t id) {
+    if (ending_) return;
+    switch (id) {
+    case kCmdSettings:
+        if (views_) views_->ShowSettings();
+        return;
+    case kCmdManualSync:
+        ManualTimeSetting();
+        return;
+    case kCmdAbout:
+        if (views_) views_->ShowAbout();
+        return;
+    case kCmdExit:
+        ExitSequence();
+        return;
+    default:
+        break;
+    }
+    if (id < kCmdScheduleFirst || id > kCmdScheduleLast) return;
+    const int32_t day = static_cast<int32_t>(id / 100);
+    const int32_t entry = static_cast<int32_t>(id % 100);
+    if (day < 1 || day > kScheduleDays) return;
+    if (views_) views_->OpenScheduleEntry(day - 1, entry - 1);
+}
+
+void MainWindow::ManualTimeSetting() {
+    const int32_t mode = settings_.MODE;
+    const std::string text = ManualSettingText(mode, settings_.SET_TIME.Get());
+    const int answer =
+        ports_.boxes.Show(text, kManualCaption, kBoxOkCancel | kBoxIconInformation);
+    if (answer != kAnswerOk) return;
+    flags_.AutoSync = 0;
+    SyncWorker* worker = mode != 0 ? http_thread_.get() : sntp_thread_.get();
+    if (worker) worker->Wake();
+    ports_.timer3.SetInterval(NextSyncInterval());
+}
+
+void MainWindow::ExitSequence() {
+    if (ending_) return;
+    ending_ = true;
+    writer_.RestoreCaption();
+    if (icon_added_) {
+        ports_.tray.Remove();
+        icon_added_ = false;
+    }
+}
+
+void MainWindow::TaskbarCreated() {
+    if (icon_added_ && !ending_) ports_.tray.Add();
+}
+
+}  // namespace kronvik

@@ -1,0 +1,26 @@
+#pragma once
+// What the main window needs from the platform beyond the shared ports: the
+// notification-area icon and the dialogs it opens.
+#include <cstdint>
+
+namespace kronvik {
+
+class TrayIcon {
+public:
+    virtual ~TrayIcon() = default;
+    virtual void Add() = 0;
+    virtual void Remove() = 0;
+};
+
+// The dialogs as the command dispatch sees them. Each is shown non-modally and
+// brought to the front when already visible.
+class Views {
+public:
+    virtual ~Views() = default;
+    virtual void ShowSettings() = 0;
+    virtual void ShowAbout() = 0;
+    // upcoming_day 0..13, entry -1 for a new appointment.
+    virtual void OpenScheduleEntry(int32_t upcoming_day, int32_t entry) = 0;
+};
+
+}  // namespace kronvik

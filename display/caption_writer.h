@@ -1,0 +1,69 @@
+#pragma once
+// The 500 ms display tick: follows the foreground window, keeps its own caption,
+// writes "<own caption>   <clock text>" into it and gives the caption back when
+// the foreground moves on.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "display/clock_text.h"
+#include "display/dspdraw.h"
+#include "platform/desktop.h"
+#include "platform/timer.h"
+#include "settings/settings_record.h"
+
+namespace kronvik {
+
+// Synchronisation flags shared with the workers.
+struct SyncFlags {
+    std::atomic<int32_t> SyncRunning{0};
+    std::atomic<int32_t> AutoSync{0};
+    std::atomic<int32_t> SyncArmed{0};
+};
+
+// Answers non-zero and fills tick.ScheduleText when an appointment is due.
+using ScheduleCheck = std::function<int32_t(DSPDRAW_CLASS& tick)>;
+
+class CaptionWriter {
+public:
+    CaptionWriter(Desktop& desktop, ClockTextComposer& composer, const SettingsRecord& settings,
+                  const SyncFlags& flags, Timer& timer2, ScheduleCheck check_schedule);
+
+    void Timer1Timer();
+    int32_t TrackForeground(int32_t count);
+    // Gives the tracked window its own caption back (orderly end of the program).
+    void RestoreCaption();
+
+    WindowHandle TrackedWindow() const { return tracked_window_; }
+    const std::u16string& SavedCaption() const { return saved_caption_; }
+    int32_t MissCount() const { return miss_count_; }
+    uint64_t CaptionWrites() const { return caption_writes_; }
+
+private:
+    friend class DSPDRAW_CLASS;
+    // Writes caption into the tracked window unless it already reads so.
+    void Write(const std::u16string& caption);
+    void Send(WindowHandle window, const std::u16string& caption);
+    // Puts saved_caption_ back into the tracked window if it still shows what
+    // this program wrote there.
+    void GiveBackCaption();
+
+    Desktop& desktop_;
+    ClockTextComposer& composer_;
+    const SettingsRecord& settings_;
+    const SyncFlags& flags_;
+    Timer& timer2_;
+    ScheduleCheck check_schedule_;
+
+    WindowHandle tracked_window_ = 0;
+    std::u16string saved_caption_;
+    int32_t saved_caption_size_ = 0;
+    int32_t miss_count_ = 0;
+    std::u16string last_written_;   // what this program last put into the tracked window
+    std::u16string current_caption_;  // the tracked window's caption as read in this tick
+    bool current_known_ = false;
+    uint64_t caption_writes_ = 0;
+};
+
+}  // namespace kronvik

@@ -1,0 +1,38 @@
+#pragma once
+// The clock text: composed from the settings templates once a minute, or at the
+// next tick after InvalidateClockText.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "display/dspdraw.h"
+#include "platform/clock.h"
+#include "settings/settings_record.h"
+
+namespace kronvik {
+
+// The weekday template chosen by WEEK_TYPE with the day name (0 = Sunday) put in.
+std::string FormatWeekday(int32_t day_of_week, const SettingsRecord& settings);
+
+class ClockTextComposer {
+public:
+    ClockTextComposer(Clock& clock, const SettingsRecord& settings);
+
+    // Fills tick.LocalTime. Returns 1 when the minute is the one already
+    // composed (nothing rebuilt), 0 when ClockText was rebuilt now.
+    int32_t ComposeClockText(DSPDRAW_CLASS& tick);
+    void InvalidateClockText();
+
+    const std::string& ClockText() const { return clock_text_; }
+    // The same text in UTF-16, converted once per composition for the captions.
+    const std::u16string& ClockText16() const { return clock_text16_; }
+
+private:
+    Clock& clock_;
+    const SettingsRecord& settings_;
+    std::string clock_text_;
+    std::u16string clock_text16_;
+    std::array<int32_t, 5> last_composed_minute_{};  // year, month, day, hour, minute
+};
+
+}  // namespace kronvik

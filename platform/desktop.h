@@ -1,0 +1,23 @@
+#pragma once
+// Desktop port: the foreground window and the captions of top-level windows of
+// any process. Captions are UTF-16 exactly as the window holds them.
+#include <cstdint>
+#include <string>
+
+namespace kronvik {
+
+using WindowHandle = std::uintptr_t;
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    virtual WindowHandle Foreground() = 0;
+    // Empty for a null or destroyed window. Never blocks on the window's thread.
+    virtual std::u16string ReadCaption(WindowHandle window) = 0;
+    // Bounded: a window that does not answer within a few hundred ms is given up on.
+    virtual bool WriteCaption(WindowHandle window, const std::u16string& caption) = 0;
+    virtual void Flash(WindowHandle window, bool invert) = 0;
+    virtual void Beep() = 0;
+};
+
+}  // namespace kronvik
