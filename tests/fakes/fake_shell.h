@@ -1,0 +1,47 @@
+#pragma once
+// The main window's own ports: tray icon, message boxes and dialogs, recording
+// what the program asked of them.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/ports.h"
+#include "platform/message_box.h"
+
+namespace kronvik::fakes {
+
+class FakeTrayIcon : public TrayIcon {
+public:
+    void Add() override { ++adds; present = true; }
+    void Remove() override { ++removes; present = false; }
+    int adds = 0;
+    int removes = 0;
+    bool present = false;
+};
+
+class FakeMessageBoxes : public MessageBoxes {
+public:
+    struct Shown {
+        std::string text;
+        std::string caption;
+        uint32_t style;
+    };
+    int Show(const std::string& text, const std::string& caption, uint32_t style) override {
+        shown.push_back({text, caption, style});
+        return answer;
+    }
+    int answer = kAnswerCancel;
+    std::vector<Shown> shown;
+};
+
+class FakeViews : public Views {
+public:
+    void ShowSettings() override { ++settings; }
+    void ShowAbout() override { ++about; }
+    void OpenScheduleEntry(int32_t day, int32_t entry) override { entries.emplace_back(day, entry); }
+    int settings = 0;
+    int about = 0;
+    std::vector<std::pair<int32_t, int32_t>> entries;
+};
+
+}  // namespace kronvik::fakes

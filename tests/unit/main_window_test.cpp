@@ -1,0 +1,212 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include "app/command_ids.h"
+#include "app/command_line.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_desktop.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_timer.h"
+
+namespace kronvik {
+namespace {
+
+using fakes::FakeClock;
+using fakes::FakeDesktop;
+using fakes::FakeMessageBoxes;
+using fakes::FakeTimer;
+using fakes::FakeTrayIcon;
+using fakes::FakeViews;
+
+constexpr uint32_t kQuitMessage = 0xC123;
+constexpr char kInformationKey[] = "Software\\Velk\\Information";
+
+struct Harness {
+    FakeRegistry registry;
+    FakeClock clock;
+    FakeDesktop desktop;
+    FakeMessageBoxes boxes;
+    FakeTimer timer1, timer2, timer3{777};
+    FakeTrayIcon tray;
+    FakeViews views;
+    std::string date_order = "2";
+    std::unique_ptr<MainWindow> main;
+
+    Harness() {
+        clock.Set(2026, 12, 8, 9, 41, 0, 2);
+        registry.SetText(kInformationKey + std::string("\\2026 12 08"), "09 05", "会議");
+        main = std::make_unique<MainWindow>(MainWindowPorts{
+            registry, clock, desktop, boxes, timer1, timer2, timer3, tray,
+            [this] { return date_order; }, [] { return kQuitMessage; },
+            [](std::string&, std::string&) { return -1; }});
+        main->AttachViews(&views);
+    }
+    MainWindow::Start Start(std::vector<std::string> arguments = {}) { return main->Create(arguments); }
+};
+
+TEST(CommandLineTest, SplitsOnBlanksAndKeepsQuotedStretchesWhole) {
+    EXPECT_EQ(SplitArguments(""), std::vector<std::string>{});
+    EXPECT_EQ(SplitArguments("  /DEL  "), std::vector<std::string>{"/DEL"});
+    EXPECT_EQ(SplitArguments("\"my file.txt\" x"), (std::vector<std::string>{"my file.txt", "x"}));
+    EXPECT_EQ(SplitArguments("\"\""), std::vector<std::string>{""});
+}
+
+TEST(MainWindowStartTest, OnlyAnExactUninstallArgumentDeletesTheUsersData) {
+    struct Case {
+        std::vector<std::string> arguments;
+        bool deletes;
+    };
+    const Case cases[] = {
+        {{"/DEL"}, true},       {{"-del"}, true},      {{"del"}, true},       {{"DEL"}, true},
+        {{"model.txt"}, false}, {{"Del"}, false},      {{"delete"}, false},   {{"DEL", "x"}, false},
+        {{"//DEL"}, false},     {{"/dEL"}, false},     {{}, false},           {{"/"}, false},
+    };
+    for (const Case& c : cases) {
+        Harness h;
+        const auto start = h.Start(c.arguments);
+        const std::string label = c.arguments.empty() ? "(none)" : c.arguments.front();
+        EXPECT_EQ(start == MainWindow::Start::Uninstalled, c.deletes) << label;
+        EXPECT_EQ(h.registry.KeyExists(kInformationKey), !c.deletes) << label;
+        // The uninstall path ends before the icon or any timer exists.
+        EXPECT_EQ(h.tray.adds, c.deletes ? 0 : 1) << label;
+        EXPECT_EQ(h.timer1.Interval(), c.deletes ? 0u : 500u) << label;
+    }
+}
+
+TEST(MainWindowStartTest, FirstStartComesUpResidentWithDefaults) {
+    Harness h;
+    ASSERT_EQ(h.Start(), MainWindow::Start::Resident);
+    EXPECT_TRUE(h.tray.present);
+    EXPECT_EQ(h.timer1.Interval(), 500u);
+    EXPECT_EQ(h.timer2.Interval(), 0u);
+    EXPECT_EQ(h.timer3.Interval(), 0u);   // no automatic synchronisation configured
+    EXPECT_EQ(h.registry.Int("Software\\Velk\\FLAG", "Ver"), 3202);
+    EXPECT_EQ(h.main->Settings().MEMO, "Tanks! Download");
+    EXPECT_EQ(h.main->DateOrder(), 2);
+    EXPECT_EQ(h.main->QuitRequestMsg(), kQuitMessage);
+}
+
+TEST(MainWindowStartTest, UnreadableLocaleOrderLeavesZero) {
+    for (const char* order : {"", "x"}) {
+        Harness h;
+        h.date_order = order;
+        h.Start();
+        EXPECT_EQ(h.main->DateOrder(), 0) << order;
+    }
+}
+
+TEST(MainWindowStartTest, FailedSettingsReadEndsStartUpWithoutLeavingTheIcon) {
+    Harness h;
+    h.registry.SetInt("Software\\Velk\\FLAG", "Ver", 3202);
+    h.registry.SetText("Software\\Velk\\FLAG", "DSP_FLAG", "not a number");
+    try {
+        h.Start();
+        FAIL() << "start-up should fail";
+    } catch (const SettingsError& error) {
+        EXPECT_STREQ(error.what(), "'DSP_FLAG' のデータ型が不正です");
+    }
+    EXPECT_EQ(h.tray.adds, 1);
+    EXPECT_FALSE(h.tray.present);
+}
+
+TEST(MainWindowMessageTest, QuitRequestNeedsLParamZeroAndRestoresTheCaption) {
+    Harness h;
+    h.Start();
+    h.desktop.Add(7, u"エディタ");
+    h.desktop.foreground = 7;
+    h.main->Timer1Timer();
+    ASSERT_NE(h.desktop.Caption(7), u"エディタ");
+
+    EXPECT_FALSE(h.main->AppMessage(kQuitMessage, 0, 1));
+    EXPECT_FALSE(h.main->Ending());
+    EXPECT_FALSE(h.main->AppMessage(0x0400, 0, 0));
+
+    EXPECT_TRUE(h.main->AppMessage(kQuitMessage, 99, 0));
+    EXPECT_TRUE(h.main->Ending());
+    EXPECT_EQ(h.desktop.Caption(7), u"エディタ");
+    EXPECT_FALSE(h.tray.present);
+    EXPECT_EQ(h.tray.removes, 1);
+
+    // A second request during the end does not run the sequence twice.
+    h.main->AppMessage(kQuitMessage, 0, 0);
+    EXPECT_EQ(h.tray.removes, 1);
+}
+
+TEST(MainWindowMessageTest, ExitBeforeAnyWindowWasTrackedStillRemovesTheIcon) {
+    Harness h;
+    h.Start();
+    EXPECT_TRUE(h.main->AppMessage(kWmCommand, kCmdExit, 0));
+    EXPECT_TRUE(h.main->Ending());
+    EXPECT_FALSE(h.tray.present);
+}
+
+TEST(MainWindowMessageTest, CommandsReachTheirDialogsAndStrayIdsAreIgnored) {
+    Harness h;
+    h.Start();
+    for (uint64_t id : {0ull, 4ull, 6ull, 99ull, 1500ull, 1600ull, 65535ull}) {
+        EXPECT_TRUE(h.main->AppMessage(kWmCommand, id, 0)) << id;   // marked handled regardless
+    }
+    EXPECT_EQ(h.views.settings + h.views.about, 0);
+    EXPECT_TRUE(h.views.entries.empty());
+    EXPECT_FALSE(h.main->Ending());
+
+    h.main->AppMessage(kWmCommand, kCmdSettings, 0);
+    h.main->AppMessage(kWmCommand, kCmdAbout, 0);
+    h.main->AppMessage(kWmCommand, kCmdAbout, 0);
+    EXPECT_EQ(h.views.settings, 1);
+    EXPECT_EQ(h.views.about, 2);
+
+    for (uint64_t id : {100ull, 1403ull, 1499ull, 250ull}) h.main->AppMessage(kWmCommand, id, 0);
+    const std::vector<std::pair<int32_t, int32_t>> expected{{0, -1}, {13, 2}, {13, 98}, {1, 49}};
+    EXPECT_EQ(h.views.entries, expected);
+    EXPECT_TRUE(h.boxes.shown.empty());
+}
+
+TEST(MainWindowMessageTest, TaskbarRestartAddsTheIconAgain) {
+    Harness h;
+    h.Start();
+    h.main->TaskbarCreated();
+    EXPECT_EQ(h.tray.adds, 2);
+    h.main->ExitSequence();
+    h.main->TaskbarCreated();
+    EXPECT_EQ(h.tray.adds, 2);
+}
+
+TEST(ManualTimeSettingTest, ConfirmationTextFollowsTheMethodAndLastSetting) {
+    EXPECT_EQ(ManualSettingText(0, "2026年12月08日 09時41分00秒"),
+              "ＳＮＴＰサーバを使用し、日付時刻を合わせます。\n"
+              "前回の日付時刻合わせは 2026年12月08日 09時41分00秒 に行いました。\n"
+              "(インターネットに接続されていますか？)");
+    EXPECT_EQ(ManualSettingText(2, ""),
+              "NICT 独立行政法人 情報通信研究機構 Ｗｅｂサーバを使用し、日本標準時刻に日付時刻を合わせます。\n"
+              "前回の日付時刻合わせは  に行いました。\n"
+              "(インターネットに接続されていますか？)");
+    // A '%' in the recorded time is text, not a conversion.
+    EXPECT_NE(ManualSettingText(0, "%s%n").find("は %s%n に"), std::string::npos);
+}
+
+TEST(ManualTimeSettingTest, CancelLeavesEverythingAndOkRestartsTimer3) {
+    Harness h;
+    h.Start();
+    h.main->Flags().AutoSync = 1;
+    const int timer3_sets = h.timer3.set_calls;
+
+    h.boxes.answer = kAnswerCancel;
+    h.main->AppMessage(kWmCommand, kCmdManualSync, 0);
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_EQ(h.boxes.shown[0].caption, "日付時刻設定（手動）");
+    EXPECT_EQ(h.boxes.shown[0].style, 0x41u);
+    EXPECT_EQ(h.boxes.shown[0].text, ManualSettingText(0, "----年--月--日--時--分--秒"));
+    EXPECT_EQ(h.main->Flags().AutoSync, 1);
+    EXPECT_EQ(h.timer3.set_calls, timer3_sets);
+
+    h.boxes.answer = kAnswerOk;
+    h.main->AppMessage(kWmCommand, kCmdManualSync, 0);
+    EXPECT_EQ(h.main->Flags().AutoSync, 0);
+    EXPECT_EQ(h.timer3.set_calls, timer3_sets + 1);
+}
+
+}  // namespace
+}  // namespace kronvik
