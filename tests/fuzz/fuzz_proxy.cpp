@@ -1,0 +1,40 @@
+// Splits arbitrary ProxyServer texts and checks the split against the walk's
+// rules: the host is everything from the start (or after "http=") up to the
+// first ':', the port never holds ':', ';' or a line feed.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "timesync/system_proxy.h"
+
+namespace {
+
+[[noreturn]] void Fail(const char* what) {
+    std::fprintf(stderr, "%s\n", what);
+    std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::string host = "stale";
+    std::string port = "stale";
+    const int result = kronvik::ParseProxyServer(input, host, port);
+
+    std::string_view text = input.substr(0, input.find('\0'));
+    if (text.empty()) {
+        if (result != -1 || !host.empty() || !port.empty()) Fail("empty text must give -1");
+        return 0;
+    }
+    if (result != 0) Fail("non-empty text must give 0");
+
+    if (const auto at = text.find("http="); at != std::string_view::npos) text.remove_prefix(at + 5);
+    if (host != text.substr(0, text.find(':'))) Fail("host is not the text up to the first ':'");
+    if (port.find_first_of(":;\n") != std::string::npos) Fail("port holds a separator");
+    if (host.size() + port.size() > text.size()) Fail("more out than in");
+    if (text.find(':') == std::string_view::npos && !port.empty()) Fail("port without ':'");
+    return 0;
+}

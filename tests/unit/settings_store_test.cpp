@@ -1,0 +1,445 @@
+#include "settings/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/fake_registry.h"
+
+namespace kronvik {
+namespace {
+
+constexpr const char* kKey = kSettingsKey;
+
+// Every value of the settings key in the order a reset writes them.
+const std::vector<std::string> kDefaultOrder = {
+    "Ver",        "PROXYADR",    "PROXYPORT",   "DSP_FLAG",  "RUN_AND_RUN", "RUN_STOP",
+    "SET_TIME",   "RUNTIME1",    "RUNTIME2",    "RUNTIME3",  "WEEK_ON",     "WEEK_TYPE",
+    "DAY_FORM",   "DAY_FORM1",   "DAY_FORM2",   "DAY_FORM3", "TIM_FORM",    "TIM_FORM1",
+    "TIM_FORM2",  "WEK_FORM_J",  "WEK_FORM_J1", "WEK_FORM_J2", "WEK_FORM_E", "WEK_FORM_E1",
+    "WEK_FORM_E2", "TIME_PLUS",  "YEAR_SEL",    "REKI",      "ZERO",        "MODE",
+    "SNTP",       "SNTPanswer",  "SNTPcycle",   "MEMO"};
+
+SystemProxyQuery ProxyGives(int result, std::string host, std::string port) {
+    return [=](std::string& h, std::string& p) {
+        h = host;
+        p = port;
+        return result;
+    };
+}
+
+const SystemProxyQuery kNoProxy = ProxyGives(-1, "", "");
+
+void ExpectDefaultRecord(const SettingsRecord& r) {
+    EXPECT_EQ(r.DSP_FLAG, 0);
+    EXPECT_EQ(r.RUN_AND_RUN, 0);
+    EXPECT_EQ(r.RUN_STOP, 0);
+    EXPECT_EQ(r.RUNTIME1, 0);
+    EXPECT_EQ(r.RUNTIME2, 0);
+    EXPECT_EQ(r.RUNTIME3, 3);
+    EXPECT_EQ(r.WEEK_ON, 1);
+    EXPECT_EQ(r.WEEK_TYPE, 0);
+    EXPECT_EQ(r.TIME_PLUS, 0);
+    EXPECT_EQ(r.YEAR_SEL, 0);
+    EXPECT_EQ(r.ZERO, 1);
+    EXPECT_EQ(r.MODE, 0);
+    EXPECT_EQ(r.SNTPanswer, 3);
+    EXPECT_EQ(r.SNTPcycle, 30);
+    EXPECT_EQ(r.DAY_FORM, "%04d年%02d月%02d日");
+    EXPECT_EQ(r.DAY_FORM1, "年");
+    EXPECT_EQ(r.DAY_FORM2, "月");
+    EXPECT_EQ(r.DAY_FORM3, "日");
+    EXPECT_EQ(r.TIM_FORM, "%02d時%02d分");
+    EXPECT_EQ(r.TIM_FORM1, "時");
+    EXPECT_EQ(r.TIM_FORM2, "分");
+    EXPECT_EQ(r.WEK_FORM_E, "[ %s ]");
+    EXPECT_EQ(r.WEK_FORM_E1, "[ ");
+    EXPECT_EQ(r.WEK_FORM_E2, " ]");
+    EXPECT_EQ(r.WEK_FORM_J, "%s曜日");
+    EXPECT_EQ(r.WEK_FORM_J1, "");
+    EXPECT_EQ(r.WEK_FORM_J2, "曜日");
+    EXPECT_EQ(r.SET_TIME.Get(), "----年--月--日--時--分--秒");
+    EXPECT_EQ(r.REKI, "平成");
+    EXPECT_EQ(r.SNTP, "ntp.nict.jp");
+    EXPECT_EQ(r.MEMO, "Tanks! Download");
+}
+
+// Runs an operation and gives back the text of the SettingsError it raised.
+template <typename F>
+std::string ErrorOf(F&& operation) {
+    try {
+        operation();
+    } catch (const SettingsError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+class SettingsStoreTest : public testing::Test {
+protected:
+    // A key as a reset leaves it.
+    void StoreDefaults() {
+        WriteDefaultSettings(registry, kNoProxy);
+        registry.ClearWrites();
+    }
+    FakeRegistry registry;
+    SettingsRecord record;
+};
+
+// --- Start-up version check --------------------------------------------------
+
+TEST_F(SettingsStoreTest, FirstStartWritesEveryDefaultInOrder) {
+    CheckSettingsVersion(registry, record, ProxyGives(0, "gate", "8080"));
+
+    EXPECT_EQ(registry.WrittenNames(kKey), kDefaultOrder);
+    EXPECT_EQ(registry.Int(kKey, "Ver"), 3202);
+    EXPECT_EQ(registry.Text(kKey, "PROXYADR"), "gate");
+    EXPECT_EQ(registry.Text(kKey, "PROXYPORT"), "8080");
+    EXPECT_EQ(registry.Text(kKey, "SNTP"), "ntp.nict.jp");
+    ExpectDefaultRecord(record);
+    EXPECT_EQ(registry.LiveHandles(), 0) << "no handle stays open";
+}
+
+TEST_F(SettingsStoreTest, ProxyTextsAreIgnoredUnlessTheQuerySucceeds) {
+    WriteDefaultSettings(registry, ProxyGives(-1, "half", "read"));
+    EXPECT_EQ(registry.Text(kKey, "PROXYADR"), "");
+    EXPECT_EQ(registry.Text(kKey, "PROXYPORT"), "");
+}
+
+TEST_F(SettingsStoreTest, OldVersionResetsStoreButRecordKeepsOldDisplay) {
+    StoreDefaults();
+    registry.SetInt(kKey, "Ver", 3201);
+    registry.SetInt(kKey, "DSP_FLAG", 2);
+    registry.SetInt(kKey, "MODE", 1);
+    registry.SetText(kKey, "MEMO", "mine");
+    registry.SetText(kKey, "PROXYADR", "old-gate");
+    registry.SetText(kKey, "EXTRA", "left alone");
+    registry.SetText("Software\\Velk\\Information\\2007-06-21", "0", "appointment");
+
+    CheckSettingsVersion(registry, record, ProxyGives(0, "new-gate", "1"));
+
+    EXPECT_EQ(registry.Int(kKey, "Ver"), 3202);
+    EXPECT_EQ(registry.Int(kKey, "DSP_FLAG"), 0);
+    EXPECT_EQ(registry.Int(kKey, "MODE"), 0);
+    EXPECT_EQ(registry.Text(kKey, "MEMO"), "Tanks! Download");
+    EXPECT_EQ(registry.Text(kKey, "PROXYADR"), "new-gate");
+    EXPECT_EQ(registry.Text(kKey, "EXTRA"), "left alone");
+    EXPECT_EQ(registry.Text("Software\\Velk\\Information\\2007-06-21", "0"), "appointment");
+    EXPECT_EQ(record.DSP_FLAG, 2);
+    EXPECT_EQ(record.MODE, 0);
+}
+
+TEST_F(SettingsStoreTest, MissingOrMistypedMarkerResets) {
+    for (const bool wrong_type : {false, true}) {
+        StoreDefaults();
+        registry.SetText(kKey, "MEMO", "mine");
+        if (wrong_type) registry.SetWrongType(kKey, "Ver");
+        else registry.DeleteValue(kKey, "Ver");
+        CheckSettingsVersion(registry, record, kNoProxy);
+        EXPECT_EQ(registry.Text(kKey, "MEMO"), "Tanks! Download") << wrong_type;
+    }
+}
+
+TEST_F(SettingsStoreTest, CurrentVersionOnlyLoads) {
+    StoreDefaults();
+    registry.SetInt(kKey, "DSP_FLAG", 1);
+    registry.SetInt(kKey, "SNTPcycle", 45);
+    registry.SetInt(kKey, "WEEK_TYPE", 7);
+    registry.SetText(kKey, "SET_TIME", "2007年06月21日 09時05分00秒");
+
+    CheckSettingsVersion(registry, record, kNoProxy);
+
+    EXPECT_TRUE(registry.Writes().empty());
+    EXPECT_EQ(record.DSP_FLAG, 1);
+    EXPECT_EQ(record.SNTPcycle, 45);
+    EXPECT_EQ(record.WEEK_TYPE, 7);
+    EXPECT_EQ(record.SET_TIME.Get(), "2007年06月21日 09時05分00秒");
+}
+
+TEST_F(SettingsStoreTest, DisplayFlagFailureStopsStartUp) {
+    StoreDefaults();
+    registry.DeleteValue(kKey, "DSP_FLAG");
+    EXPECT_EQ(ErrorOf([&] { CheckSettingsVersion(registry, record, kNoProxy); }),
+              "'DSP_FLAG' の取得に失敗しました");
+    registry.SetWrongType(kKey, "DSP_FLAG");
+    EXPECT_EQ(ErrorOf([&] { CheckSettingsVersion(registry, record, kNoProxy); }),
+              "'DSP_FLAG' のデータ型が不正です");
+    EXPECT_TRUE(registry.Writes().empty()) << "no reset after a failed DSP_FLAG";
+}
+
+TEST_F(SettingsStoreTest, DefaultsWriterReportsRefusedWrites) {
+    registry.SetKeyCreationFails(true);
+    EXPECT_EQ(ErrorOf([&] { WriteDefaultSettings(registry, kNoProxy); }),
+              "'Ver' の設定に失敗しました");
+    registry.SetKeyCreationFails(false);
+    registry.FailWritesOf("REKI");
+    EXPECT_EQ(ErrorOf([&] { CheckSettingsVersion(registry, record, kNoProxy); }),
+              "'REKI' の設定に失敗しました");
+    EXPECT_FALSE(registry.Has(kKey, "ZERO"));
+}
+
+// --- Loading ------------------------------------------------------------------
+
+TEST_F(SettingsStoreTest, GuardedIntegersAreRestored) {
+    StoreDefaults();
+    registry.SetInt(kKey, "ZERO", 0);
+    registry.DeleteValue(kKey, "YEAR_SEL");
+    LoadSettings(registry, record);
+    EXPECT_EQ(record.YEAR_SEL, 0);
+    EXPECT_EQ(record.ZERO, 0);
+    EXPECT_EQ(registry.Int(kKey, "YEAR_SEL"), 0);
+
+    registry.SetWrongType(kKey, "YEAR_SEL");
+    registry.DeleteValue(kKey, "ZERO");
+    record.YEAR_SEL = 9;
+    record.ZERO = 9;
+    registry.ClearWrites();
+    LoadSettings(registry, record);
+    EXPECT_EQ(record.YEAR_SEL, 0);
+    EXPECT_EQ(record.ZERO, 1);
+    EXPECT_EQ(registry.Int(kKey, "YEAR_SEL"), 0);
+    EXPECT_EQ(registry.Int(kKey, "ZERO"), 1);
+    EXPECT_EQ(registry.WrittenNames(kKey), (std::vector<std::string>{"YEAR_SEL", "ZERO"}));
+}
+
+TEST_F(SettingsStoreTest, RefusedFallbackWriteIsReported) {
+    StoreDefaults();
+    registry.DeleteValue(kKey, "ZERO");
+    registry.SetWritesFail(true);
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(registry, record); }), "'ZERO' の設定に失敗しました");
+}
+
+TEST_F(SettingsStoreTest, FailingIntegerStopsTheLoadAtThatValue) {
+    StoreDefaults();
+    registry.DeleteValue(kKey, "MODE");
+    registry.SetText(kKey, "REKI", "令和");
+    registry.SetText(kKey, "SNTP", "stored.example");
+    record.REKI = "before";
+    record.SNTP = "before";
+    record.SNTPcycle = -1;
+
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(registry, record); }), "'MODE' の取得に失敗しました");
+    EXPECT_EQ(record.REKI, "令和") << "read before MODE";
+    EXPECT_EQ(record.ZERO, 1) << "read before MODE";
+    EXPECT_EQ(record.SNTP, "before") << "after MODE";
+    EXPECT_EQ(record.SNTPcycle, -1) << "after MODE";
+    EXPECT_EQ(registry.LiveHandles(), 0);
+
+    registry.SetText(kKey, "MODE", "1");
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(registry, record); }), "'MODE' のデータ型が不正です");
+}
+
+TEST_F(SettingsStoreTest, TextsReadMissingAsEmptyButRejectOtherTypes) {
+    StoreDefaults();
+    registry.DeleteValue(kKey, "DAY_FORM");
+    registry.SetText(kKey, "MEMO", "");
+    registry.SetExpandText(kKey, "REKI", "令和");
+    LoadSettings(registry, record);
+    EXPECT_EQ(record.DAY_FORM, "");
+    EXPECT_EQ(record.MEMO, "");
+    EXPECT_EQ(record.REKI, "令和");
+
+    registry.SetWrongType(kKey, "TIM_FORM1");
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(registry, record); }), "'TIM_FORM1' のデータ型が不正です");
+}
+
+TEST_F(SettingsStoreTest, LoadWithoutKeyFailsAtFirstIntegerAndCreatesNothing) {
+    record.SET_TIME.Set("stale");
+    EXPECT_EQ(ErrorOf([&] { LoadSettings(registry, record); }),
+              "'RUN_AND_RUN' の取得に失敗しました");
+    EXPECT_EQ(record.SET_TIME.Get(), "");
+    EXPECT_FALSE(registry.KeyExists(kKey));
+}
+
+// --- Saving -------------------------------------------------------------------
+
+SaveInput DialogInput() {
+    SaveInput in;
+    in.display = 1;
+    in.sync = 2;
+    in.run_stop = true;
+    in.work_hour = 7;
+    in.work_minute = 35;
+    in.work_period_hours = 12;
+    in.work_period_minutes = 15;
+    in.work_year_sel = 1;
+    in.japanese_day_names = true;
+    in.sntp_method = false;
+    in.proxy_address = "gate";
+    in.proxy_port = "8080";
+    in.year_separator = "/";
+    in.month_separator = "/";
+    in.day_separator = "";
+    in.hour_separator = ":";
+    in.minute_separator = "";
+    in.japanese_before = "(";
+    in.japanese_after = ")";
+    in.english_before = "<";
+    in.english_after = ">";
+    in.era_name = "令和";
+    in.time_shift = "-5";
+    in.server_name = "ntp.example";
+    in.reply_timeout = "+10";
+    in.memo = "メモ";
+    return in;
+}
+
+TEST_F(SettingsStoreTest, SaveThenLoadGivesTheDialogsChoices) {
+    StoreDefaults();
+    record.WEEK_ON = 0;
+    record.ZERO = 0;
+    SaveSettings(registry, record, DialogInput());
+    LoadSettings(registry, record);
+
+    EXPECT_EQ(registry.Text(kKey, "PROXYADR"), "gate");
+    EXPECT_EQ(registry.Text(kKey, "PROXYPORT"), "8080");
+    EXPECT_EQ(registry.Int(kKey, "DSP_FLAG"), 1);
+    EXPECT_EQ(record.DSP_FLAG, 1);
+    EXPECT_EQ(record.RUN_AND_RUN, 2);
+    EXPECT_EQ(record.RUN_STOP, 1);
+    EXPECT_EQ(record.RUNTIME1, 7);
+    EXPECT_EQ(record.RUNTIME2, 35);
+    EXPECT_EQ(record.RUNTIME3, 3) << "not used by a daily sync";
+    EXPECT_EQ(record.WEEK_ON, 0);
+    EXPECT_EQ(record.WEEK_TYPE, 1);
+    EXPECT_EQ(record.DAY_FORM, "令和%d/%d/%d");
+    EXPECT_EQ(record.DAY_FORM1, "/");
+    EXPECT_EQ(record.DAY_FORM3, "");
+    EXPECT_EQ(record.TIM_FORM, "%d:%02d");
+    EXPECT_EQ(record.WEK_FORM_J, "(%s)");
+    EXPECT_EQ(record.WEK_FORM_E, "<%s>");
+    EXPECT_EQ(record.WEK_FORM_E2, ">");
+    EXPECT_EQ(record.TIME_PLUS, -5);
+    EXPECT_EQ(record.YEAR_SEL, 1);
+    EXPECT_EQ(record.REKI, "令和");
+    EXPECT_EQ(record.ZERO, 0);
+    EXPECT_EQ(record.MODE, 1);
+    EXPECT_EQ(record.SNTP, "ntp.example");
+    EXPECT_EQ(record.SNTPanswer, 10);
+    EXPECT_EQ(record.SNTPcycle, 15);
+    EXPECT_EQ(record.MEMO, "メモ");
+    EXPECT_EQ(registry.LiveHandles(), 0);
+}
+
+TEST_F(SettingsStoreTest, SyncChoiceDecidesWhichTimesAreWritten) {
+    struct Case {
+        int32_t sync;
+        bool daily_written;
+        bool period_written;
+    };
+    for (const Case c : {Case{0, false, false}, Case{1, false, false}, Case{2, true, false},
+                         Case{3, false, true}}) {
+        SCOPED_TRACE(c.sync);
+        StoreDefaults();
+        SaveInput in = DialogInput();
+        in.sync = c.sync;
+        SaveSettings(registry, record, in);
+        EXPECT_EQ(registry.WriteCount(kKey, "RUNTIME1"), c.daily_written ? 1 : 0);
+        EXPECT_EQ(registry.WriteCount(kKey, "RUNTIME2"), c.daily_written ? 1 : 0);
+        EXPECT_EQ(registry.WriteCount(kKey, "RUNTIME3"), c.period_written ? 1 : 0);
+        EXPECT_EQ(registry.Int(kKey, "RUNTIME1"), c.daily_written ? 7 : 0);
+        EXPECT_EQ(registry.Int(kKey, "RUNTIME3"), c.period_written ? 12 : 3);
+        EXPECT_EQ(registry.Int(kKey, "SNTPcycle"), 15) << "written whatever the choice";
+    }
+}
+
+TEST_F(SettingsStoreTest, FlagsAreStoredAsZeroOrOne) {
+    StoreDefaults();
+    record.ZERO = 5;
+    SaveInput in = DialogInput();
+    in.run_stop = false;
+    in.japanese_day_names = false;
+    in.sntp_method = true;
+    in.work_year_sel = 3;
+    SaveSettings(registry, record, in);
+    EXPECT_EQ(registry.Int(kKey, "ZERO"), 1);
+    EXPECT_EQ(registry.Int(kKey, "RUN_STOP"), 0);
+    EXPECT_EQ(registry.Int(kKey, "WEEK_TYPE"), 0);
+    EXPECT_EQ(registry.Int(kKey, "MODE"), 0);
+    EXPECT_EQ(registry.Text(kKey, "DAY_FORM"), "") << "unknown year display";
+    EXPECT_EQ(registry.Text(kKey, "TIM_FORM"), "%02d:%02d");
+}
+
+TEST_F(SettingsStoreTest, PercentInSeparatorsIsStoredEscaped) {
+    StoreDefaults();
+    SaveInput in = DialogInput();
+    in.work_year_sel = 0;
+    in.year_separator = "%s";
+    in.english_after = "%";
+    SaveSettings(registry, record, in);
+    EXPECT_EQ(registry.Text(kKey, "DAY_FORM"), "%d%%s%d/%d");
+    EXPECT_EQ(registry.Text(kKey, "DAY_FORM1"), "%s") << "the separator itself is kept as typed";
+    EXPECT_EQ(registry.Text(kKey, "WEK_FORM_E"), "<%s%%");
+}
+
+TEST_F(SettingsStoreTest, BadNumbersStopTheSaveWherePromised) {
+    struct Case {
+        const char* time_shift;
+        const char* reply_timeout;
+        const char* message;
+        const char* last_written;
+        int32_t time_plus_after;
+    };
+    const Case cases[] = {
+        {"abc", "3", "'abc' は整数ではありません", "WEK_FORM_E2", 42},
+        {"-5", "x1", "'x1' は整数ではありません", "SNTP", -5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        StoreDefaults();
+        registry.SetInt(kKey, "TIME_PLUS", 42);
+        SaveInput in = DialogInput();
+        in.time_shift = c.time_shift;
+        in.reply_timeout = c.reply_timeout;
+        EXPECT_EQ(ErrorOf([&] { SaveSettings(registry, record, in); }), c.message);
+        const auto written = registry.WrittenNames(kKey);
+        ASSERT_FALSE(written.empty());
+        EXPECT_EQ(written.back(), c.last_written);
+        EXPECT_EQ(registry.Int(kKey, "TIME_PLUS"), c.time_plus_after);
+        EXPECT_EQ(registry.Int(kKey, "SNTPanswer"), 3) << "kept as stored";
+        EXPECT_EQ(registry.Int(kKey, "SNTPcycle"), 30) << "kept as stored";
+        EXPECT_EQ(registry.Text(kKey, "MEMO"), "Tanks! Download") << "kept as stored";
+    }
+}
+
+TEST_F(SettingsStoreTest, UnopenableKeySavesNothingButSetsDisplay) {
+    registry.SetKeyCreationFails(true);
+    SaveSettings(registry, record, DialogInput());
+    EXPECT_EQ(record.DSP_FLAG, 1);
+    EXPECT_FALSE(registry.KeyExists(kKey));
+    EXPECT_TRUE(registry.Writes().empty());
+}
+
+TEST_F(SettingsStoreTest, RefusedWriteStopsTheSaveWithItsName) {
+    StoreDefaults();
+    registry.FailWritesOf("WEEK_ON");
+    EXPECT_EQ(ErrorOf([&] { SaveSettings(registry, record, DialogInput()); }),
+              "'WEEK_ON' の設定に失敗しました");
+    EXPECT_EQ(registry.WrittenNames(kKey).back(), "RUNTIME2");
+}
+
+// --- Whole numbers ------------------------------------------------------------
+
+TEST(SettingsWholeNumber, AcceptsSignedDecimalsThatFit) {
+    EXPECT_EQ(ParseWholeNumber("0"), 0);
+    EXPECT_EQ(ParseWholeNumber("-5"), -5);
+    EXPECT_EQ(ParseWholeNumber("+7"), 7);
+    EXPECT_EQ(ParseWholeNumber("-0"), 0);
+    EXPECT_EQ(ParseWholeNumber("007"), 7);
+    EXPECT_EQ(ParseWholeNumber("2147483647"), 2147483647);
+    EXPECT_EQ(ParseWholeNumber("-2147483648"), INT32_MIN);
+}
+
+TEST(SettingsWholeNumber, RejectsEverythingElseNamingTheText) {
+    for (const char* text : {"", "-", "+", " 5", "5 ", "+-5", "1e3", "0x10", "3.0", "2147483648",
+                             "-2147483649", "99999999999999999999999", "１２"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(ErrorOf([&] { ParseWholeNumber(text); }), NotIntegerMessage(text));
+    }
+    EXPECT_THROW(ParseWholeNumber(std::string("5\0", 2)), SettingsError);
+    EXPECT_EQ(NotIntegerMessage("%s%n"), "'%s%n' は整数ではありません");
+}
+
+}  // namespace
+}  // namespace kronvik
