@@ -1,0 +1,99 @@
+#include "display/caption_writer.h"
+
+#include <limits>
+#include <utility>
+
+namespace kronvik {
+
+namespace {
+
+constexpr int32_t kMissLimit = 5;   // writing pauses from this many misses on
+constexpr int32_t kMissCap = 10;
+
+int32_t CaptionSize(const std::u16string& caption) {
+    constexpr size_t kMax = std::numeric_limits<int32_t>::max() - 1;
+    return static_cast<int32_t>(caption.size() < kMax ? caption.size() : kMax) + 1;
+}
+
+}  // namespace
+
+CaptionWriter::CaptionWriter(Desktop& desktop, ClockTextComposer& composer,
+                             const SettingsRecord& settings, const SyncFlags& flags, Timer& timer2,
+                             ScheduleCheck check_schedule)
+    : desktop_(desktop),
+      composer_(composer),
+      settings_(settings),
+      flags_(flags),
+      timer2_(timer2),
+      check_schedule_(std::move(check_schedule)) {}
+
+void CaptionWriter::Timer1Timer() {
+    if (settings_.DSP_FLAG == 2) return;
+
+    DSPDRAW_CLASS tick;
+    miss_count_ = TrackForeground(miss_count_);
+    const int32_t unchanged = composer_.ComposeClockText(tick);
+    // A new minute always clears the count, so a window that refused the
+    // clock gets a fresh run of attempts.
+    miss_count_ *= unchanged;
+    if (miss_count_ < kMissLimit) {
+        const int32_t due = check_schedule_ ? check_schedule_(tick) : 0;
+        tick.WriteCaption(due, *this);
+    }
+    current_known_ = false;
+}
+
+int32_t CaptionWriter::TrackForeground(int32_t count) {
+    const WindowHandle foreground = desktop_.Foreground();
+    if (foreground != tracked_window_) {
+        GiveBackCaption();
+        tracked_window_ = foreground;
+        saved_caption_ = desktop_.ReadCaption(foreground);
+        saved_caption_size_ = CaptionSize(saved_caption_);
+        current_caption_ = saved_caption_;
+        current_known_ = true;
+        return 0;
+    }
+
+    current_caption_ = desktop_.ReadCaption(tracked_window_);
+    current_known_ = true;
+    const int32_t size = CaptionSize(current_caption_);
+    // Without "<own caption>   " in it the window has retitled itself or
+    // refused the clock: what it shows now is its own caption.
+    if (current_caption_.find(saved_caption_ + u"   ") == std::u16string::npos) {
+        saved_caption_size_ = size;
+        saved_caption_ = current_caption_;
+    }
+    if (saved_caption_size_ != size) return 0;
+    return count >= kMissCap - 1 ? kMissCap : count + 1;
+}
+
+void CaptionWriter::RestoreCaption() { GiveBackCaption(); }
+
+void CaptionWriter::GiveBackCaption() {
+    if (last_written_.empty()) return;
+    // Only our own text is replaced: a window that retitled itself since, or
+    // is gone, keeps whatever it shows.
+    if (desktop_.ReadCaption(tracked_window_) == last_written_) Send(tracked_window_, saved_caption_);
+    last_written_.clear();
+}
+
+void CaptionWriter::Write(const std::u16string& caption) {
+    if (!current_known_) {
+        current_caption_ = desktop_.ReadCaption(tracked_window_);
+        current_known_ = true;
+    }
+    // The caption already carries this text: the miss count has seen the
+    // clock present, and writing it again would only make the window repaint.
+    if (current_caption_ == caption) return;
+    Send(tracked_window_, caption);
+    last_written_ = caption;
+}
+
+void CaptionWriter::Send(WindowHandle window, const std::u16string& caption) {
+    desktop_.WriteCaption(window, caption);
+    ++caption_writes_;
+    current_known_ = false;
+}
+
+}  // namespace kronvik

@@ -1,0 +1,68 @@
+#include "display/clock_text.h"
+
+#include <string_view>
+
+#include "display/safe_format.h"
+#include "platform/text.h"
+#include "settings/templates.h"
+
+namespace kronvik {
+
+namespace {
+
+constexpr std::string_view kJapaneseDays[7] = {"日", "月", "火", "水", "木", "金", "土"};
+constexpr std::string_view kEnglishDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+
+std::string ComposeText(const SettingsRecord& s, const LocalTime& t) {
+    // The weekday text becomes part of the format string, so its '%' are
+    // doubled: a percent sign in a weekday prefix must print, not convert.
+    std::string weekday;
+    if (s.WEEK_ON != 0) weekday = " " + EscapePercent(FormatWeekday(t.day_of_week, s));
+    const std::string_view memo = s.MEMO;
+
+    if (s.DSP_FLAG == 1) return SafeFormat(s.TIM_FORM + weekday + "  %s", {t.hour, t.minute, memo});
+    if (s.DSP_FLAG != 0) return {};
+
+    const std::string format = s.DAY_FORM + weekday + "  " + s.TIM_FORM + "  %s";
+    switch (s.YEAR_SEL) {
+    case 0:
+        return SafeFormat(format, {t.year, t.month, t.day, t.hour, t.minute, memo});
+    case 1:
+        return SafeFormat(format,
+                          {EraYear(t.year, s.REKI), t.month, t.day, t.hour, t.minute, memo});
+    case 2:
+        return SafeFormat(format, {t.month, t.day, t.hour, t.minute, memo});
+    default:
+        return {};
+    }
+}
+
+}  // namespace
+
+std::string FormatWeekday(int32_t day_of_week, const SettingsRecord& settings) {
+    const bool japanese = settings.WEEK_TYPE != 0;
+    std::string_view name;
+    if (day_of_week >= 0 && day_of_week < 7)
+        name = japanese ? kJapaneseDays[day_of_week] : kEnglishDays[day_of_week];
+    // The template may have been edited by hand in the registry.
+    return SafeFormat(japanese ? settings.WEK_FORM_J : settings.WEK_FORM_E, {name});
+}
+
+ClockTextComposer::ClockTextComposer(Clock& clock, const SettingsRecord& settings)
+    : clock_(clock), settings_(settings) {}
+
+int32_t ClockTextComposer::ComposeClockText(DSPDRAW_CLASS& tick) {
+    tick.LocalTime = clock_.Now();
+    const LocalTime& t = tick.LocalTime;
+    const std::array<int32_t, 5> minute{t.year, t.month, t.day, t.hour, t.minute};
+    if (minute == last_composed_minute_) return 1;
+
+    last_composed_minute_ = minute;
+    clock_text_ = ComposeText(settings_, t);
+    clock_text16_ = Utf8ToUtf16(clock_text_);
+    return 0;
+}
+
+void ClockTextComposer::InvalidateClockText() { last_composed_minute_[0] = 0; }
+
+}  // namespace kronvik

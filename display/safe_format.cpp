@@ -1,0 +1,256 @@
+#include "display/safe_format.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+namespace kronvik {
+
+namespace {
+
+// Width and precision are clamped here: a hand-edited template such as
+// "%999999999d" must not make one clock text gigabytes long.
+constexpr size_t kMaxField = 1024;
+
+enum class Length { kChar, kShort, kDefault, kWide };
+
+struct Conversion {
+    bool left = false;
+    bool plus = false;
+    bool space = false;
+    bool zero = false;
+    bool alternate = false;
+    size_t width = 0;
+    bool has_precision = false;
+    size_t precision = 0;
+    Length length = Length::kDefault;
+    char kind = 0;
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+size_t ReadNumber(std::string_view format, size_t& i) {
+    size_t value = 0;
+    while (i < format.size() && IsDigit(format[i])) {
+        value = value * 10 + static_cast<size_t>(format[i] - '0');
+        if (value > kMaxField) value = kMaxField;
+        ++i;
+    }
+    return value;
+}
+
+void AppendPadded(std::string& out, const Conversion& conv, std::string_view body) {
+    const size_t pad = conv.width > body.size() ? conv.width - body.size() : 0;
+    if (!conv.left) out.append(pad, ' ');
+    out.append(body);
+    if (conv.left) out.append(pad, ' ');
+}
+
+// A precision cuts a text in bytes, but never inside a UTF-8 sequence.
+std::string_view CutText(std::string_view text, const Conversion& conv) {
+    if (!conv.has_precision || conv.precision >= text.size()) return text;
+    size_t end = conv.precision;
+    for (int back = 0; back < 3 && end > 0; ++back) {
+        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80) break;
+        --end;
+    }
+    if ((static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) end = conv.precision;
+    return text.substr(0, end);
+}
+
+void AppendText(std::string& out, const Conversion& conv, std::string_view text) {
+    AppendPadded(out, conv, CutText(text, conv));
+}
+
+// %c takes a code point: the texts are UTF-8, so it is written as UTF-8.
+// NUL, surrogates and values beyond Unicode give nothing.
+void AppendCodePoint(std::string& out, const Conversion& conv, int64_t value) {
+    std::string body;
+    if (value > 0 && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF)) {
+        const auto cp = static_cast<uint32_t>(value);
+        if (cp < 0x80) {
+            body += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            body += static_cast<char>(0xC0 | (cp >> 6));
+            body += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            body += static_cast<char>(0xE0 | (cp >> 12));
+            body += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            body += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            body += static_cast<char>(0xF0 | (cp >> 18));
+            body += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            body += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            body += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    AppendPadded(out, conv, body);
+}
+
+// The argument is cut to the size the length modifier names, as the C
+// library would read it: no modifier is a 32-bit int, l and wider 64 bits.
+void AppendInteger(std::string& out, const Conversion& conv, int64_t value) {
+    const bool is_signed = conv.kind == 'd' || conv.kind == 'i';
+    bool negative = false;
+    uint64_t magnitude = 0;
+    if (is_signed) {
+        int64_t v = value;
+        switch (conv.length) {
+        case Length::kChar: v = static_cast<int8_t>(value); break;
+        case Length::kShort: v = static_cast<int16_t>(value); break;
+        case Length::kDefault: v = static_cast<int32_t>(value); break;
+        case Length::kWide: break;
+        }
+        negative = v < 0;
+        magnitude = negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+    } else {
+        const auto u = static_cast<uint64_t>(value);
+        switch (conv.length) {
+        case Length::kChar: magnitude = static_cast<uint8_t>(u); break;
+        case Length::kShort: magnitude = static_cast<uint16_t>(u); break;
+        case Length::kDefault: magnitude = static_cast<uint32_t>(u); break;
+        case Length::kWide: magnitude = u; break;
+        }
+    }
+
+    const unsigned base = conv.kind == 'o' ? 8 : (conv.kind == 'x' || conv.kind == 'X') ? 16 : 10;
+    const char* digit_chars = conv.kind == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+    std::string digits;
+    for (uint64_t m = magnitude; m != 0; m /= base) digits += digit_chars[m % base];
+    std::reverse(digits.begin(), digits.end());
+    if (!conv.has_precision && magnitude == 0) digits.assign(1, '0');
+    if (conv.has_precision && digits.size() < conv.precision)
+        digits.insert(0, conv.precision - digits.size(), '0');
+
+    std::string_view prefix;
+    if (is_signed) {
+        if (negative) prefix = "-";
+        else if (conv.plus) prefix = "+";
+        else if (conv.space) prefix = " ";
+    } else if (conv.alternate) {
+        if (base == 8 && (digits.empty() || digits.front() != '0')) digits.insert(0, 1, '0');
+        if (base == 16 && magnitude != 0) prefix = conv.kind == 'X' ? "0X" : "0x";
+    }
+
+    const size_t length = prefix.size() + digits.size();
+    const size_t pad = conv.width > length ? conv.width - length : 0;
+    if (conv.left) {
+        out += prefix;
+        out += digits;
+        out.append(pad, ' ');
+    } else if (conv.zero && !conv.has_precision) {
+        out += prefix;
+        out.append(pad, '0');
+        out += digits;
+    } else {
+        out.append(pad, ' ');
+        out += prefix;
+        out += digits;
+    }
+}
+
+struct ArgWriter {
+    std::string& out;
+    const Conversion& conv;
+
+    void operator()(int64_t value) const {
+        if (conv.kind == 's') {
+            AppendText(out, conv, std::to_string(value));
+        } else if (conv.kind == 'c') {
+            AppendCodePoint(out, conv, value);
+        } else {
+            AppendInteger(out, conv, value);
+        }
+    }
+    void operator()(std::string_view text) const { AppendText(out, conv, text); }
+};
+
+}  // namespace
+
+std::string SafeFormat(std::string_view format, std::span<const FormatArg> args) {
+    std::string out;
+    out.reserve(format.size() + 32);
+    size_t next_arg = 0;
+    size_t i = 0;
+    while (i < format.size()) {
+        if (format[i] != '%') {
+            size_t end = format.find('%', i);
+            if (end == std::string_view::npos) end = format.size();
+            out.append(format.substr(i, end - i));
+            i = end;
+            continue;
+        }
+
+        const size_t start = i++;
+        Conversion conv;
+        for (bool more = true; more && i < format.size();) {
+            switch (format[i]) {
+            case '-': conv.left = true; break;
+            case '+': conv.plus = true; break;
+            case ' ': conv.space = true; break;
+            case '0': conv.zero = true; break;
+            case '#': conv.alternate = true; break;
+            default: more = false; continue;
+            }
+            ++i;
+        }
+        conv.width = ReadNumber(format, i);
+        if (i < format.size() && format[i] == '.') {
+            ++i;
+            conv.has_precision = true;
+            conv.precision = ReadNumber(format, i);
+        }
+        if (i < format.size()) {
+            switch (format[i]) {
+            case 'h':
+                ++i;
+                conv.length = Length::kShort;
+                if (i < format.size() && format[i] == 'h') {
+                    ++i;
+                    conv.length = Length::kChar;
+                }
+                break;
+            case 'l':
+                ++i;
+                conv.length = Length::kWide;
+                if (i < format.size() && format[i] == 'l') ++i;
+                break;
+            case 'z': case 'j': case 't': case 'L':
+                ++i;
+                conv.length = Length::kWide;
+                break;
+            default:
+                break;
+            }
+        }
+        if (i >= format.size()) {
+            // A conversion cut off by the end of the template stays as written.
+            out.append(format.substr(start));
+            break;
+        }
+
+        conv.kind = format[i++];
+        switch (conv.kind) {
+        case '%':
+            out += '%';
+            break;
+        case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': case 'c': case 's':
+            if (next_arg < args.size()) {
+                std::visit(ArgWriter{out, conv}, args[next_arg++]);
+            } else {
+                out.append(format.substr(start, i - start));
+            }
+            break;
+        default:
+            out.append(format.substr(start, i - start));
+            break;
+        }
+    }
+    return out;
+}
+
+std::string SafeFormat(std::string_view format, std::initializer_list<FormatArg> args) {
+    return SafeFormat(format, std::span<const FormatArg>(args.begin(), args.size()));
+}
+
+}  // namespace kronvik
