@@ -1,0 +1,28 @@
+#include "about/sorted_lists.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace kronvik {
+namespace {
+
+unsigned char FoldAscii(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
+}
+
+}  // namespace
+
+bool NameLessIgnoringCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
+}
+
+std::size_t SortedNameList::Insert(std::string name) {
+    // upper_bound: after every name that compares equal.
+    const auto pos = std::upper_bound(items_.begin(), items_.end(), name, NameLessIgnoringCase);
+    return static_cast<std::size_t>(items_.insert(pos, std::move(name)) - items_.begin());
+}
+
+}  // namespace kronvik

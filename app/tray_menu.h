@@ -1,0 +1,13 @@
+#pragma once
+// The tray icon's popup command menu, rebuilt at every right-button press.
+#include <vector>
+
+#include "schedule/schedule_menu.h"
+
+namespace kronvik {
+
+// Settings, manual time setting, the schedule submenu, version information,
+// a separator and exit, in that order.
+std::vector<MenuItem> BuildTrayMenu(std::vector<MenuItem> schedule_submenu);
+
+}  // namespace kronvik

@@ -1,0 +1,97 @@
+#include "schedule/schedule_menu.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdio>
+#include <string_view>
+#include <utility>
+
+namespace kronvik {
+namespace {
+
+// Length of "YYYY MM DD": a key matches a day when it begins with these bytes.
+constexpr std::size_t kDateKeyPrefixBytes = 10;
+
+std::string DayLabel(const UpcomingDate& date) {
+    char year[16];
+    char month[16];
+    char day[16];
+    std::snprintf(year, sizeof year, "%04d", static_cast<int>(date.year));
+    std::snprintf(month, sizeof month, "%02d", static_cast<int>(date.month));
+    std::snprintf(day, sizeof day, "%02d", static_cast<int>(date.day));
+    return std::string(year) + "年" + month + "月" + day + "日 " + WeekdayName(date.weekday);
+}
+
+std::string AppointmentLabel(const ScheduleEntry& entry) {
+    char hour[16];
+    char minute[16];
+    std::snprintf(hour, sizeof hour, "%02d", static_cast<int>(entry.hour));
+    std::snprintf(minute, sizeof minute, "%02d", static_cast<int>(entry.minute));
+    // The text is the user's own and is appended as it stands.
+    return std::string(hour) + "時" + minute + "分  " + entry.text;
+}
+
+MenuItem StringItem(uint32_t id, std::string text) {
+    return MenuItem{MenuItem::Kind::String, id, std::move(text), {}};
+}
+
+}  // namespace
+
+std::string DateKeyText(int32_t year, int32_t month, int32_t day) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d %02d %02d", static_cast<int>(year),
+                  static_cast<int>(month), static_cast<int>(day));
+    return text;
+}
+
+const DaySlot* FindDaySlot(const std::vector<DaySlot>& slots, int32_t year, int32_t month,
+                           int32_t day) {
+    const std::string date_text = DateKeyText(year, month, day);
+    const std::string_view prefix = std::string_view(date_text).substr(0, kDateKeyPrefixBytes);
+    for (const DaySlot& slot : slots) {
+        if (slot.count != 0 &&
+            std::string_view(slot.key).substr(0, kDateKeyPrefixBytes) == prefix) {
+            return &slot;
+        }
+    }
+    return nullptr;
+}
+
+const char* WeekdayName(int32_t weekday) {
+    static constexpr std::array<const char*, 7> kNames = {
+        "日曜日", "月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日"};
+    if (weekday >= 1 && weekday <= 7) return kNames[static_cast<std::size_t>(weekday - 1)];
+    return "\u3000\u3000\u3000";
+}
+
+std::vector<MenuItem> BuildScheduleMenu(const UpcomingDates& dates,
+                                        const std::vector<DaySlot>& slots) {
+    std::vector<MenuItem> menu;
+    menu.reserve(dates.size());
+    for (std::size_t i = 0; i < dates.size(); ++i) {
+        const UpcomingDate& date = dates[i];
+        const uint32_t day_id = static_cast<uint32_t>(i + 1) * kScheduleIdsPerDay;
+        const DaySlot* slot = FindDaySlot(slots, date.year, date.month, date.day);
+        if (slot == nullptr) {
+            menu.push_back(StringItem(day_id, DayLabel(date)));
+            continue;
+        }
+
+        MenuItem popup{MenuItem::Kind::Popup, 0, DayLabel(date), {}};
+        popup.children.push_back(StringItem(day_id, "新規スケジュール"));
+        popup.children.push_back(MenuItem{MenuItem::Kind::Separator, 0, {}, {}});
+        // count and entries agree after a load; the shorter one wins otherwise.
+        const std::size_t listed = std::min<std::size_t>(
+            {static_cast<std::size_t>(std::max<int32_t>(slot->count, 0)), slot->entries.size(),
+             static_cast<std::size_t>(kMaxMenuAppointments)});
+        for (std::size_t e = 0; e < listed; ++e) {
+            popup.children.push_back(StringItem(day_id + static_cast<uint32_t>(e + 1),
+                                                AppointmentLabel(slot->entries[e])));
+        }
+        menu.push_back(std::move(popup));
+    }
+    return menu;
+}
+
+}  // namespace kronvik

@@ -1,0 +1,44 @@
+#pragma once
+// The schedule submenu of the tray menu as a plain tree, turned into real
+// menus by the Win32 view. One entry per upcoming day: a day with appointments
+// opens a further submenu, any other day is a command of its own.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "schedule/schedule_types.h"
+
+namespace kronvik {
+
+struct MenuItem {
+    enum class Kind { String, Separator, Popup };
+    Kind kind = Kind::String;
+    uint32_t id = 0;  // command id of a String item; 0 otherwise
+    std::string text;
+    std::vector<MenuItem> children;  // items of a Popup
+};
+
+// Command ids: 100 × p for a new appointment on upcoming day p (1..14), and
+// 100 × p + e for appointment e (1-based, in slot order) of that day.
+inline constexpr uint32_t kScheduleIdsPerDay = 100;
+// Ids 100 × p + 100 and above belong to the next day, so a day's menu lists at
+// most this many appointments; the rest stay reachable through the registry
+// and the alert, but not through the menu.
+inline constexpr int32_t kMaxMenuAppointments = 99;
+
+// The date key name of a day: "%04d %02d %02d", e.g. "2007 06 21".
+std::string DateKeyText(int32_t year, int32_t month, int32_t day);
+
+// The first slot whose key begins with the day's 10-byte date key text and
+// whose count is not 0, or nullptr when the day has no appointments.
+const DaySlot* FindDaySlot(const std::vector<DaySlot>& slots, int32_t year, int32_t month,
+                           int32_t day);
+
+// The day name shown after the date for a weekday index (1 = Sunday ..
+// 7 = Saturday); three ideographic spaces for any other index.
+const char* WeekdayName(int32_t weekday);
+
+std::vector<MenuItem> BuildScheduleMenu(const UpcomingDates& dates,
+                                        const std::vector<DaySlot>& slots);
+
+}  // namespace kronvik
