@@ -10,13 +10,17 @@
 #include <vector>
 
 #include "app/command_ids.h"
+#include "about/about_box_win32.h"
 #include "app/forms_win32.h"
+#include "app/layout_win32.h"
 #include "app/main_window.h"
 #include "app/tray_win32.h"
+#include "app/views_win32.h"
 #include "platform/win32/basic_ports_win32.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/win32_text.h"
+#include "settings/settings_dialog_win32.h"
 #include "timesync/system_proxy.h"
 
 namespace kronvik {
@@ -40,6 +44,10 @@ struct Program {
     std::unique_ptr<Win32Timer> timer1, timer2, timer3;
     std::unique_ptr<Win32TrayIcon> tray;
     std::unique_ptr<MainWindow> main;
+    HBITMAP digit_image[10] = {};
+    AboutBox about;
+    SettingsDialog settings_dialog;
+    std::unique_ptr<Win32Views> views;
 };
 
 Program* program = nullptr;
@@ -91,7 +99,10 @@ LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     default:
         break;
     }
-    if (message == WM_TRAYNOTIFY) return 0;
+    if (message == WM_TRAYNOTIFY) {
+        Guarded([&] { main->TrayNotify(static_cast<uint32_t>(lparam)); });
+        return 0;
+    }
     if (message == program->taskbar_created && message != 0) {
         main->TaskbarCreated();
         return 0;
@@ -137,15 +148,25 @@ void CreateMainWindow(Program& p) {
 }
 
 void CreateDialogs(Program& p) {
-    RegisterFormClass(p.instance, L"TForm2", HideOnCloseProc);
-    p.form2 = CreateForm(p.instance, L"TForm2", L"バージョン情報", WS_POPUP | WS_CAPTION,
-                         WS_EX_TOOLWINDOW, 285, 64);
+    RegisterPanelClass(p.instance);
+    p.about.Create(p.instance);
+    p.form2 = p.about.Window();
     RegisterFormClass(p.instance, L"TForm3", HideOnCloseProc);
     p.form3 = CreateForm(p.instance, L"TForm3", L"予定入力フィールド", WS_POPUP | WS_CAPTION,
                          WS_EX_TOOLWINDOW, 363, 73);
-    RegisterFormClass(p.instance, L"TForm4", HideOnCloseProc);
-    p.form4 = CreateForm(p.instance, L"TForm4", L"Kronvik設定",
-                         WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_TOPMOST, 346, 300);
+    p.settings_dialog.Create(p.instance, p.registry);
+    p.form4 = p.settings_dialog.Window();
+    p.views = std::make_unique<Win32Views>(p.form1, p.main->Settings(), p.about, p.settings_dialog);
+    p.main->AttachViews(p.views.get());
+}
+
+// The ten digit pictures with which the dialogs show numbers.
+void LoadDigitImages(Program& p) {
+    for (int digit = 0; digit < 10; ++digit) {
+        const std::wstring name = L"IMAGE10" + std::to_wstring(digit);
+        p.digit_image[digit] =
+            static_cast<HBITMAP>(LoadImageW(p.instance, name.c_str(), IMAGE_BITMAP, 0, 0, 0));
+    }
 }
 
 int RunMessageLoop(Program& p) {
@@ -155,6 +176,8 @@ int RunMessageLoop(Program& p) {
         Guarded([&] { handled = p.main->AppMessage(msg.message, msg.wParam, msg.lParam); });
         EndIfExiting();
         if (handled) continue;
+        const HWND dialog = p.settings_dialog.Window();
+        if (dialog != nullptr && IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -182,6 +205,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     program = &p;
     try {
         CreateMainWindow(p);
+        LoadDigitImages(p);
         if (p.main->Create(Arguments()) == MainWindow::Start::Uninstalled) {
             CloseHandle(mutex);
             ExitProcess(0);

@@ -2,6 +2,8 @@
 
 #include "app/command_ids.h"
 #include "app/command_line.h"
+#include "app/tray_menu.h"
+#include "schedule/upcoming_dates.h"
 
 namespace kronvik {
 
@@ -99,6 +101,8 @@ void MainWindow::CommandDispatch(uint32_t id) {
     if (ending_) return;
     switch (id) {
     case kCmdSettings:
+        // A settings read failure goes to the error box and the dialog stays hidden.
+        LoadSettings(ports_.registry, settings_);
         if (views_) views_->ShowSettings();
         return;
     case kCmdManualSync:
@@ -118,6 +122,23 @@ void MainWindow::CommandDispatch(uint32_t id) {
     const int32_t entry = static_cast<int32_t>(id % 100);
     if (day < 1 || day > kScheduleDays) return;
     if (views_) views_->OpenScheduleEntry(day - 1, entry - 1);
+}
+
+void MainWindow::TrayNotify(uint32_t mouse_message) {
+    constexpr uint32_t kLeftDoubleClick = 0x0203;
+    constexpr uint32_t kRightButtonDown = 0x0204;
+    if (ending_) return;
+    if (mouse_message == kLeftDoubleClick) {
+        CommandDispatch(kCmdSettings);
+    } else if (mouse_message == kRightButtonDown && views_) {
+        views_->TrackTrayMenu(TrayMenu());
+    }
+}
+
+std::vector<MenuItem> MainWindow::TrayMenu() {
+    const LocalTime today = ports_.clock.Now();
+    const UpcomingDates dates = ComputeUpcomingDates(today.year, today.month, today.day, date_order_);
+    return BuildTrayMenu(BuildScheduleMenu(dates, day_slots_));
 }
 
 void MainWindow::ManualTimeSetting() {

@@ -15,6 +15,7 @@
 #include "platform/message_box.h"
 #include "platform/registry.h"
 #include "platform/timer.h"
+#include "schedule/schedule_types.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
 #include "timesync/sync_worker.h"
@@ -56,6 +57,10 @@ public:
     // returns true when the message is handled and must not be dispatched.
     bool AppMessage(uint32_t message, uint64_t wparam, int64_t lparam);
     void CommandDispatch(uint32_t id);
+    // A mouse action over the tray icon (lParam of WM_TRAYNOTIFY).
+    void TrayNotify(uint32_t mouse_message);
+    // The popup menu as it stands now: the commands and the 14 upcoming days.
+    std::vector<MenuItem> TrayMenu();
     void ManualTimeSetting();
 
     // Gives the tracked window its caption back and removes the icon; the
@@ -90,6 +95,7 @@ private:
     uint32_t quit_request_msg_ = 0;
     int32_t date_order_ = 0;
     std::string memo1_;
+    std::vector<DaySlot> day_slots_;
     bool icon_added_ = false;
     bool ending_ = false;
 };

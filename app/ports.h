@@ -2,6 +2,9 @@
 // What the main window needs from the platform beyond the shared ports: the
 // notification-area icon and the dialogs it opens.
 #include <cstdint>
+#include <vector>
+
+#include "schedule/schedule_menu.h"
 
 namespace kronvik {
 
@@ -17,10 +20,14 @@ public:
 class Views {
 public:
     virtual ~Views() = default;
+    // Fills the settings dialog from the freshly loaded settings and shows it.
     virtual void ShowSettings() = 0;
     virtual void ShowAbout() = 0;
     // upcoming_day 0..13, entry -1 for a new appointment.
     virtual void OpenScheduleEntry(int32_t upcoming_day, int32_t entry) = 0;
+    // Opens the menu at the cursor with the main window in the foreground and
+    // returns when it closes; a choice arrives later as a posted WM_COMMAND.
+    virtual void TrackTrayMenu(const std::vector<MenuItem>& menu) = 0;
 };
 
 }  // namespace kronvik

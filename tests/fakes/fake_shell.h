@@ -39,6 +39,8 @@ public:
     void ShowSettings() override { ++settings; }
     void ShowAbout() override { ++about; }
     void OpenScheduleEntry(int32_t day, int32_t entry) override { entries.emplace_back(day, entry); }
+    void TrackTrayMenu(const std::vector<MenuItem>& menu) override { menus.push_back(menu); }
+    std::vector<std::vector<MenuItem>> menus;
     int settings = 0;
     int about = 0;
     std::vector<std::pair<int32_t, int32_t>> entries;

@@ -174,6 +174,39 @@ TEST(MainWindowMessageTest, TaskbarRestartAddsTheIconAgain) {
     EXPECT_EQ(h.tray.adds, 2);
 }
 
+TEST(TrayIconTest, MouseActionsOpenTheMenuOrTheSettingsAndNothingElse) {
+    Harness h;
+    h.Start();
+    for (uint32_t mouse : {0x0201u, 0x0202u, 0x0200u, 0x0205u, 0x0206u}) h.main->TrayNotify(mouse);
+    EXPECT_EQ(h.views.settings, 0);
+    EXPECT_TRUE(h.views.menus.empty());
+
+    // The double click reloads the settings before the dialog shows them.
+    h.registry.SetText("Software\\Velk\\FLAG", "MEMO", "新しいメモ");
+    h.main->TrayNotify(0x0203);
+    EXPECT_EQ(h.views.settings, 1);
+    EXPECT_EQ(h.main->Settings().MEMO, "新しいメモ");
+
+    h.main->TrayNotify(0x0204);
+    ASSERT_EQ(h.views.menus.size(), 1u);
+    const std::vector<MenuItem>& menu = h.views.menus[0];
+    ASSERT_EQ(menu.size(), 6u);
+    EXPECT_EQ(menu[2].text, "スケジュール");
+    ASSERT_EQ(menu[2].children.size(), 14u);
+    EXPECT_EQ(menu[2].children[0].text, "2026年12月08日 火曜日");
+    EXPECT_EQ(menu[2].children[0].id, 100u);
+    EXPECT_EQ(menu[2].children[13].text, "2026年12月21日 月曜日");
+    EXPECT_EQ(menu[2].children[13].id, 1400u);
+}
+
+TEST(TrayIconTest, UnreadableSettingsKeepTheDialogHidden) {
+    Harness h;
+    h.Start();
+    h.registry.DeleteValue("Software\\Velk\\FLAG", "MODE");
+    EXPECT_THROW(h.main->TrayNotify(0x0203), SettingsError);
+    EXPECT_EQ(h.views.settings, 0);
+}
+
 TEST(ManualTimeSettingTest, ConfirmationTextFollowsTheMethodAndLastSetting) {
     EXPECT_EQ(ManualSettingText(0, "2026年12月08日 09時41分00秒"),
               "ＳＮＴＰサーバを使用し、日付時刻を合わせます。\n"

@@ -1,0 +1,30 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "app/layout_win32.h"
+
+namespace kronvik {
+
+// TForm2: the logo with the version; a click on the picture hides it.
+class AboutBox {
+public:
+    void Create(HINSTANCE instance);
+    HWND Window() const { return window_; }
+    // Sets the version text and shows the box: centred the first time, where
+    // the user left it afterwards; brought to the front when already shown.
+    void Show(const std::string& version);
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    void SetLabel(const std::string& text);
+
+    HWND window_ = nullptr;
+    HFONT label_font_ = nullptr;
+    HBITMAP logo_ = nullptr;
+    FormLayout layout_;
+    bool shown_before_ = false;
+};
+
+}  // namespace kronvik

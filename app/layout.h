@@ -1,0 +1,51 @@
+#pragma once
+// Control layout tables: every named control has a fixed id, base + number,
+// so tests and accessibility tools find it by id.
+#include <cstdint>
+
+namespace kronvik {
+
+enum class ControlKind {
+    Label,        // 1000
+    Edit,         // 2000
+    Button,       // 3000
+    RadioButton,  // 4000
+    CheckBox,     // 5000
+    SpeedButton,  // 6000
+    CSpinButton,  // 7000
+    GroupBox,     // 8000
+    Panel,        // 9000
+    Image,        // 10000
+    ListBox,      // 11000
+    PageControl,  // 12000
+    TabPage,      // 12100: the pages of PageControl1, not named controls
+};
+
+constexpr int32_t ControlIdBase(ControlKind kind) {
+    return kind == ControlKind::TabPage ? 12100 : (static_cast<int32_t>(kind) + 1) * 1000;
+}
+
+constexpr int32_t ControlId(ControlKind kind, int32_t number) { return ControlIdBase(kind) + number; }
+
+// Flags of a control's look and behaviour beyond its kind.
+enum ControlFlags : uint32_t {
+    kNoFlags = 0,
+    kAlignRight = 1 << 0,
+    kAlignCenter = 1 << 1,
+    kHidden = 1 << 2,
+    kNotify = 1 << 3,       // a label or picture that reports clicks
+    kSunken = 1 << 4,       // a panel with lowered bevels
+    kBlack = 1 << 5,        // black background, white text
+    kRedText = 1 << 6,
+};
+
+struct ControlSpec {
+    ControlKind kind;
+    int32_t number;
+    int32_t parent_id;     // 0: the form itself
+    const char* text;      // UTF-8
+    int32_t x, y, width, height;
+    uint32_t flags;
+};
+
+}  // namespace kronvik

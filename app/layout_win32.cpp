@@ -1,0 +1,154 @@
+#include "app/layout_win32.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/win32_text.h"
+
+namespace kronvik {
+
+namespace {
+
+constexpr wchar_t kPanelClass[] = L"KronvikPanel";
+
+struct WindowKind {
+    const wchar_t* class_name;
+    DWORD style;
+    DWORD ex_style;
+};
+
+WindowKind KindOf(const ControlSpec& spec) {
+    const bool notify = (spec.flags & kNotify) != 0;
+    switch (spec.kind) {
+    case ControlKind::Label: {
+        DWORD align = SS_LEFT;
+        if (spec.flags & kAlignRight) align = SS_RIGHT;
+        if (spec.flags & kAlignCenter) align = SS_CENTER;
+        // A label always takes its clicks, so a click on it never reaches a
+        // picture underneath.
+        return {L"STATIC", align | SS_NOPREFIX | SS_NOTIFY, 0};
+    }
+    case ControlKind::Edit:
+        return {L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::Button:
+        return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::RadioButton:
+        return {L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
+    case ControlKind::CheckBox:
+        return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case ControlKind::SpeedButton:
+        return {L"BUTTON", BS_PUSHBUTTON, 0};
+    case ControlKind::CSpinButton:
+        return {UPDOWN_CLASSW, 0, 0};
+    case ControlKind::GroupBox:
+        return {L"BUTTON", BS_GROUPBOX, 0};
+    case ControlKind::Panel:
+    case ControlKind::TabPage:
+        return {kPanelClass, WS_CLIPCHILDREN, 0};
+    case ControlKind::Image:
+        return {L"STATIC", SS_BITMAP | (notify ? SS_NOTIFY : 0), 0};
+    case ControlKind::ListBox:
+        return {L"LISTBOX", LBS_SORT | LBS_NOTIFY, 0};
+    case ControlKind::PageControl:
+        return {WC_TABCONTROLW, TCS_HOTTRACK | WS_CLIPSIBLINGS, 0};
+    }
+    return {L"STATIC", 0, 0};
+}
+
+SIZE TextSize(HWND window, HFONT font, const std::wstring& text) {
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size{0, 0};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return size;
+}
+
+LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_ERASEBKGND: {
+        RECT rect;
+        GetClientRect(window, &rect);
+        const auto flags = static_cast<uint32_t>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        FillRect(reinterpret_cast<HDC>(wparam), &rect,
+                 (flags & kBlack) ? static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))
+                                  : GetSysColorBrush(COLOR_BTNFACE));
+        if (flags & kSunken) DrawEdge(reinterpret_cast<HDC>(wparam), &rect, EDGE_SUNKEN, BF_RECT);
+        return 1;
+    }
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_VSCROLL:
+        return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
+    default:
+        return DefWindowProcW(window, message, wparam, lparam);
+    }
+}
+
+}  // namespace
+
+void RegisterPanelClass(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = PanelProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = kPanelClass;
+    RegisterClassExW(&wc);
+}
+
+HBRUSH ControlColors(HDC dc, uint32_t flags) {
+    if (flags & kBlack) {
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkColor(dc, RGB(0, 0, 0));
+        return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    }
+    SetTextColor(dc, (flags & kRedText) ? RGB(255, 0, 0) : GetSysColor(COLOR_BTNTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+void FormLayout::Create(HWND form, std::span<const ControlSpec> table, HFONT font) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
+    for (const ControlSpec& spec : table) {
+        const int32_t id = ControlId(spec.kind, spec.number);
+        const HWND parent = spec.parent_id == 0 ? form : Control(spec.parent_id);
+        const WindowKind kind = KindOf(spec);
+        const std::wstring text = Wide(spec.text ? spec.text : "");
+        int x = spec.x;
+        int width = spec.width;
+        int height = spec.height;
+        if (width == 0) {
+            // An auto-sized label; a right-aligned one grows to the left of x.
+            const SIZE size = TextSize(form, font, text);
+            width = size.cx + 2;
+            height = height == 0 ? size.cy : height;
+            if (spec.flags & kAlignRight) x -= width;
+        }
+        const DWORD visible = (spec.flags & kHidden) ? 0 : WS_VISIBLE;
+        const HWND control = CreateWindowExW(
+            kind.ex_style, kind.class_name, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | visible | kind.style, x, spec.y,
+            width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        if (control == nullptr) continue;
+        SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(spec.flags));
+        if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        controls_[id] = control;
+        specs_[id] = &spec;
+    }
+}
+
+HWND FormLayout::Control(int32_t id) const {
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+const ControlSpec* FormLayout::Spec(int32_t id) const {
+    const auto it = specs_.find(id);
+    return it == specs_.end() ? nullptr : it->second;
+}
+
+}  // namespace kronvik

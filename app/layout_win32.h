@@ -1,0 +1,32 @@
+#pragma once
+// Creates a form's controls from its layout table.
+#include <windows.h>
+
+#include <map>
+#include <span>
+
+#include "app/layout.h"
+
+namespace kronvik {
+
+class FormLayout {
+public:
+    // font: the form's font, given to every control; nullptr keeps the system font.
+    void Create(HWND form, std::span<const ControlSpec> table, HFONT font);
+    HWND Control(int32_t id) const;
+    const ControlSpec* Spec(int32_t id) const;
+
+private:
+    std::map<int32_t, HWND> controls_;
+    std::map<int32_t, const ControlSpec*> specs_;
+};
+
+// Window class of panels and tab pages: paints its background (black for
+// kBlack, with lowered bevels for kSunken) and hands commands and colour
+// requests of its children on to the form.
+void RegisterPanelClass(HINSTANCE instance);
+
+// The background brush and text colour for a control of the given flags.
+HBRUSH ControlColors(HDC dc, uint32_t flags);
+
+}  // namespace kronvik

@@ -1,0 +1,54 @@
+#include "app/views_win32.h"
+
+#include <vector>
+
+#include "app/command_ids.h"
+#include "platform/win32/win32_text.h"
+
+namespace kronvik {
+
+namespace {
+
+void AppendItems(HMENU menu, const std::vector<MenuItem>& items) {
+    for (const MenuItem& item : items) {
+        switch (item.kind) {
+        case MenuItem::Kind::String:
+            AppendMenuW(menu, MF_STRING, item.id, Wide(item.text).c_str());
+            break;
+        case MenuItem::Kind::Separator:
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            break;
+        case MenuItem::Kind::Popup: {
+            HMENU popup = CreatePopupMenu();
+            AppendItems(popup, item.children);
+            AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), Wide(item.text).c_str());
+            break;
+        }
+        }
+    }
+}
+
+}  // namespace
+
+void Win32Views::ShowSettings() { settings_dialog_.Show(settings_); }
+
+void Win32Views::ShowAbout() { about_.Show(kVersionText); }
+
+// The schedule entry dialog arrives with the schedule; until then its
+// commands do nothing.
+void Win32Views::OpenScheduleEntry(int32_t, int32_t) {}
+
+void Win32Views::TrackTrayMenu(const std::vector<MenuItem>& items) {
+    HMENU menu = CreatePopupMenu();
+    AppendItems(menu, items);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(main_window_);
+    TrackPopupMenu(menu, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, main_window_, nullptr);
+    // Lets the menu close properly when the user clicks elsewhere.
+    PostMessageW(main_window_, WM_NULL, 0, 0);
+    // Destroys the day submenus and the schedule submenu with it.
+    DestroyMenu(menu);
+}
+
+}  // namespace kronvik

@@ -1,0 +1,29 @@
+#pragma once
+#include <windows.h>
+
+#include "about/about_box_win32.h"
+#include "app/ports.h"
+#include "settings/settings_dialog_win32.h"
+#include "settings/settings_record.h"
+
+namespace kronvik {
+
+class Win32Views : public Views {
+public:
+    Win32Views(HWND main_window, const SettingsRecord& settings, AboutBox& about,
+               SettingsDialog& settings_dialog)
+        : main_window_(main_window), settings_(settings), about_(about), settings_dialog_(settings_dialog) {}
+
+    void ShowSettings() override;
+    void ShowAbout() override;
+    void OpenScheduleEntry(int32_t upcoming_day, int32_t entry) override;
+    void TrackTrayMenu(const std::vector<MenuItem>& menu) override;
+
+private:
+    HWND main_window_;
+    const SettingsRecord& settings_;
+    AboutBox& about_;
+    SettingsDialog& settings_dialog_;
+};
+
+}  // namespace kronvik

@@ -1,0 +1,46 @@
+// kvctl: drives a running Kronvik from outside for the demo screenshots.
+//   kvctl tray <mouse-message>   WM_TRAYNOTIFY with that lParam (e.g. 0x204)
+//   kvctl command <id>           a posted WM_COMMAND
+//   kvctl keys <vk> [<vk>...]    key presses sent to the open popup menu
+//   kvctl quit                   the quit request
+#include <windows.h>
+
+#include <cstdlib>
+#include <cwchar>
+
+namespace {
+
+HWND MainWindow() {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (HWND window = FindWindowW(L"TForm1", nullptr)) return window;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+unsigned long Number(const wchar_t* text) { return std::wcstoul(text, nullptr, 0); }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return 2;
+    const HWND main = MainWindow();
+    if (main == nullptr) return 1;
+    if (!wcscmp(argv[1], L"tray") && argc == 3) {
+        PostMessageW(main, 2249, 0, static_cast<LPARAM>(Number(argv[2])));
+    } else if (!wcscmp(argv[1], L"command") && argc == 3) {
+        PostMessageW(main, WM_COMMAND, Number(argv[2]), 0);
+    } else if (!wcscmp(argv[1], L"keys")) {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        if (menu == nullptr) return 1;
+        for (int i = 2; i < argc; ++i) {
+            PostMessageW(menu, WM_KEYDOWN, Number(argv[i]), 0);
+            Sleep(150);
+        }
+    } else if (!wcscmp(argv[1], L"quit")) {
+        PostMessageW(main, RegisterWindowMessageW(L"Kronvik"), 0, 0);
+    } else {
+        return 2;
+    }
+    return 0;
+}
