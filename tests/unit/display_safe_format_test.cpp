@@ -20,7 +20,7 @@ TEST(SafeFormatTest, FillsTemplatesAsPrintfDoes) {
     // 64-bit forms against the C library over flags, widths and precisions.
     const char* formats[] = {"%lld", "%+lld", "% lld", "%-8lld|", "%08lld", "%.5lld", "%8.3lld",
                              "%-+6lld|", "%.0lld", "%llu", "%#llx", "%#08llx", "%llX", "%#llo",
-                             "%#.0llo", "%0-5lld|", "%+ lld"};
+                             "%0-5lld|", "%+ lld"};
     const int64_t values[] = {0, 1, -1, 42, -42, 255, std::numeric_limits<int64_t>::min(),
                               std::numeric_limits<int64_t>::max()};
     for (const char* format : formats) {
@@ -30,6 +30,8 @@ TEST(SafeFormatTest, FillsTemplatesAsPrintfDoes) {
             EXPECT_EQ(SafeFormat(format, {value}), expected) << format << " " << value;
         }
     }
+    // The Windows C runtime prints nothing here; the C standard asks for "0".
+    EXPECT_EQ(SafeFormat("%#.0llo", {0}), "0");
 }
 
 TEST(SafeFormatTest, LengthModifiersCutTheArgumentLikeTheCLibrary) {

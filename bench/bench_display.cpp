@@ -1,0 +1,83 @@
+// The display tick runs twice a second for the whole run: what one tick costs,
+// and how many captions a steady foreground window is sent per minute.
+#include <benchmark/benchmark.h>
+
+#include "display/caption_writer.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_desktop.h"
+#include "fakes/fake_timer.h"
+
+namespace kronvik {
+namespace {
+
+struct DisplayRig {
+    DisplayRig() {
+        settings.DAY_FORM = "%04d年%02d月%02d日";
+        settings.TIM_FORM = "%02d時%02d分";
+        settings.WEK_FORM_J = "%s曜日";
+        settings.WEK_FORM_E = "[ %s ]";
+        settings.REKI = "平成";
+        settings.YEAR_SEL = 1;
+        settings.WEEK_ON = 1;
+        settings.WEEK_TYPE = 1;
+        settings.MEMO = "Tanks! Download";
+        clock.Set(2007, 6, 21, 15, 4, 0, 4);
+        desktop.Add(1, u"無題 - メモ帳");
+        desktop.foreground = 1;
+    }
+
+    fakes::FakeClock clock;
+    fakes::FakeDesktop desktop;
+    fakes::FakeTimer timer2;
+    SettingsRecord settings;
+    SyncFlags flags;
+    ClockTextComposer composer{clock, settings};
+    CaptionWriter writer{desktop, composer, settings, flags, timer2,
+                         [](DSPDRAW_CLASS&) { return 0; }};
+};
+
+// Same minute, the caption already carries the clock: the common case.
+void BM_SteadyTick(benchmark::State& state) {
+    DisplayRig rig;
+    rig.writer.Timer1Timer();
+    for (auto _ : state) rig.writer.Timer1Timer();
+    state.counters["writes"] = static_cast<double>(rig.writer.CaptionWrites());
+}
+BENCHMARK(BM_SteadyTick);
+
+// The text is rebuilt in every tick, as at the first tick of a minute.
+void BM_RecomposingTick(benchmark::State& state) {
+    DisplayRig rig;
+    rig.writer.Timer1Timer();
+    for (auto _ : state) {
+        rig.composer.InvalidateClockText();
+        rig.writer.Timer1Timer();
+    }
+}
+BENCHMARK(BM_RecomposingTick);
+
+// 120 ticks of half a second per iteration, one simulated minute each, on a
+// foreground window that stays put. A tick that wrote whenever the clock was
+// present would send 120 captions a minute.
+void BM_CaptionWritesPerMinute(benchmark::State& state) {
+    DisplayRig rig;
+    rig.writer.Timer1Timer();
+    uint64_t minutes = 0;
+    const uint64_t writes_before = rig.writer.CaptionWrites();
+    for (auto _ : state) {
+        for (int tick = 0; tick < 120; ++tick) {
+            rig.clock.AddHalfSecond();
+            rig.writer.Timer1Timer();
+        }
+        ++minutes;
+    }
+    const double writes = static_cast<double>(rig.writer.CaptionWrites() - writes_before);
+    state.counters["writes_per_minute"] = minutes ? writes / static_cast<double>(minutes) : 0;
+    state.counters["writes_per_minute_unconditional"] = 120;
+}
+BENCHMARK(BM_CaptionWritesPerMinute);
+
+}  // namespace
+}  // namespace kronvik
+
+BENCHMARK_MAIN();
