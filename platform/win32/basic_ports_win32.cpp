@@ -12,6 +12,9 @@ LocalTime Win32Clock::Now() {
 }
 
 void Win32Timer::SetInterval(uint32_t milliseconds) {
+    // The display tick stops the alert flasher in every tick that writes; a
+    // stopped timer needs no system call to stay stopped.
+    if (milliseconds == 0 && interval_ == 0) return;
     interval_ = milliseconds;
     if (milliseconds == 0) {
         KillTimer(window_, id_);
