@@ -139,7 +139,11 @@ void CreateMainWindow(Program& p) {
     p.timer1 = std::make_unique<Win32Timer>(p.form1, kTimer1);
     p.timer2 = std::make_unique<Win32Timer>(p.form1, kTimer2);
     p.timer3 = std::make_unique<Win32Timer>(p.form1, kTimer3);
-    p.tray = std::make_unique<Win32TrayIcon>(p.form1, LoadIconW(p.instance, L"MAINICON"));
+    // The tray draws the icon's own 16 x 16 picture rather than a shrunken 32 x 32 one.
+    const auto small_icon = static_cast<HICON>(
+        LoadImageW(p.instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                   GetSystemMetrics(SM_CYSMICON), 0));
+    p.tray = std::make_unique<Win32TrayIcon>(p.form1, small_icon);
     Registry& registry = p.registry;
     p.main = std::make_unique<MainWindow>(MainWindowPorts{
         p.registry, p.clock, p.desktop, p.boxes, *p.timer1, *p.timer2, *p.timer3, *p.tray,

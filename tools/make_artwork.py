@@ -142,25 +142,25 @@ def dist_to_segment(px, py, ax, ay, bx, by):
 
 # ---------------------------------------------------------------- icon
 
-# The 16 pixel icon is drawn by hand: at that size a computed face blurs
-# into the hands. N rim, W face, K hands and ticks, R hub, '.' transparent.
+# The 16 pixel icon is drawn by hand, ten past ten like the large one: at
+# that size a computed face blurs its ticks into the hands. N rim, W face, K hands and ticks, R hub, '.' transparent.
 ICON16 = [
-    ".....NNNNNN.....",
-    "...NNWWWWWWNN...",
-    "..NWWWWKKWWWWN..",
-    ".NWWWWWKKWWWWWN.",
-    ".NWWWWWKKWWWWWN.",
-    "NWWWWWWKKWWWWWWN",
-    "NWWWWWWKKWWWWWWN",
-    "NWKWWWWRRKKKWKWN",
-    "NWKWWWWRRKKKWKWN",
-    "NWWWWWWWWWWWWWWN",
+    "......NNNN......",
+    "....NNWKKWNN....",
+    "..NNWWWKKWWWNN..",
+    "..NWWWWWWWWWWN..",
+    ".NWWWWWWWWWKKWN.",
+    ".NWKKWWWWWKKWWN.",
+    "NWWWKKKWWKKWWWWN",
+    "NKKWWWKRRKWWWKKN",
+    "NKKWWWWRRWWWWKKN",
     "NWWWWWWWWWWWWWWN",
     ".NWWWWWWWWWWWWN.",
     ".NWWWWWWWWWWWWN.",
-    "..NWWWWKKWWWWN..",
-    "...NNWWWWWWNN...",
-    ".....NNNNNN.....",
+    "..NWWWWWWWWWWN..",
+    "..NNWWWKKWWWNN..",
+    "....NNWKKWNN....",
+    "......NNNN......",
 ]
 ICON16_COLOURS = {".": TRANSPARENT, "N": NAVY, "W": WHITE, "K": BLACK, "R": RED}
 

@@ -1,0 +1,64 @@
+# Kronvik: build, test and run on Debian 12 (cross-compiled with mingw-w64,
+# run under Wine). Every target first installs what is missing.
+#   make run | test | build | demo | bench | fuzz | bootstrap | clean
+
+SHELL := /bin/bash
+JOBS ?= 2
+FUZZ_RUNS ?= 1000000
+
+# Ninja when it is there; a directory keeps the generator it was made with.
+GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+define configure
+	if [ -f $(1)/CMakeCache.txt ]; then \
+	  cmake -S . -B $(1) $(2) >/dev/null; \
+	else \
+	  cmake -S . -B $(1) -G "$(GENERATOR)" $(2); \
+	fi
+endef
+
+.PHONY: all bootstrap build test run demo bench fuzz clean
+
+all: build
+
+bootstrap:
+	@tools/bootstrap.sh
+
+build: bootstrap
+	@$(call configure,build/windows,-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake)
+	cmake --build build/windows -j$(JOBS)
+	@$(call configure,build/native,-DKRONVIK_TESTS=ON -DKRONVIK_WINDOWS_BUILD=$(CURDIR)/build/windows)
+	cmake --build build/native -j$(JOBS)
+
+test: build
+	ctest --test-dir build/native --output-on-failure
+
+run: build
+	tools/run.sh
+
+demo: build
+	tools/demo.sh
+
+bench: bootstrap
+	@$(call configure,build/bench,-DKRONVIK_BENCH=ON -DKRONVIK_TESTS=OFF)
+	cmake --build build/bench -j$(JOBS)
+	build/bench/kronvik_bench
+	@if [ -x tools/bench-wine.sh ]; then \
+	  $(MAKE) --no-print-directory build && tools/bench-wine.sh build/windows; \
+	fi
+
+fuzz: bootstrap
+	@$(call configure,build/fuzz,-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKRONVIK_FUZZ=ON -DKRONVIK_TESTS=OFF)
+	cmake --build build/fuzz -j$(JOBS)
+	@set -e; found=0; \
+	for f in build/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] && [ -f "$$f" ] || continue; found=1; \
+	  echo "== $$f"; "$$f" -runs=$(FUZZ_RUNS); \
+	done; \
+	[ $$found = 1 ] || { echo "no fuzz targets built"; exit 1; }
+
+# Wine must not run in a prefix that is being deleted.
+clean:
+	@for p in build/wineprefix build/wineprefix-run build/wineprefix-demo; do \
+	  if [ -d $$p ]; then WINEPREFIX=$(CURDIR)/$$p wineserver -k 2>/dev/null || true; fi; \
+	done
+	rm -rf build

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Screenshots of Kronvik at work, written to build/demo/*.png.
+#
+# Runs kronvik.exe with default settings in a 1024x768 Wine virtual desktop on
+# a private Xvfb, opens Notepad in the same desktop as the foreground window
+# whose caption carries the clock, and grabs the screen. Each picture is one
+# `shot NAME` in the scenes below; add scenes there.
+#
+# The demo keeps its own prefix (build/wineprefix-demo, or KV_DEMO_WINEPREFIX)
+# because it resets the settings and stops everything in the prefix at the
+# end, which must not hit a Kronvik that `make run` keeps in the shared one.
+set -uo pipefail
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+windows="$root/build/windows"
+exe="$windows/kronvik.exe"
+ctl="$windows/kvctl.exe"
+out="$root/build/demo"
+desktop="KronvikDemo,1024x768"
+
+if [ ! -f "$exe" ]; then
+  echo "demo: $exe is missing; run 'make build' first" >&2
+  exit 1
+fi
+
+export KV_WINEPREFIX="${KV_DEMO_WINEPREFIX:-$root/build/wineprefix-demo}"
+source "$root/tools/wine-env.sh"
+
+pids=()
+cleanup() {
+  local p
+  for p in "${pids[@]}"; do
+    kill "$p" 2>/dev/null || true
+  done
+  kv_teardown
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# Always a private X server: the pictures must not depend on the user's
+# screen, and grabbing the root window of a real display would show it all.
+unset DISPLAY
+kv_ensure_display || exit 1
+kv_ensure_prefix || exit 1
+mkdir -p "$out"
+
+# Starts a Windows program inside the demo desktop, in the background.
+in_desktop() {
+  wine explorer /desktop="$desktop" "$@" >>"$out/wine.log" 2>&1 &
+  pids+=($!)
+}
+
+# Writes the whole screen to build/demo/NAME.png.
+shot() {
+  /usr/bin/import -display "$DISPLAY" -window root "$out/$1.png" || {
+    echo "demo: could not grab $1" >&2
+    return 1
+  }
+  echo "demo: $out/$1.png"
+}
+
+# Drives the running Kronvik from outside (tray clicks, commands), when the
+# build has the helper for it. It has to run in the same desktop to find the
+# program's windows.
+control() {
+  [ -f "$ctl" ] || return 1
+  timeout 20 wine explorer /desktop="$desktop" "$ctl" "$@" >>"$out/wine.log" 2>&1
+}
+
+: >"$out/wine.log"
+rm -f "$out"/*.png
+
+# Fresh settings, so the defaults show.
+wine reg delete 'HKCU\Software\Velk' /f >/dev/null 2>&1 || true
+wineserver -w
+
+# ---- scenes
+
+in_desktop "$exe"
+sleep 3
+in_desktop notepad
+# The caption is written every half second once Notepad has the focus.
+sleep 3
+shot caption-clock
+
+# The command menu of the tray icon (right button pressed on the icon).
+if control tray 0x204; then
+  sleep 1.5
+  shot tray-menu
+  control keys 0x1B || true
+  sleep 0.5
+fi
+
+# The dialogs, each opened as its menu command would: the about box, the
+# settings, and a new appointment for today. A command that changes nothing
+# on the screen (a window the build does not have yet) gives no picture.
+for scene in "about 3" "settings 1" "schedule-entry 100"; do
+  set -- $scene
+  /usr/bin/import -display "$DISPLAY" -window root "$out/.before.png" || continue
+  if control command "$2"; then
+    sleep 2
+    shot "$1"
+    if [ "$(/usr/bin/compare -metric AE "$out/.before.png" "$out/$1.png" null: 2>&1)" = "0" ]; then
+      echo "demo: $1: nothing appeared, picture dropped"
+      rm -f "$out/$1.png"
+    fi
+  fi
+done
+rm -f "$out/.before.png"
