@@ -84,18 +84,29 @@ in_desktop notepad
 sleep 3
 shot caption-clock
 
-# The command menu of the tray icon (right button pressed on the icon).
-if control tray 0x204; then
+# The confirmation of a manual time setting by SNTP, answered with Cancel.
+if control command 2; then
   sleep 1.5
-  shot tray-menu
-  control keys 0x1B || true
+  shot confirm-sntp
+  control dismiss || true
   sleep 0.5
 fi
 
-# The dialogs, each opened as its menu command would: the about box, the
-# settings, and a new appointment for today. A command that changes nothing
-# on the screen (a window the build does not have yet) gives no picture.
-for scene in "about 3" "settings 1" "schedule-entry 100"; do
+# The command menu of the tray icon (right button pressed on the icon).
+# Down three times to "スケジュール", Right opens the 14 upcoming days.
+if control tray 0x204; then
+  sleep 1.5
+  control keys 0x28 0x28 0x28 0x27 || true
+  sleep 1
+  shot tray-menu
+  control keys 0x1B 0x1B || true
+  sleep 0.5
+fi
+
+
+# The dialogs, each opened as its menu command would. A command that changes
+# nothing on the screen gives no picture.
+for scene in "about 3" "settings 1"; do
   set -- $scene
   /usr/bin/import -display "$DISPLAY" -window root "$out/.before.png" || continue
   if control command "$2"; then

@@ -2,6 +2,7 @@
 //   kvctl tray <mouse-message>   WM_TRAYNOTIFY with that lParam (e.g. 0x204)
 //   kvctl command <id>           a posted WM_COMMAND
 //   kvctl keys <vk> [<vk>...]    key presses sent to the open popup menu
+//   kvctl dismiss                Cancel on the open message box
 //   kvctl quit                   the quit request
 #include <windows.h>
 
@@ -18,6 +19,22 @@ HWND MainWindow() {
     return nullptr;
 }
 
+// The open menu window highest in z-order; closed menus leave hidden ones behind.
+HWND OpenMenu() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            wchar_t name[16];
+            if (IsWindowVisible(window) && GetClassNameW(window, name, 16) && !wcscmp(name, L"#32768")) {
+                *reinterpret_cast<HWND*>(param) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 unsigned long Number(const wchar_t* text) { return std::wcstoul(text, nullptr, 0); }
 
 }  // namespace
@@ -31,12 +48,16 @@ int wmain(int argc, wchar_t** argv) {
     } else if (!wcscmp(argv[1], L"command") && argc == 3) {
         PostMessageW(main, WM_COMMAND, Number(argv[2]), 0);
     } else if (!wcscmp(argv[1], L"keys")) {
-        HWND menu = FindWindowW(L"#32768", nullptr);
-        if (menu == nullptr) return 1;
         for (int i = 2; i < argc; ++i) {
+            HWND menu = OpenMenu();
+            if (menu == nullptr) return 1;
             PostMessageW(menu, WM_KEYDOWN, Number(argv[i]), 0);
-            Sleep(150);
+            Sleep(200);
         }
+    } else if (!wcscmp(argv[1], L"dismiss")) {
+        HWND box = FindWindowW(L"#32770", nullptr);
+        if (box == nullptr) return 1;
+        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
     } else if (!wcscmp(argv[1], L"quit")) {
         PostMessageW(main, RegisterWindowMessageW(L"Kronvik"), 0, 0);
     } else {
