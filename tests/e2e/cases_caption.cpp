@@ -1,0 +1,189 @@
+// The caption clock seen from another program's windows, and the ways the
+// program ends: quit request, WM_CLOSE, and a foreground window that hangs.
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+// Kronvik ticks every 500 ms; a write or a restore is due within two ticks.
+constexpr DWORD kTickSlackMs = 1500;
+
+void PostQuit(HWND main, WPARAM wp, LPARAM lp) {
+    Require(PostMessageW(main, QuitRequestMessage(), wp, lp) != 0, "PostMessage of the quit request failed");
+}
+
+E2E_CASE(caption_clock_follows_foreground, 1) {
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring a = L"Kronvik e2e A", b = L"Kronvik e2e B";
+    Probe pa(a);
+    ShowClockIn(pa, a, "first window");
+    // The clock is rewritten in place, never stacked onto itself.
+    SleepMs(1200);
+    ExpectCaption(pa.hwnd(), [&] { return WithClock(a); }, 600, "first window after two more ticks");
+
+    Probe pb(b);
+    ShowClockIn(pb, b, "second window");
+    ExpectOwnCaption(pa, a, kTickSlackMs, "first window after losing the foreground");
+    // And back again.
+    ShowClockIn(pa, a, "first window again");
+    ExpectOwnCaption(pb, b, kTickSlackMs, "second window after losing the foreground");
+    Check(k.Running(), "kronvik.exe ended during the case");
+}
+
+E2E_CASE(caption_window_retitling_itself_is_followed, 1) {
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring before = L"Kronvik e2e doc1", after = L"Kronvik e2e doc2 — 編集中";
+    Probe probe(before);
+    ShowClockIn(probe, before, "before the window renames itself");
+    SetWindowTextW(probe.hwnd(), after.c_str());
+    ExpectCaption(probe.hwnd(), [&] { return WithClock(after); }, kTickSlackMs,
+                  "after the window renamed itself");
+    Probe other(L"Kronvik e2e other");
+    ShowClockIn(other, L"Kronvik e2e other", "second window");
+    ExpectOwnCaption(probe, after, kTickSlackMs, "renamed window after losing the foreground");
+    Check(k.Running(), "kronvik.exe ended during the case");
+}
+
+// A window that keeps its caption gets five attempts, then is left alone
+// until the minute changes.
+E2E_CASE(caption_refused_is_retried_five_times, 1) {
+    Kronvik k = Kronvik::StartResident();
+    Probe probe(L"Kronvik e2e stubborn", Probe::Kind::RefusesCaption);
+    SYSTEMTIME from;
+    GetLocalTime(&from);
+    Require(probe.Foreground(), "probe window did not become the foreground window");
+    SleepMs(4000);
+    const int attempts = probe.SetTextCount();
+    SYSTEMTIME to;
+    GetLocalTime(&to);
+    if (from.wMinute == to.wMinute) {
+        Check(attempts == 5, std::to_string(attempts) + " caption writes in 4 s, expected 5");
+    } else {
+        Check(attempts >= 5 && attempts <= 10,
+              std::to_string(attempts) + " caption writes in 4 s across a new minute, expected 5 to 10");
+    }
+    Check(k.Running(), "kronvik.exe ended during the case");
+}
+
+E2E_CASE(caption_display_off_touches_no_caption, 1) {
+    Kronvik::StartResident();
+    KillStarted();
+    WriteDword(kFlagKey, L"DSP_FLAG", 2);
+    Kronvik k = Kronvik::StartResident();
+    Probe probe(L"Kronvik e2e untouched", Probe::Kind::RefusesCaption);
+    Require(probe.Foreground(), "probe window did not become the foreground window");
+    SleepMs(1600);
+    Check(probe.SetTextCount() == 0,
+          std::to_string(probe.SetTextCount()) + " caption writes with the display switched off");
+    Check(k.Running(), "kronvik.exe ended during the case");
+}
+
+E2E_CASE(caption_empty_window_gets_empty_caption_back, 1) {
+    Kronvik k = Kronvik::StartResident();
+    Probe empty(L"");
+    ShowClockIn(empty, L"", "window without caption");
+    Probe other(L"Kronvik e2e other");
+    ShowClockIn(other, L"Kronvik e2e other", "second window");
+    ExpectOwnCaption(empty, L"", kTickSlackMs, "window without caption after losing the foreground");
+    Check(k.Running(), "kronvik.exe ended during the case");
+}
+
+E2E_CASE(caption_outside_cp932_survives, 1) {
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring own = L"\U0001F600 한국어 café ß — 日本語 ～ ①";
+    Probe probe(own);
+    ShowClockIn(probe, own, "window with characters outside code page 932");
+    Probe other(L"Kronvik e2e other");
+    ShowClockIn(other, L"Kronvik e2e other", "second window");
+    ExpectOwnCaption(probe, own, kTickSlackMs, "caption outside code page 932 restored");
+    Check(k.Running(), "kronvik.exe ended during the case");
+}
+
+E2E_CASE(quit_request_restores_caption_and_exits, 1) {
+    Kronvik k = Kronvik::StartResident();
+    HWND main = k.MainWindow();
+    const std::wstring own = L"Kronvik e2e quit";
+    Probe probe(own);
+    ShowClockIn(probe, own, "before the quit request");
+    PostQuit(main, 7, 0);  // any wParam
+    ExpectExitZero(k, 2000, "the quit request");
+    ExpectOwnCaption(probe, own, 200, "caption after the quit request");
+}
+
+E2E_CASE(quit_request_restores_empty_caption, 1) {
+    Kronvik k = Kronvik::StartResident();
+    Probe probe(L"");
+    ShowClockIn(probe, L"", "before the quit request");
+    PostQuit(k.MainWindow(), 0, 0);
+    ExpectExitZero(k, 2000, "the quit request");
+    ExpectOwnCaption(probe, L"", 200, "empty caption after the quit request");
+}
+
+E2E_CASE(quit_request_broadcast_ends_program, 1) {
+    Kronvik k = Kronvik::StartResident();
+    Require(PostMessageW(HWND_BROADCAST, QuitRequestMessage(), 0, 0) != 0, "broadcast failed");
+    ExpectExitZero(k, 2000, "the broadcast quit request");
+}
+
+E2E_CASE(quit_request_with_lparam_1_is_ignored, 1) {
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring own = L"Kronvik e2e stays";
+    Probe probe(own);
+    ShowClockIn(probe, own, "before the message");
+    PostQuit(k.MainWindow(), 0, 1);
+    SleepMs(1500);
+    Require(k.Running(), "kronvik.exe ended on a quit request with lParam 1");
+    ExpectCaption(probe.hwnd(), [&] { return WithClock(own); }, 600, "clock after the ignored request");
+}
+
+E2E_CASE(wm_close_ends_in_order, 1) {
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring own = L"Kronvik e2e close";
+    Probe probe(own);
+    ShowClockIn(probe, own, "before WM_CLOSE");
+    PostMessageW(k.MainWindow(), WM_CLOSE, 0, 0);
+    ExpectExitZero(k, 2000, "WM_CLOSE");
+    ExpectOwnCaption(probe, own, 200, "caption after WM_CLOSE");
+}
+
+// Makes the probe stop pumping and confirms that it really does not answer.
+void HangProbe(Probe& probe) {
+    probe.Hang(20000);
+    const bool hung = WaitFor(
+        [&] { return SendMessageTimeoutW(probe.hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 100, nullptr) == 0; },
+        1000);
+    Require(hung, "the probe window still answers messages after it was told to hang");
+}
+
+E2E_CASE(hung_foreground_window_does_not_block_quit, 1) {
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring own = L"Kronvik e2e hung";
+    Probe probe(own);
+    ShowClockIn(probe, own, "before the hang");
+    // The window stops answering; Kronvik keeps writing to it, and its exit
+    // sequence has to put the caption back into it.
+    HangProbe(probe);
+    SleepMs(1000);
+    PostQuit(k.MainWindow(), 0, 0);
+    ExpectExitZero(k, 3000, "the quit request to a program whose foreground window hangs");
+    probe.Release();
+}
+
+E2E_CASE(hung_window_losing_foreground_does_not_stall_clock, 1) {
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring own = L"Kronvik e2e hung", other = L"Kronvik e2e next";
+    Probe hung(own);
+    ShowClockIn(hung, own, "before the hang");
+    HangProbe(hung);
+    // Restoring the hung window's caption must not hold up the next one.
+    Probe next(other);
+    Require(next.Foreground(), "second probe did not become the foreground window");
+    ExpectCaption(next.hwnd(), [&] { return WithClock(other); }, 3000,
+                  "clock in the next window while the previous one hangs");
+    PostQuit(k.MainWindow(), 0, 0);
+    ExpectExitZero(k, 3000, "the quit request");
+    hung.Release();
+}
+
+}  // namespace
+}  // namespace e2e
