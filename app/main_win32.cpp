@@ -87,7 +87,6 @@ LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     switch (message) {
     case WM_TIMER:
         if (wparam == kTimer1) Guarded([&] { main->Timer1Timer(); });
-        if (wparam == kTimer3) Guarded([&] { main->Timer3Timer(); });
         return 0;
     case WM_CLOSE:
         OrderlyEnd();

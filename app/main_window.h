@@ -69,10 +69,11 @@ public:
     bool Ending() const { return ending_; }
 
     void Timer1Timer() { writer_.Timer1Timer(); }
-    void Timer3Timer() {}
     // The shell was restarted: the icon must be added again.
     void TaskbarCreated();
 
+    // The period of Timer3 in ms, 0 for none. No automatic synchronisation
+    // exists yet, so Timer3 never runs.
     uint32_t NextSyncInterval() const { return 0; }
 
     SettingsRecord& Settings() { return settings_; }
