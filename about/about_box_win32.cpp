@@ -11,17 +11,6 @@ namespace {
 constexpr int32_t kImage1 = ControlId(ControlKind::Image, 1);
 constexpr int32_t kLabel1 = ControlId(ControlKind::Label, 1);
 
-void CentreOnScreen(HWND window) {
-    RECT area;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    SetWindowPos(window, nullptr, area.left + (area.right - area.left - width) / 2,
-                 area.top + (area.bottom - area.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 }  // namespace
 
@@ -76,12 +65,8 @@ LRESULT CALLBACK AboutBox::Proc(HWND window, UINT message, WPARAM wparam, LPARAM
                 return 0;
             }
             break;
-        case WM_CTLCOLORSTATIC: {
-            const ControlSpec* spec =
-                self->layout_.Spec(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
-            return reinterpret_cast<LRESULT>(
-                ControlColors(reinterpret_cast<HDC>(wparam), spec ? spec->flags : 0));
-        }
+        case WM_CTLCOLORSTATIC:
+            return self->layout_.Colors(wparam, lparam);
         case WM_CLOSE:
             ShowWindow(window, SW_HIDE);
             return 0;

@@ -11,6 +11,9 @@ void RegisterFormClass(HINSTANCE instance, const wchar_t* class_name, WNDPROC pr
 HWND CreateForm(HINSTANCE instance, const wchar_t* class_name, const wchar_t* caption,
                 DWORD style, DWORD ex_style, int client_width, int client_height);
 
+// Places a window in the middle of the screen's work area.
+void CentreOnScreen(HWND window);
+
 // A dialog closed by its close box is hidden, never destroyed.
 LRESULT CALLBACK HideOnCloseProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 

@@ -16,13 +16,13 @@ struct WindowKind {
     DWORD ex_style;
 };
 
-WindowKind KindOf(const ControlSpec& spec) {
-    const bool notify = (spec.flags & kNotify) != 0;
-    switch (spec.kind) {
+WindowKind KindOf(const ControlSpec& entry) {
+    const bool notify = (entry.flags & kNotify) != 0;
+    switch (entry.kind) {
     case ControlKind::Label: {
         DWORD align = SS_LEFT;
-        if (spec.flags & kAlignRight) align = SS_RIGHT;
-        if (spec.flags & kAlignCenter) align = SS_CENTER;
+        if (entry.flags & kAlignRight) align = SS_RIGHT;
+        if (entry.flags & kAlignCenter) align = SS_CENTER;
         // A label always takes its clicks, so a click on it never reaches a
         // picture underneath.
         return {L"STATIC", align | SS_NOPREFIX | SS_NOTIFY, 0};
@@ -45,7 +45,7 @@ WindowKind KindOf(const ControlSpec& spec) {
     case ControlKind::TabPage:
         return {kPanelClass, WS_CLIPCHILDREN, 0};
     case ControlKind::Image:
-        return {L"STATIC", SS_BITMAP | (notify ? SS_NOTIFY : 0), 0};
+        return {L"STATIC", static_cast<DWORD>(SS_BITMAP | (notify ? SS_NOTIFY : 0)), 0};
     case ControlKind::ListBox:
         return {L"LISTBOX", LBS_SORT | LBS_NOTIFY, 0};
     case ControlKind::PageControl:
@@ -62,6 +62,17 @@ SIZE TextSize(HWND window, HFONT font, const std::wstring& text) {
     SelectObject(dc, old);
     ReleaseDC(window, dc);
     return size;
+}
+
+HBRUSH ControlColors(HDC dc, uint32_t flags) {
+    if (flags & kBlack) {
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkColor(dc, RGB(0, 0, 0));
+        return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    }
+    SetTextColor(dc, (flags & kRedText) ? RGB(255, 0, 0) : GetSysColor(COLOR_BTNTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return GetSysColorBrush(COLOR_BTNFACE);
 }
 
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -101,54 +112,45 @@ void RegisterPanelClass(HINSTANCE instance) {
     RegisterClassExW(&wc);
 }
 
-HBRUSH ControlColors(HDC dc, uint32_t flags) {
-    if (flags & kBlack) {
-        SetTextColor(dc, RGB(255, 255, 255));
-        SetBkColor(dc, RGB(0, 0, 0));
-        return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    }
-    SetTextColor(dc, (flags & kRedText) ? RGB(255, 0, 0) : GetSysColor(COLOR_BTNTEXT));
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return GetSysColorBrush(COLOR_BTNFACE);
+LRESULT FormLayout::Colors(WPARAM device_context, LPARAM control) const {
+    const auto it = flags_.find(GetDlgCtrlID(reinterpret_cast<HWND>(control)));
+    const uint32_t flags = it == flags_.end() ? 0 : it->second;
+    const auto dc = reinterpret_cast<HDC>(device_context);
+    return reinterpret_cast<LRESULT>(ControlColors(dc, flags));
 }
 
 void FormLayout::Create(HWND form, std::span<const ControlSpec> table, HFONT font) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
-    for (const ControlSpec& spec : table) {
-        const int32_t id = ControlId(spec.kind, spec.number);
-        const HWND parent = spec.parent_id == 0 ? form : Control(spec.parent_id);
-        const WindowKind kind = KindOf(spec);
-        const std::wstring text = Wide(spec.text ? spec.text : "");
-        int x = spec.x;
-        int width = spec.width;
-        int height = spec.height;
+    for (const ControlSpec& entry : table) {
+        const int32_t id = ControlId(entry.kind, entry.number);
+        const HWND parent = entry.parent_id == 0 ? form : Control(entry.parent_id);
+        const WindowKind kind = KindOf(entry);
+        const std::wstring text = Wide(entry.text ? entry.text : "");
+        int x = entry.x;
+        int width = entry.width;
+        int height = entry.height;
         if (width == 0) {
             // An auto-sized label; a right-aligned one grows to the left of x.
             const SIZE size = TextSize(form, font, text);
             width = size.cx + 2;
             height = height == 0 ? size.cy : height;
-            if (spec.flags & kAlignRight) x -= width;
+            if (entry.flags & kAlignRight) x -= width;
         }
-        const DWORD visible = (spec.flags & kHidden) ? 0 : WS_VISIBLE;
+        const DWORD visible = (entry.flags & kHidden) ? 0 : WS_VISIBLE;
         const HWND control = CreateWindowExW(
-            kind.ex_style, kind.class_name, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | visible | kind.style, x, spec.y,
+            kind.ex_style, kind.class_name, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | visible | kind.style, x, entry.y,
             width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         if (control == nullptr) continue;
-        SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(spec.flags));
+        SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(entry.flags));
         if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         controls_[id] = control;
-        specs_[id] = &spec;
+        flags_[id] = entry.flags;
     }
 }
 
 HWND FormLayout::Control(int32_t id) const {
     const auto it = controls_.find(id);
     return it == controls_.end() ? nullptr : it->second;
-}
-
-const ControlSpec* FormLayout::Spec(int32_t id) const {
-    const auto it = specs_.find(id);
-    return it == specs_.end() ? nullptr : it->second;
 }
 
 }  // namespace kronvik

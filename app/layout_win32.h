@@ -14,19 +14,18 @@ public:
     // font: the form's font, given to every control; nullptr keeps the system font.
     void Create(HWND form, std::span<const ControlSpec> table, HFONT font);
     HWND Control(int32_t id) const;
-    const ControlSpec* Spec(int32_t id) const;
+    // Answers WM_CTLCOLOR* for one of the layout's controls: the brush, with
+    // the text colour set on the device context.
+    LRESULT Colors(WPARAM device_context, LPARAM control) const;
 
 private:
     std::map<int32_t, HWND> controls_;
-    std::map<int32_t, const ControlSpec*> specs_;
+    std::map<int32_t, uint32_t> flags_;
 };
 
 // Window class of panels and tab pages: paints its background (black for
 // kBlack, with lowered bevels for kSunken) and hands commands and colour
 // requests of its children on to the form.
 void RegisterPanelClass(HINSTANCE instance);
-
-// The background brush and text colour for a control of the given flags.
-HBRUSH ControlColors(HDC dc, uint32_t flags);
 
 }  // namespace kronvik

@@ -61,14 +61,7 @@ void SettingsDialog::Show(const SettingsRecord& settings) {
     // The proxy fields belong to the HTTP method.
     ShowWindow(layout_.Control(kGroupBox2), settings.MODE != 0 ? SW_SHOW : SW_HIDE);
     if (!shown_before_) {
-        RECT area;
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-        RECT rect;
-        GetWindowRect(window_, &rect);
-        SetWindowPos(window_, nullptr,
-                     area.left + (area.right - area.left - (rect.right - rect.left)) / 2,
-                     area.top + (area.bottom - area.top - (rect.bottom - rect.top)) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        CentreOnScreen(window_);
         shown_before_ = true;
     }
     ShowWindow(window_, SW_SHOW);
@@ -108,12 +101,8 @@ LRESULT CALLBACK SettingsDialog::Proc(HWND window, UINT message, WPARAM wparam, 
             break;
         }
         case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN: {
-            const ControlSpec* spec =
-                self->layout_.Spec(GetDlgCtrlID(reinterpret_cast<HWND>(lparam)));
-            return reinterpret_cast<LRESULT>(
-                ControlColors(reinterpret_cast<HDC>(wparam), spec ? spec->flags : 0));
-        }
+        case WM_CTLCOLORBTN:
+            return self->layout_.Colors(wparam, lparam);
         case WM_CLOSE:
             ShowWindow(window, SW_HIDE);
             return 0;
