@@ -67,14 +67,11 @@ LRESULT CALLBACK AboutBox::Proc(HWND window, UINT message, WPARAM wparam, LPARAM
             break;
         case WM_CTLCOLORSTATIC:
             return self->layout_.Colors(wparam, lparam);
-        case WM_CLOSE:
-            ShowWindow(window, SW_HIDE);
-            return 0;
         default:
             break;
         }
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return HideOnCloseProc(window, message, wparam, lparam);
 }
 
 }  // namespace kronvik

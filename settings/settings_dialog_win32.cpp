@@ -103,14 +103,11 @@ LRESULT CALLBACK SettingsDialog::Proc(HWND window, UINT message, WPARAM wparam, 
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             return self->layout_.Colors(wparam, lparam);
-        case WM_CLOSE:
-            ShowWindow(window, SW_HIDE);
-            return 0;
         default:
             break;
         }
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return HideOnCloseProc(window, message, wparam, lparam);
 }
 
 }  // namespace kronvik
