@@ -46,13 +46,7 @@ void AboutBox::SetLabel(const std::string& text) {
 
 void AboutBox::Show(const std::string& version) {
     SetLabel(version);
-    if (!shown_before_) {
-        CentreOnScreen(window_);
-        shown_before_ = true;
-    }
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
-    BringWindowToTop(window_);
+    ShowDialog(window_, shown_before_);
 }
 
 LRESULT CALLBACK AboutBox::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

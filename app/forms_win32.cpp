@@ -2,6 +2,23 @@
 
 namespace kronvik {
 
+namespace {
+
+// The middle of the screen's work area.
+void CentreOnScreen(HWND window) {
+    RECT area;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    SetWindowPos(window, nullptr, area.left + (area.right - area.left - width) / 2,
+                 area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
 void RegisterFormClass(HINSTANCE instance, const wchar_t* class_name, WNDPROC procedure) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -23,16 +40,14 @@ HWND CreateForm(HINSTANCE instance, const wchar_t* class_name, const wchar_t* ca
                            instance, nullptr);
 }
 
-void CentreOnScreen(HWND window) {
-    RECT area;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    SetWindowPos(window, nullptr, area.left + (area.right - area.left - width) / 2,
-                 area.top + (area.bottom - area.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+void ShowDialog(HWND window, bool& shown_before) {
+    if (!shown_before) {
+        CentreOnScreen(window);
+        shown_before = true;
+    }
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    BringWindowToTop(window);
 }
 
 LRESULT CALLBACK HideOnCloseProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

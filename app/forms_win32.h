@@ -11,8 +11,9 @@ void RegisterFormClass(HINSTANCE instance, const wchar_t* class_name, WNDPROC pr
 HWND CreateForm(HINSTANCE instance, const wchar_t* class_name, const wchar_t* caption,
                 DWORD style, DWORD ex_style, int client_width, int client_height);
 
-// Places a window in the middle of the screen's work area.
-void CentreOnScreen(HWND window);
+// Shows a dialog non-modally and brings it to the front; the first showing
+// centres it, later ones leave it where the user put it.
+void ShowDialog(HWND window, bool& shown_before);
 
 // A dialog closed by its close box is hidden, never destroyed.
 LRESULT CALLBACK HideOnCloseProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

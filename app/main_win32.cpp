@@ -208,11 +208,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     program = &p;
     try {
         CreateMainWindow(p);
-        LoadDigitImages(p);
         if (p.main->Create(Arguments()) == MainWindow::Start::Uninstalled) {
             CloseHandle(mutex);
             ExitProcess(0);
         }
+        LoadDigitImages(p);
         CreateDialogs(p);
         RunMessageLoop(p);
         // The loop ended without the exit command (WM_QUIT from outside): still

@@ -60,13 +60,7 @@ void SettingsDialog::Show(const SettingsRecord& settings) {
     SetText(kLabel3, LastSettingLabel(settings.SET_TIME.Get()));
     // The proxy fields belong to the HTTP method.
     ShowWindow(layout_.Control(kGroupBox2), settings.MODE != 0 ? SW_SHOW : SW_HIDE);
-    if (!shown_before_) {
-        CentreOnScreen(window_);
-        shown_before_ = true;
-    }
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
-    BringWindowToTop(window_);
+    ShowDialog(window_, shown_before_);
 }
 
 std::string SettingsDialog::ProxyAddress() const { return Text(kEdit1); }
