@@ -18,6 +18,8 @@
 #include "app/views_win32.h"
 #include "platform/win32/basic_ports_win32.h"
 #include "platform/win32/desktop_win32.h"
+#include "platform/win32/http_win32.h"
+#include "platform/win32/network_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/win32_text.h"
 #include "settings/settings_dialog_win32.h"
@@ -41,6 +43,13 @@ struct Program {
     Win32Clock clock;
     Win32Desktop desktop;
     Win32MessageBoxes boxes;
+    Win32Locale locale;
+    RegistrySystemProxy system_proxy{registry};
+    Win32Network network;
+    Win32HttpClient http;
+    ThreadWorkerStarter workers;
+    std::unique_ptr<Win32QuitRequest> quit;
+    std::unique_ptr<Win32UiDispatch> ui;
     std::unique_ptr<Win32Timer> timer1, timer2, timer3;
     std::unique_ptr<Win32TrayIcon> tray;
     std::unique_ptr<MainWindow> main;
@@ -87,6 +96,10 @@ LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     switch (message) {
     case WM_TIMER:
         if (wparam == kTimer1) Guarded([&] { main->Timer1Timer(); });
+        if (wparam == kTimer3) Guarded([&] { main->Timer3Timer(); });
+        return 0;
+    case Win32UiDispatch::kMessage:
+        Guarded([&] { program->ui->RunPending(); });
         return 0;
     case WM_CLOSE:
         OrderlyEnd();
@@ -126,12 +139,6 @@ std::vector<std::string> Arguments() {
     return arguments;
 }
 
-std::string JapaneseDateOrder() {
-    wchar_t buffer[2] = {};
-    if (GetLocaleInfoW(0x0011, LOCALE_IDATE, buffer, 2) == 0) return {};
-    return Narrow(buffer);
-}
-
 void CreateMainWindow(Program& p) {
     RegisterFormClass(p.instance, L"TForm1", Form1Proc);
     p.form1 = CreateForm(p.instance, L"TForm1", L"Form1", WS_OVERLAPPEDWINDOW, 0, 320, 200);
@@ -143,11 +150,11 @@ void CreateMainWindow(Program& p) {
         LoadImageW(p.instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                    GetSystemMetrics(SM_CYSMICON), 0));
     p.tray = std::make_unique<Win32TrayIcon>(p.form1, small_icon);
-    Registry& registry = p.registry;
+    p.quit = std::make_unique<Win32QuitRequest>(p.form1);
+    p.ui = std::make_unique<Win32UiDispatch>(p.form1);
     p.main = std::make_unique<MainWindow>(MainWindowPorts{
-        p.registry, p.clock, p.desktop, p.boxes, *p.timer1, *p.timer2, *p.timer3, *p.tray,
-        JapaneseDateOrder, [] { return static_cast<uint32_t>(RegisterWindowMessageW(L"Kronvik")); },
-        [&registry](std::string& host, std::string& port) { return GetSystemProxy(registry, host, port); }});
+        p.registry, p.clock, p.desktop, p.boxes, *p.timer1, *p.timer2, *p.timer3, *p.tray, p.locale,
+        *p.quit, p.system_proxy, *p.ui, p.network, p.http, p.workers});
 }
 
 void CreateDialogs(Program& p) {
@@ -219,8 +226,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         // give the caption back and remove the icon.
         p.main->ExitSequence();
     } catch (const std::exception& error) {
+        // A failed start leaves no icon behind.
+        if (p.main) p.main->ExitSequence();
         ShowError(error.what());
     }
     CloseHandle(mutex);
-    return 0;
+    // Not a return: the workers are neither stopped nor waited for.
+    EndProgram();
 }

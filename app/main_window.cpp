@@ -19,9 +19,6 @@ constexpr char kConnectedQuestion[] = "(インターネットに接続されて�
 
 constexpr int32_t kScheduleDays = 14;
 
-// A worker's exchange before the synchronisation methods exist: nothing happens.
-void NoExchange() {}
-
 }  // namespace
 
 std::string ManualSettingText(int32_t mode, const std::string& set_time) {
@@ -39,48 +36,44 @@ MainWindow::MainWindow(MainWindowPorts ports)
     : ports_(std::move(ports)),
       composer_(ports_.clock, settings_),
       writer_(ports_.desktop, composer_, settings_, flags_, ports_.timer2,
-              [](DSPDRAW_CLASS&) { return int32_t{0}; }) {}
+              [](DSPDRAW_CLASS&) { return int32_t{0}; }),
+      time_sync_(TimeSyncPorts{ports_.registry, ports_.clock, ports_.desktop, ports_.boxes, ports_.timer3,
+                               ports_.ui, ports_.quit, ports_.network, ports_.http, ports_.workers},
+                 settings_, flags_) {}
 
 MainWindow::~MainWindow() = default;
 
 MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) {
-    // B1: the uninstall argument ends the program before anything is set up.
+    // The uninstall argument ends the program before anything is set up.
     if (IsUninstallRequest(arguments)) {
         ports_.registry.DeleteTree(kRootKey);
         return Start::Uninstalled;
     }
-    // B2: the Japanese locale's date order; a failed query leaves 0.
-    const std::string order = ports_.locale_date_order ? ports_.locale_date_order() : std::string();
+    // The Japanese locale's date order; a failed query leaves 0.
+    const std::string order = ports_.locale.JapaneseDateOrder();
     if (!order.empty() && order[0] >= '0' && order[0] <= '9') date_order_ = order[0] - '0';
-    // B3
-    memo1_.clear();
 
-    // C1-C2
+    // The tray icon comes first; everything after it that fails takes it away.
     ports_.tray.Add();
     icon_added_ = true;
-    // C3
-    ports_.timer1.SetInterval(500);
-    ports_.timer2.SetInterval(0);
-    // C4-C6 concern the schedule alert, the hook and the digit pictures, which
-    // the platform side sets up around this call.
-    // C7
     try {
+        // The display tick runs; the alert flasher waits.
+        ports_.timer1.SetInterval(500);
+        ports_.timer2.SetInterval(0);
+        // The hook and the digit pictures are set up by the platform side
+        // around this call.
         CheckSettingsVersion(ports_.registry, settings_, ports_.system_proxy);
+        flags_.AutoSync = 0;
+        flags_.SyncArmed = 0;
+        // HTTP worker first, then SNTP; both wait idle until woken.
+        time_sync_.StartWorkers();
+        time_sync_.ArmTimer3();
+        quit_request_msg_ = ports_.quit.Register();
     } catch (...) {
         ports_.tray.Remove();
         icon_added_ = false;
         throw;
     }
-    // C8
-    flags_.AutoSync = 0;
-    flags_.SyncArmed = 0;
-    // C9: HTTP first, then SNTP; both wait idle until woken.
-    http_thread_ = std::make_unique<SyncWorker>(NoExchange);
-    sntp_thread_ = std::make_unique<SyncWorker>(NoExchange);
-    // C10
-    ports_.timer3.SetInterval(NextSyncInterval());
-    // C11
-    quit_request_msg_ = ports_.register_quit_message ? ports_.register_quit_message() : 0;
     return Start::Resident;
 }
 
@@ -147,10 +140,7 @@ void MainWindow::ManualTimeSetting() {
     const int answer =
         ports_.boxes.Show(text, kManualCaption, kBoxOkCancel | kBoxIconInformation);
     if (answer != kAnswerOk) return;
-    flags_.AutoSync = 0;
-    SyncWorker* worker = mode != 0 ? http_thread_.get() : sntp_thread_.get();
-    if (worker) worker->Wake();
-    ports_.timer3.SetInterval(NextSyncInterval());
+    time_sync_.ManualRequest();
 }
 
 void MainWindow::ExitSequence() {

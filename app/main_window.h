@@ -2,7 +2,6 @@
 // The hidden main window TForm1: the program's state for the whole run, its
 // creation steps, the application message hook and the exit sequence.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,11 +13,14 @@
 #include "platform/desktop.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
+#include "platform/system_ports.h"
 #include "platform/timer.h"
+#include "platform/ui_dispatch.h"
 #include "schedule/schedule_types.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
-#include "timesync/sync_worker.h"
+#include "timesync/sync_flags.h"
+#include "timesync/time_sync.h"
 
 namespace kronvik {
 
@@ -34,10 +36,13 @@ struct MainWindowPorts {
     Timer& timer2;
     Timer& timer3;
     TrayIcon& tray;
-    // LOCALE_IDATE of the Japanese locale as text ("" when the query fails).
-    std::function<std::string()> locale_date_order;
-    std::function<uint32_t()> register_quit_message;
-    SystemProxyQuery system_proxy;
+    Locale& locale;
+    QuitRequest& quit;
+    const SystemProxy& system_proxy;
+    UiDispatch& ui;
+    Network& network;
+    HttpClient& http;
+    WorkerStarter& workers;
 };
 
 class MainWindow {
@@ -48,10 +53,13 @@ public:
     ~MainWindow();
 
     // The creation event and the constructor steps, in order. Throws
-    // SettingsError when the settings cannot be read; the tray icon is removed
-    // first, so a failed start leaves nothing behind.
+    // SettingsError when the settings cannot be read; whatever fails once the
+    // tray icon is there removes it first, so a failed start leaves nothing behind.
     Start Create(const std::vector<std::string>& arguments);
-    void AttachViews(Views* views) { views_ = views; }
+    void AttachViews(Views* views) {
+        views_ = views;
+        time_sync_.AttachView(views);
+    }
 
     // Sees every message taken from the UI thread's queue before dispatch;
     // returns true when the message is handled and must not be dispatched.
@@ -69,20 +77,17 @@ public:
     bool Ending() const { return ending_; }
 
     void Timer1Timer() { writer_.Timer1Timer(); }
+    void Timer3Timer() { time_sync_.Timer3Timer(); }
     // The shell was restarted: the icon must be added again.
     void TaskbarCreated();
-
-    // The period of Timer3 in ms, 0 for none. No automatic synchronisation
-    // exists yet, so Timer3 never runs.
-    uint32_t NextSyncInterval() const { return 0; }
 
     SettingsRecord& Settings() { return settings_; }
     SyncFlags& Flags() { return flags_; }
     ClockTextComposer& Composer() { return composer_; }
     CaptionWriter& Writer() { return writer_; }
+    TimeSync& Sync() { return time_sync_; }
     int32_t DateOrder() const { return date_order_; }
     uint32_t QuitRequestMsg() const { return quit_request_msg_; }
-    const std::string& Memo1() const { return memo1_; }
 
 private:
     MainWindowPorts ports_;
@@ -91,14 +96,13 @@ private:
     SyncFlags flags_;
     ClockTextComposer composer_;
     CaptionWriter writer_;
-    std::unique_ptr<SyncWorker> http_thread_;
-    std::unique_ptr<SyncWorker> sntp_thread_;
     uint32_t quit_request_msg_ = 0;
     int32_t date_order_ = 0;
-    std::string memo1_;
     std::vector<DaySlot> day_slots_;
     bool icon_added_ = false;
     bool ending_ = false;
+    // Last: its workers use the members above and end before they go.
+    TimeSync time_sync_;
 };
 
 }  // namespace kronvik

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "schedule/schedule_menu.h"
+#include "timesync/time_sync.h"
 
 namespace kronvik {
 
@@ -16,10 +17,10 @@ public:
 };
 
 // The dialogs as the command dispatch sees them. Each is shown non-modally and
-// brought to the front when already visible.
-class Views {
+// brought to the front when already visible. The settings dialog's controls
+// that the synchronisation reads and writes come with them.
+class Views : public SyncView {
 public:
-    virtual ~Views() = default;
     // Fills the settings dialog from the freshly loaded settings and shows it.
     virtual void ShowSettings() = 0;
     virtual void ShowAbout() = 0;

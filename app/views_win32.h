@@ -19,6 +19,11 @@ public:
     void OpenScheduleEntry(int32_t upcoming_day, int32_t entry) override;
     void TrackTrayMenu(const std::vector<MenuItem>& menu) override;
 
+    void SetLastSetting(const std::string& text) override { settings_dialog_.SetLastSetting(text); }
+    void SetFailureNotice(const std::string& text) override { settings_dialog_.SetFailureNotice(text); }
+    std::string ProxyAddress() override { return settings_dialog_.ProxyAddress(); }
+    std::string ProxyPort() override { return settings_dialog_.ProxyPort(); }
+
 private:
     HWND main_window_;
     const SettingsRecord& settings_;

@@ -2,7 +2,6 @@
 // The 500 ms display tick: follows the foreground window, keeps its own caption,
 // writes "<own caption>   <clock text>" into it and gives the caption back when
 // the foreground moves on.
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,15 +11,9 @@
 #include "platform/desktop.h"
 #include "platform/timer.h"
 #include "settings/settings_record.h"
+#include "timesync/sync_flags.h"
 
 namespace kronvik {
-
-// Synchronisation flags shared with the workers.
-struct SyncFlags {
-    std::atomic<int32_t> SyncRunning{0};
-    std::atomic<int32_t> AutoSync{0};
-    std::atomic<int32_t> SyncArmed{0};
-};
 
 // Answers non-zero and fills tick.ScheduleText when an appointment is due.
 using ScheduleCheck = std::function<int32_t(DSPDRAW_CLASS& tick)>;

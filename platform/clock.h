@@ -1,6 +1,6 @@
 #pragma once
 // Clock port: the local wall-clock time, in the fields of the platform's
-// SYSTEMTIME record (day_of_week 0 = Sunday).
+// SYSTEMTIME record (day_of_week 0 = Sunday), and the setting of it.
 #include <cstdint>
 
 namespace kronvik {
@@ -20,6 +20,9 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalTime Now() = 0;
+    // Sets date and time of day together (day_of_week is ignored). Returns 0,
+    // or the system's error code when it refuses (1314: no privilege).
+    virtual uint32_t SetLocal(const LocalTime& time) = 0;
 };
 
 }  // namespace kronvik

@@ -17,6 +17,7 @@ public:
     // Bounded: a window that does not answer within a few hundred ms is given up on.
     virtual bool WriteCaption(WindowHandle window, const std::u16string& caption) = 0;
     virtual void Flash(WindowHandle window, bool invert) = 0;
+    // The simple beep (MessageBeep with all bits set); any thread.
     virtual void Beep() = 0;
 };
 

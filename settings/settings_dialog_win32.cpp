@@ -17,6 +17,7 @@ constexpr int32_t kPageControl1 = ControlId(ControlKind::PageControl, 1);
 constexpr int32_t kEdit1 = ControlId(ControlKind::Edit, 1);
 constexpr int32_t kEdit2 = ControlId(ControlKind::Edit, 2);
 constexpr int32_t kLabel3 = ControlId(ControlKind::Label, 3);
+constexpr int32_t kLabel27 = ControlId(ControlKind::Label, 27);
 constexpr int32_t kGroupBox2 = ControlId(ControlKind::GroupBox, 2);
 constexpr int32_t kPages[] = {kPageModeId, kPageBasicId, kPageOptionsId};
 
@@ -65,6 +66,8 @@ void SettingsDialog::Show(const SettingsRecord& settings) {
 
 std::string SettingsDialog::ProxyAddress() const { return Text(kEdit1); }
 std::string SettingsDialog::ProxyPort() const { return Text(kEdit2); }
+void SettingsDialog::SetLastSetting(const std::string& text) { SetText(kLabel3, text); }
+void SettingsDialog::SetFailureNotice(const std::string& text) { SetText(kLabel27, text); }
 
 void SettingsDialog::SelectPage(int index) {
     SendMessageW(layout_.Control(kPageControl1), TCM_SETCURSEL, index, 0);

@@ -20,6 +20,9 @@ public:
 
     std::string ProxyAddress() const;
     std::string ProxyPort() const;
+    // The last-setting label and the red notice of an automatic failure.
+    void SetLastSetting(const std::string& text);
+    void SetFailureNotice(const std::string& text);
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -131,11 +131,11 @@ int32_t ParseWholeNumber(const std::string& text) {
     return static_cast<int32_t>(negative ? -magnitude : magnitude);
 }
 
-void WriteDefaultSettings(Registry& registry, const SystemProxyQuery& proxy) {
+void WriteDefaultSettings(Registry& registry, const SystemProxy& proxy) {
     // The proxy is looked up before the store is touched.
     std::string host;
     std::string port;
-    const bool have_proxy = proxy && proxy(host, port) == 0;
+    const bool have_proxy = proxy.Query(host, port) == 0;
 
     // The marker goes in on its own, ahead of everything else.
     WriteInt(registry.Open(kSettingsKey, true).get(), "Ver", kSettingsVersion);
@@ -152,7 +152,7 @@ void WriteDefaultSettings(Registry& registry, const SystemProxyQuery& proxy) {
     }
 }
 
-void CheckSettingsVersion(Registry& registry, SettingsRecord& record, const SystemProxyQuery& proxy) {
+void CheckSettingsVersion(Registry& registry, SettingsRecord& record, const SystemProxy& proxy) {
     {
         const std::unique_ptr<RegistryKey> key = registry.Open(kSettingsKey, false);
         // DSP_FLAG comes from the key as found, before a reset can change it, and

@@ -2,11 +2,11 @@
 // The settings store: Software\Velk\FLAG under the current user, its defaults,
 // and the loading and saving of SettingsRecord.
 #include <cstdint>
-#include <functional>
 #include <stdexcept>
 #include <string>
 
 #include "platform/registry.h"
+#include "platform/system_ports.h"
 #include "settings/settings_record.h"
 
 namespace kronvik {
@@ -52,13 +52,11 @@ struct SaveInput {
     std::string memo;
 };
 
-// Returns 0 with host and port when the system has an HTTP proxy, -1 otherwise.
-using SystemProxyQuery = std::function<int(std::string& host, std::string& port)>;
-
-void CheckSettingsVersion(Registry& registry, SettingsRecord& record, const SystemProxyQuery& proxy);
+// The system proxy gives the defaults of PROXYADR and PROXYPORT.
+void CheckSettingsVersion(Registry& registry, SettingsRecord& record, const SystemProxy& proxy);
 void LoadSettings(Registry& registry, SettingsRecord& record);
 void SaveSettings(Registry& registry, SettingsRecord& record, const SaveInput& input);
-void WriteDefaultSettings(Registry& registry, const SystemProxyQuery& proxy);
+void WriteDefaultSettings(Registry& registry, const SystemProxy& proxy);
 
 // An optionally signed whole number that fits 32 bits; throws SettingsError
 // with NotIntegerMessage(text) otherwise.

@@ -1,5 +1,7 @@
 #include "timesync/sync_worker.h"
 
+#include <system_error>
+
 namespace kronvik {
 
 SyncWorker::SyncWorker(std::function<void()> exchange)
@@ -35,6 +37,14 @@ void SyncWorker::Run() {
         }
         if (exchange_) exchange_();
         busy_.store(false);
+    }
+}
+
+std::unique_ptr<Worker> ThreadWorkerStarter::Start(std::function<void()> exchange) {
+    try {
+        return std::make_unique<SyncWorker>(std::move(exchange));
+    } catch (const std::system_error&) {
+        return nullptr;
     }
 }
 

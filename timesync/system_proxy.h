@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/registry.h"
+#include "platform/system_ports.h"
 
 namespace kronvik {
 
@@ -16,5 +17,14 @@ int ParseProxyServer(std::string_view text, std::string& host, std::string& port
 
 // Returns 0 with host and port when ProxyServer is set, -1 (empty texts) otherwise.
 int GetSystemProxy(Registry& registry, std::string& host, std::string& port);
+
+class RegistrySystemProxy : public SystemProxy {
+public:
+    explicit RegistrySystemProxy(Registry& registry) : registry_(registry) {}
+    int Query(std::string& host, std::string& port) const override { return GetSystemProxy(registry_, host, port); }
+
+private:
+    Registry& registry_;
+};
 
 }  // namespace kronvik

@@ -14,7 +14,7 @@ PACKAGES=(
   xvfb xauth x11-utils imagemagick
   fonts-noto-cjk locales
   clang libclang-rt-14-dev
-  python3
+  python3 iproute2
 )
 
 missing_packages() {

@@ -11,6 +11,7 @@
 set -u
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+args=("$@")
 if [ $# -lt 1 ] || [ ! -d "$1" ]; then
   echo "usage: $0 <windows build dir> [case-prefix | batch=N ...]" >&2
   exit 2
@@ -23,6 +24,8 @@ shift
 if [ -n "${KV_E2E_WINEPREFIX:-}" ]; then
   export WINEPREFIX="$KV_E2E_WINEPREFIX"
 fi
+# The cases synchronise against fakes on 127.0.0.1; nothing else is reachable.
+kv_isolate_network "$0" "${args[@]}" || { echo "e2e: no private network"; echo "0 passed, 1 failed"; exit 1; }
 limit="${KV_E2E_TIMEOUT:-600}"
 
 for exe in kronvik.exe kronvik_e2e.exe; do

@@ -32,6 +32,39 @@ KV_JP_FONT="Noto Sans CJK JP"
 
 kv_log() { printf 'wine-env: %s\n' "$*" >&2; }
 
+# Runs the calling script again inside a network namespace of its own, in
+# which only loopback is up: Kronvik's defaults name public time servers, and
+# nothing a test, demo or benchmark starts may reach them. Call it before
+# anything else starts, as  kv_isolate_network "$0" "$@".
+# The prefix's wineserver is stopped on entry, because Wine makes sockets in
+# the wineserver: one left running outside would serve the new processes.
+kv_isolate_network() {
+  if [ "${KV_NETNS:-}" = "$$" ]; then
+    ip link set lo up || return 1
+    if [ "$(ip -o link show | awk -F': ' '{ print $2 }')" != "lo" ]; then
+      kv_log "the network namespace holds more than loopback"
+      return 1
+    fi
+    if [ -d "$WINEPREFIX" ]; then
+      wineserver -k >/dev/null 2>&1 || true
+      wineserver -w >/dev/null 2>&1 || true
+    fi
+    return 0
+  fi
+  local script=$1
+  shift
+  # exec keeps the PID, which tells the script inside that it is there.
+  export KV_NETNS=$$
+  if unshare --net true 2>/dev/null; then
+    exec unshare --net -- "$BASH" "$script" "$@"
+  fi
+  if unshare --user --map-root-user --net true 2>/dev/null; then
+    exec unshare --user --map-root-user --net -- "$BASH" "$script" "$@"
+  fi
+  kv_log "cannot make a network namespace (needs root or user namespaces)"
+  return 1
+}
+
 kv_display_works() {
   [ -n "${1:-}" ] && xdpyinfo -display "$1" >/dev/null 2>&1
 }

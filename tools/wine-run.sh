@@ -9,6 +9,7 @@ if [ $# -lt 1 ]; then
 fi
 
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+kv_isolate_network "$0" "$@" || exit 1
 
 trap 'kv_teardown' EXIT
 trap 'exit 130' INT

@@ -11,6 +11,23 @@ LocalTime Win32Clock::Now() {
                      st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
+uint32_t Win32Clock::SetLocal(const LocalTime& time) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(time.year);
+    st.wMonth = static_cast<WORD>(time.month);
+    st.wDay = static_cast<WORD>(time.day);
+    st.wHour = static_cast<WORD>(time.hour);
+    st.wMinute = static_cast<WORD>(time.minute);
+    st.wSecond = static_cast<WORD>(time.second);
+    st.wMilliseconds = static_cast<WORD>(time.milliseconds);
+    // The first call converts with the daylight-saving state of the old
+    // time; the second, as the platform documents, with that of the new one.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (!SetLocalTime(&st)) return GetLastError();
+    }
+    return 0;
+}
+
 void Win32Timer::SetInterval(uint32_t milliseconds) {
     // The display tick stops the alert flasher in every tick that writes; a
     // stopped timer needs no system call to stay stopped.
@@ -25,6 +42,42 @@ void Win32Timer::SetInterval(uint32_t milliseconds) {
 
 int Win32MessageBoxes::Show(const std::string& text, const std::string& caption, uint32_t style) {
     return MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(), style);
+}
+
+std::string Win32Locale::JapaneseDateOrder() {
+    wchar_t buffer[2] = {};
+    if (GetLocaleInfoW(0x0011, LOCALE_IDATE, buffer, 2) == 0) return {};
+    return Narrow(buffer);
+}
+
+uint32_t Win32QuitRequest::Register() {
+    message_ = RegisterWindowMessageW(L"Kronvik");
+    return message_;
+}
+
+void Win32QuitRequest::Post() {
+    if (message_ != 0) PostMessageW(window_, message_, 0, 0);
+}
+
+void Win32UiDispatch::Post(std::function<void()> task) {
+    {
+        std::lock_guard lock(mutex_);
+        tasks_.push_back(std::move(task));
+    }
+    PostMessageW(window_, kMessage, 0, 0);
+}
+
+void Win32UiDispatch::RunPending() {
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::lock_guard lock(mutex_);
+            if (tasks_.empty()) return;
+            task = std::move(tasks_.front());
+            tasks_.pop_front();
+        }
+        if (task) task();
+    }
 }
 
 }  // namespace kronvik

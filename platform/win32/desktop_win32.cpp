@@ -49,6 +49,7 @@ void Win32Desktop::Flash(WindowHandle window, bool invert) {
     FlashWindow(ToHwnd(window), invert ? TRUE : FALSE);
 }
 
-void Win32Desktop::Beep() { MessageBeep(MB_OK); }
+// The simple beep of the speaker, not a sound scheme's event.
+void Win32Desktop::Beep() { MessageBeep(0xFFFFFFFF); }
 
 }  // namespace kronvik

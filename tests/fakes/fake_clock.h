@@ -1,5 +1,8 @@
 #pragma once
-// A clock that stands still at whatever time the test sets.
+// A clock that stands still at whatever time the test sets, and records the
+// times the program sets (or refuses them with refuse_error).
+#include <vector>
+
 #include "platform/clock.h"
 
 namespace kronvik::fakes {
@@ -9,6 +12,14 @@ public:
     LocalTime now;
 
     LocalTime Now() override { return now; }
+    uint32_t SetLocal(const LocalTime& time) override {
+        if (refuse_error != 0) return refuse_error;
+        set.push_back(time);
+        return 0;
+    }
+
+    uint32_t refuse_error = 0;
+    std::vector<LocalTime> set;
 
     void Set(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
              int32_t second = 0, int32_t day_of_week = 0) {

@@ -4,10 +4,12 @@
 
 #include "app/command_ids.h"
 #include "app/command_line.h"
+#include "timesync/system_proxy.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
+#include "fakes/fake_sync.h"
 #include "fakes/fake_timer.h"
 
 namespace kronvik {
@@ -15,7 +17,13 @@ namespace {
 
 using fakes::FakeClock;
 using fakes::FakeDesktop;
+using fakes::FakeHttp;
+using fakes::FakeLocale;
 using fakes::FakeMessageBoxes;
+using fakes::FakeNetwork;
+using fakes::FakeQuitRequest;
+using fakes::FakeUiDispatch;
+using fakes::FakeWorkerStarter;
 using fakes::FakeTimer;
 using fakes::FakeTrayIcon;
 using fakes::FakeViews;
@@ -31,16 +39,22 @@ struct Harness {
     FakeTimer timer1, timer2, timer3{777};
     FakeTrayIcon tray;
     FakeViews views;
-    std::string date_order = "2";
+    FakeLocale locale;
+    FakeQuitRequest quit;
+    RegistrySystemProxy system_proxy{registry};
+    FakeUiDispatch ui;
+    FakeNetwork network;
+    FakeHttp http;
+    FakeWorkerStarter workers;
     std::unique_ptr<MainWindow> main;
 
     Harness() {
         clock.Set(2026, 12, 8, 9, 41, 0, 2);
+        quit.message = kQuitMessage;
         registry.SetText(kInformationKey + std::string("\\2026 12 08"), "09 05", "会議");
         main = std::make_unique<MainWindow>(MainWindowPorts{
-            registry, clock, desktop, boxes, timer1, timer2, timer3, tray,
-            [this] { return date_order; }, [] { return kQuitMessage; },
-            [](std::string&, std::string&) { return -1; }});
+            registry, clock, desktop, boxes, timer1, timer2, timer3, tray, locale, quit,
+            system_proxy, ui, network, http, workers});
         main->AttachViews(&views);
     }
     MainWindow::Start Start(std::vector<std::string> arguments = {}) { return main->Create(arguments); }
@@ -91,7 +105,7 @@ TEST(MainWindowStartTest, FirstStartComesUpResidentWithDefaults) {
 TEST(MainWindowStartTest, UnreadableLocaleOrderLeavesZero) {
     for (const char* order : {"", "x"}) {
         Harness h;
-        h.date_order = order;
+        h.locale.date_order = order;
         h.Start();
         EXPECT_EQ(h.main->DateOrder(), 0) << order;
     }

@@ -21,15 +21,19 @@ const std::vector<std::string> kDefaultOrder = {
     "WEK_FORM_E2", "TIME_PLUS",  "YEAR_SEL",    "REKI",      "ZERO",        "MODE",
     "SNTP",       "SNTPanswer",  "SNTPcycle",   "MEMO"};
 
-SystemProxyQuery ProxyGives(int result, std::string host, std::string port) {
-    return [=](std::string& h, std::string& p) {
+struct ProxyGives : SystemProxy {
+    ProxyGives(int result, std::string host, std::string port)
+        : result(result), host(std::move(host)), port(std::move(port)) {}
+    int Query(std::string& h, std::string& p) const override {
         h = host;
         p = port;
         return result;
-    };
-}
+    }
+    int result;
+    std::string host, port;
+};
 
-const SystemProxyQuery kNoProxy = ProxyGives(-1, "", "");
+const ProxyGives kNoProxy(-1, "", "");
 
 void ExpectDefaultRecord(const SettingsRecord& r) {
     EXPECT_EQ(r.DSP_FLAG, 0);

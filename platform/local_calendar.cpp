@@ -1,0 +1,56 @@
+#include "platform/local_calendar.h"
+
+#include <ctime>
+
+namespace kronvik {
+
+std::optional<LocalTime> LocalFromSeconds(int64_t seconds) {
+    const auto t = static_cast<std::time_t>(seconds);
+    if (static_cast<int64_t>(t) != seconds) return std::nullopt;
+    std::tm fields{};
+    // The reentrant forms: workers convert while the UI thread may too.
+#ifdef _WIN32
+    if (localtime_s(&fields, &t) != 0) return std::nullopt;
+#else
+    if (localtime_r(&t, &fields) == nullptr) return std::nullopt;
+#endif
+    LocalTime out;
+    out.year = fields.tm_year + 1900;
+    out.month = fields.tm_mon + 1;
+    out.day_of_week = fields.tm_wday;
+    out.day = fields.tm_mday;
+    out.hour = fields.tm_hour;
+    out.minute = fields.tm_min;
+    out.second = fields.tm_sec;
+    return out;
+}
+
+std::optional<int64_t> SecondsFromLocal(int32_t year, int32_t month, int32_t day, int32_t hour,
+                                        int32_t minute, int32_t second) {
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    fields.tm_isdst = -1;
+    const std::time_t t = std::mktime(&fields);
+    if (t == static_cast<std::time_t>(-1)) return std::nullopt;
+    return static_cast<int64_t>(t);
+}
+
+int64_t SecondsFromUtc(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
+                       int32_t second) {
+    // Days from 1970-01-01 by the civil-calendar count of eras of 400 years.
+    const int64_t y = static_cast<int64_t>(year) - (month <= 2 ? 1 : 0);
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t year_of_era = y - era * 400;
+    const int64_t m = month;
+    const int64_t day_of_year = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+    const int64_t days = era * 146097 + day_of_era - 719468;
+    return days * 86400 + int64_t{hour} * 3600 + int64_t{minute} * 60 + second;
+}
+
+}  // namespace kronvik

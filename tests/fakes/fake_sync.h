@@ -1,0 +1,184 @@
+#pragma once
+// What the synchronisation runs on, made deterministic: workers that run
+// their exchange only when the test says so, a UI queue the test drains, and
+// scripted UDP and HTTP peers.
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/http.h"
+#include "platform/network.h"
+#include "platform/ui_dispatch.h"
+#include "timesync/sync_worker.h"
+
+namespace kronvik::fakes {
+
+class FakeWorker : public Worker {
+public:
+    explicit FakeWorker(std::function<void()> exchange) : exchange_(std::move(exchange)) {}
+    bool Wake() override {
+        if (busy_) return false;
+        busy_ = true;
+        return true;
+    }
+    bool Busy() const override { return busy_; }
+    // Runs the exchange a wake-up started, as the worker thread would.
+    bool Run() {
+        if (!busy_) return false;
+        exchange_();
+        busy_ = false;
+        return true;
+    }
+
+private:
+    std::function<void()> exchange_;
+    bool busy_ = false;
+};
+
+class FakeWorkerStarter : public WorkerStarter {
+public:
+    std::unique_ptr<Worker> Start(std::function<void()> exchange) override {
+        if (fail) return nullptr;
+        auto worker = std::make_unique<FakeWorker>(std::move(exchange));
+        started.push_back(worker.get());
+        return worker;
+    }
+    bool fail = false;
+    std::vector<FakeWorker*> started;  // HTTP first, then SNTP
+};
+
+class FakeUiDispatch : public UiDispatch {
+public:
+    void Post(std::function<void()> task) override { tasks.push_back(std::move(task)); }
+    void RunAll() {
+        while (!tasks.empty()) {
+            auto task = std::move(tasks.front());
+            tasks.pop_front();
+            task();
+        }
+    }
+    std::deque<std::function<void()>> tasks;
+};
+
+// A UDP peer: every send is recorded, and what the test queued in `replies`
+// arrives after it.
+class FakeNetwork : public Network {
+public:
+    struct Sent {
+        uint32_t address;
+        uint16_t port;
+        std::vector<uint8_t> bytes;
+    };
+
+    void Startup() override { ++startups; }
+    void Cleanup() override { ++cleanups; }
+    std::unique_ptr<UdpSocket> OpenUdp() override;
+    std::optional<uint32_t> ResolveIPv4(const std::string& host) override {
+        const auto it = hosts.find(host);
+        if (it == hosts.end()) return std::nullopt;
+        return it->second;
+    }
+
+    std::map<std::string, uint32_t> hosts{{"127.0.0.1", 0x7F000001}};
+    bool port_taken = false;
+    std::deque<Datagram> replies;
+    std::vector<Sent> sent;
+    std::vector<uint16_t> bound;
+    int startups = 0;
+    int cleanups = 0;
+};
+
+class FakeUdpSocket : public UdpSocket {
+public:
+    explicit FakeUdpSocket(FakeNetwork& network) : network_(network) {}
+    bool Bind(uint16_t port) override {
+        network_.bound.push_back(port);
+        return !network_.port_taken;
+    }
+    bool SendTo(uint32_t address, uint16_t port, const uint8_t* data, size_t size) override {
+        network_.sent.push_back({address, port, std::vector<uint8_t>(data, data + size)});
+        return true;
+    }
+    Wait WaitReadable(int64_t) override {
+        return network_.replies.empty() ? Wait::TimedOut : Wait::Readable;
+    }
+    bool Receive(Datagram& out, bool& truncated) override {
+        out = std::move(network_.replies.front());
+        network_.replies.pop_front();
+        truncated = false;
+        return true;
+    }
+
+private:
+    FakeNetwork& network_;
+};
+
+inline std::unique_ptr<UdpSocket> FakeNetwork::OpenUdp() { return std::make_unique<FakeUdpSocket>(*this); }
+
+// One scripted response, handed out in pieces of at most `chunk` bytes.
+class FakeHttp : public HttpClient {
+public:
+    struct Reply {
+        std::string body;
+        uint32_t status = 200;
+        std::optional<std::string> date;
+        std::optional<std::string> age;
+        size_t chunk = 600;
+        bool read_error = false;  // the read after the body fails instead of ending
+    };
+
+    std::unique_ptr<HttpSession> Open(const std::string& agent, const std::string& proxy) override;
+
+    Reply reply;
+    bool connect_fails = false;
+    std::string agent, proxy, url;
+    uint32_t flags = 0, timeout = 0;
+};
+
+class FakeHttpResponse : public HttpResponse {
+public:
+    explicit FakeHttpResponse(const FakeHttp::Reply& reply) : reply_(reply) {}
+    int64_t Read(char* buffer, size_t size) override {
+        const size_t n = std::min({size, reply_.chunk, reply_.body.size() - at_});
+        if (n == 0 && reply_.read_error) return -1;
+        reply_.body.copy(buffer, n, at_);
+        at_ += n;
+        return static_cast<int64_t>(n);
+    }
+    uint32_t Status() override { return reply_.status; }
+    std::optional<std::string> Header(HttpHeader header) override {
+        return header == HttpHeader::Date ? reply_.date : reply_.age;
+    }
+
+private:
+    FakeHttp::Reply reply_;
+    size_t at_ = 0;
+};
+
+class FakeHttpSession : public HttpSession {
+public:
+    explicit FakeHttpSession(FakeHttp& http) : http_(http) {}
+    void SetReceiveTimeout(uint32_t milliseconds) override { http_.timeout = milliseconds; }
+    std::unique_ptr<HttpResponse> OpenUrl(const std::string& url, uint32_t flags) override {
+        http_.url = url;
+        http_.flags = flags;
+        if (http_.connect_fails) return nullptr;
+        return std::make_unique<FakeHttpResponse>(http_.reply);
+    }
+
+private:
+    FakeHttp& http_;
+};
+
+inline std::unique_ptr<HttpSession> FakeHttp::Open(const std::string& a, const std::string& p) {
+    agent = a;
+    proxy = p;
+    return std::make_unique<FakeHttpSession>(*this);
+}
+
+}  // namespace kronvik::fakes

@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "fakes/fake_clock.h"
+#include "fakes/fake_desktop.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_sync.h"
+#include "fakes/fake_timer.h"
+#include "japan_zone.h"
+#include "timesync/time_sync.h"
+
+namespace kronvik {
+namespace {
+
+using namespace fakes;
+
+constexpr char kFlag[] = "Software\\Velk\\FLAG";
+constexpr char kUnset[] = "----年--月--日--時--分--秒";
+
+TEST(NextSyncIntervalTest, EveryModeAndItsLimits) {
+    UseJapanZone();
+    struct Case {
+        const char* what;
+        int32_t run_and_run, mode, runtime1, runtime2, runtime3, cycle;
+        int32_t armed;
+        int32_t hour, minute, second;
+        uint32_t interval;
+        int32_t armed_after;
+    };
+    const Case cases[] = {
+        {"off", 0, 0, 0, 0, 3, 30, 0, 9, 0, 0, 0, 0},
+        {"once, at start", 1, 0, 0, 0, 3, 30, 0, 9, 0, 0, 15000, 1},
+        {"once, afterwards", 1, 0, 0, 0, 3, 30, 1, 9, 0, 0, 0, 1},
+        {"daily, 20 s before", 2, 0, 7, 30, 3, 30, 0, 7, 29, 40, 60000, 0},
+        {"daily, its minute", 2, 0, 7, 30, 3, 30, 0, 7, 30, 40, 86400000, 0},
+        {"daily, past it", 2, 0, 7, 30, 3, 30, 0, 8, 0, 10, 84600000, 0},
+        {"periodic, at start", 3, 0, 0, 0, 3, 30, 0, 9, 0, 0, 15000, 1},
+        {"periodic SNTP", 3, 0, 0, 0, 3, 30, 1, 9, 0, 0, 1800000, 1},
+        {"periodic HTTP", 3, 1, 0, 0, 3, 30, 1, 9, 0, 0, 10800000, 1},
+        {"period too long", 3, 1, 0, 0, 597, 30, 0, 9, 0, 0, 0, 0},
+        {"period negative", 3, 0, 0, 0, 3, -5, 1, 9, 0, 0, 0, 1},
+        {"mode 4", 4, 0, 0, 0, 3, 30, 0, 9, 0, 0, 0, 0},
+        {"mode -1", -1, 0, 0, 0, 3, 30, 0, 9, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SettingsRecord s;
+        s.RUN_AND_RUN = c.run_and_run;
+        s.MODE = c.mode;
+        s.RUNTIME1 = c.runtime1;
+        s.RUNTIME2 = c.runtime2;
+        s.RUNTIME3 = c.runtime3;
+        s.SNTPcycle = c.cycle;
+        std::atomic<int32_t> armed{c.armed};
+        const LocalTime now{2026, 12, 2, 8, c.hour, c.minute, c.second, 0};
+        EXPECT_EQ(NextSyncInterval(s, armed, now), c.interval) << c.what;
+        EXPECT_EQ(armed.load(), c.armed_after) << c.what;
+    }
+}
+
+struct SyncHarness {
+    FakeRegistry registry;
+    FakeClock clock;
+    FakeDesktop desktop;
+    FakeMessageBoxes boxes;
+    FakeTimer timer3;
+    FakeUiDispatch ui;
+    FakeQuitRequest quit;
+    FakeNetwork network;
+    FakeHttp http;
+    FakeWorkerStarter workers;
+    FakeViews view;
+    SettingsRecord settings;
+    SyncFlags flags;
+    TimeSync sync{TimeSyncPorts{registry, clock, desktop, boxes, timer3, ui, quit, network, http, workers},
+                  settings, flags};
+
+    explicit SyncHarness(int32_t run_and_run = 0, int32_t mode = 0) {
+        UseJapanZone();
+        clock.Set(2026, 12, 8, 9, 41, 0, 2);
+        registry.SetText(kFlag, "SET_TIME", kUnset);
+        settings.SET_TIME.Set(kUnset);
+        settings.RUN_AND_RUN = run_and_run;
+        settings.MODE = mode;
+        settings.SNTP = "127.0.0.1";
+        settings.SNTPanswer = 1;
+        settings.SNTPcycle = 30;
+        settings.RUNTIME3 = 3;
+        boxes.answer = kAnswerOk;
+        sync.AttachView(&view);
+        sync.StartWorkers();
+        sync.ArmTimer3();
+    }
+    FakeWorker& Http() { return *workers.started.at(0); }
+    FakeWorker& Sntp() { return *workers.started.at(1); }
+    // An aligned reply from 127.0.0.1:123: 2007-09-29 05:26:40 in Japan.
+    void ServerAnswers() {
+        std::vector<uint8_t> reply(48, 0);
+        reply[0] = 0x1C;
+        reply[1] = 1;
+        const uint32_t t = 3400000000u;
+        for (int i = 0; i < 4; ++i) reply[40 + static_cast<size_t>(i)] = static_cast<uint8_t>(t >> (24 - 8 * i));
+        network.replies.push_back({reply, 0x7F000001, 123});
+    }
+};
+
+TEST(TimeSyncTest, ManualSuccessSetsRecordsAndLabelsWithoutABox) {
+    SyncHarness h;
+    h.settings.RUN_STOP = 1;
+    h.ServerAnswers();
+    h.sync.ManualRequest();
+    EXPECT_EQ(h.flags.AutoSync, 0);
+    ASSERT_TRUE(h.Sntp().Run());
+    EXPECT_FALSE(h.Http().Busy());
+    ASSERT_EQ(h.clock.set.size(), 1u);
+    EXPECT_EQ(h.settings.SET_TIME.Get(), "2007年09月29日 05時26分40秒");
+    EXPECT_EQ(h.registry.Text(kFlag, "SET_TIME"), "2007年09月29日 05時26分40秒");
+    EXPECT_EQ(h.quit.posts, 1);
+    EXPECT_EQ(h.view.label3, "");   // only through the UI thread
+    h.ui.RunAll();
+    EXPECT_EQ(h.view.label3, "2007年09月29日 05時26分40秒に行いました。");
+    EXPECT_TRUE(h.boxes.shown.empty());
+    EXPECT_EQ(h.flags.SyncRunning, 0);
+    EXPECT_EQ(h.network.startups, h.network.cleanups);
+}
+
+TEST(TimeSyncTest, RefusedClockIsAFailureWithBoxAndRetryOnlyWhenScheduled) {
+    for (int32_t run_and_run : {0, 3}) {
+        SyncHarness h(run_and_run);
+        h.settings.RUN_STOP = 1;
+        h.clock.refuse_error = 1314;
+        h.ServerAnswers();
+        h.sync.ManualRequest();
+        const uint32_t armed = h.timer3.Interval();
+        ASSERT_TRUE(h.Sntp().Run());
+        ASSERT_EQ(h.boxes.shown.size(), 1u);
+        EXPECT_EQ(h.boxes.shown[0].text,
+                  "日付時刻合わせに失敗しました。\n再度時刻合わせを行うか、SNTP<->HTTPの切り替えを行い再度時刻合わせを行って下さい。");
+        EXPECT_EQ(h.boxes.shown[0].caption, "日付時刻設定");
+        EXPECT_EQ(h.boxes.shown[0].style, 0x10u);
+        EXPECT_EQ(h.desktop.beeps, 1);
+        EXPECT_EQ(h.settings.SET_TIME.Get(), kUnset);
+        EXPECT_EQ(h.registry.Text(kFlag, "SET_TIME"), kUnset);
+        EXPECT_EQ(h.quit.posts, 0);
+        EXPECT_EQ(h.timer3.Interval(), armed);   // the retry waits for the UI thread
+        h.ui.RunAll();
+        EXPECT_EQ(h.timer3.Interval(), run_and_run ? 180000u : 0u) << run_and_run;
+        EXPECT_EQ(h.view.label27, "");
+        EXPECT_EQ(h.view.label3, "");
+    }
+}
+
+TEST(TimeSyncTest, AutomaticFailureWritesTheNoticeOfItsMethodAndRetries) {
+    for (int32_t mode : {0, 1}) {
+        SyncHarness h(3, mode);
+        h.http.connect_fails = true;
+        h.view.label27 = "old notice";
+        h.sync.Timer3Timer();
+        EXPECT_EQ(h.flags.AutoSync, 1);
+        EXPECT_EQ(h.view.label27, "");
+        EXPECT_EQ(h.timer3.Interval(), mode == 0 ? 1800000u : 10800000u);
+        ASSERT_TRUE((mode == 0 ? h.Sntp() : h.Http()).Run());
+        h.ui.RunAll();
+        EXPECT_TRUE(h.boxes.shown.empty());
+        EXPECT_EQ(h.view.label27, mode == 0 ? "SNTPを利用した時刻合わせに失敗しました。"
+                                            : "HTTPを利用した時刻合わせに失敗しました。");
+        EXPECT_EQ(h.timer3.Interval(), 180000u);
+    }
+}
+
+TEST(TimeSyncTest, ManualRequestWhileBusyStartsNothingButMakesTheRunManual) {
+    SyncHarness h(3);
+    h.sync.Timer3Timer();
+    h.sync.ManualRequest();
+    h.sync.ManualRequest();
+    EXPECT_EQ(h.flags.AutoSync, 0);
+    ASSERT_TRUE(h.Sntp().Run());
+    EXPECT_FALSE(h.Sntp().Run());   // one exchange only
+    EXPECT_EQ(h.boxes.shown.size(), 1u);   // reported as manual
+}
+
+TEST(TimeSyncTest, ModeOnceSynchronisesFifteenSecondsAfterStartUnlessDoneByHand) {
+    SyncHarness h(1);
+    EXPECT_EQ(h.timer3.Interval(), 15000u);
+    h.sync.ManualRequest();
+    EXPECT_EQ(h.timer3.Interval(), 0u);
+}
+
+TEST(TimeSyncTest, HttpExchangeUsesTheProxyFieldsAsTheyStandAtTheWake) {
+    SyncHarness h(0, 1);
+    h.view.edit1 = "127.0.0.1";
+    h.view.edit2 = "8089";
+    h.http.reply.body = "var Start = Math.floor( 1182400000 + 0 / 1 );";
+    h.sync.ManualRequest();
+    h.view.edit1 = "changed later";
+    ASSERT_TRUE(h.Http().Run());
+    EXPECT_EQ(h.http.proxy, "127.0.0.1:8089");
+    EXPECT_EQ(h.settings.SET_TIME.Get(), "2007年06月21日 13時26分40秒");
+}
+
+TEST(TimeSyncTest, WithoutWorkersEveryRequestFailsVisibly) {
+    SyncHarness h;
+    h.workers.fail = true;
+    h.sync.StartWorkers();
+    h.sync.ManualRequest();
+    EXPECT_EQ(h.boxes.shown.size(), 1u);
+}
+
+TEST(TimeSyncTest, SettingsChangeRearmsOnlyWhenTheScheduleChanged) {
+    SyncHarness h(3, 0);
+    ASSERT_EQ(h.timer3.Interval(), 15000u);
+    const int sets = h.timer3.set_calls;
+    h.sync.RearmAfterSettingsChange(ScheduleOf(h.settings));
+    EXPECT_EQ(h.timer3.set_calls, sets);
+
+    const SyncSchedule before = ScheduleOf(h.settings);
+    h.settings.SNTPcycle = 10;
+    h.sync.RearmAfterSettingsChange(before);
+    EXPECT_EQ(h.timer3.Interval(), 600000u);
+
+    // A switch to HTTP starts over with the 15 s delay.
+    const SyncSchedule sntp = ScheduleOf(h.settings);
+    h.settings.MODE = 1;
+    h.sync.RearmAfterSettingsChange(sntp);
+    EXPECT_EQ(h.timer3.Interval(), 15000u);
+}
+
+}  // namespace
+}  // namespace kronvik

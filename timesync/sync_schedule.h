@@ -1,0 +1,39 @@
+#pragma once
+// When the next automatic synchronisation runs: the period of Timer3 from the
+// scheduling settings.
+#include <atomic>
+#include <cstdint>
+
+#include "platform/clock.h"
+#include "settings/settings_record.h"
+
+namespace kronvik {
+
+inline constexpr uint32_t kFirstSyncDelayMs = 15000;
+inline constexpr uint32_t kRetryDelayMs = 180000;
+
+// The settings that decide the schedule, as they stood at some moment.
+struct SyncSchedule {
+    int32_t RUN_AND_RUN = 0;
+    int32_t RUNTIME1 = 0;
+    int32_t RUNTIME2 = 0;
+    int32_t RUNTIME3 = 0;
+    int32_t SNTPcycle = 0;
+    int32_t MODE = 0;
+    bool operator==(const SyncSchedule&) const = default;
+};
+
+SyncSchedule ScheduleOf(const SettingsRecord& settings);
+
+// Whether RUN_AND_RUN asks for automatic synchronisation at all (1 to 3).
+bool AutomaticSyncConfigured(int32_t run_and_run);
+
+// Timer3's period in ms, 0 for none: 15 s after start-up in modes 1 and 3
+// (marking the first interval as issued in sync_armed), then nothing in
+// mode 1 and the period in mode 3; in mode 2 the time until the daily
+// minute, counted from the current minute's start. A mode outside 0..3, or a
+// period that does not fit a signed 32-bit count of ms, gives 0.
+uint32_t NextSyncInterval(const SettingsRecord& settings, std::atomic<int32_t>& sync_armed,
+                          const LocalTime& now);
+
+}  // namespace kronvik

@@ -1,0 +1,113 @@
+#pragma once
+// The synchronisation of the PC clock: the two workers and what wakes them
+// (the manual command, Timer3, a change of the scheduling settings, the
+// retry after a failure), setting the clock, recording and reporting it.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/desktop.h"
+#include "platform/http.h"
+#include "platform/message_box.h"
+#include "platform/network.h"
+#include "platform/registry.h"
+#include "platform/system_ports.h"
+#include "platform/timer.h"
+#include "platform/ui_dispatch.h"
+#include "settings/settings_record.h"
+#include "timesync/sync_flags.h"
+#include "timesync/sync_schedule.h"
+#include "timesync/sync_worker.h"
+
+namespace kronvik {
+
+inline constexpr char kSyncFailureCaption[] = "日付時刻設定";
+inline constexpr char kSyncFailureText[] =
+    "日付時刻合わせに失敗しました。\n"
+    "再度時刻合わせを行うか、SNTP<->HTTPの切り替えを行い再度時刻合わせを行って下さい。";
+inline constexpr char kSntpFailureNotice[] = "SNTPを利用した時刻合わせに失敗しました。";
+inline constexpr char kHttpFailureNotice[] = "HTTPを利用した時刻合わせに失敗しました。";
+
+// The settings dialog's controls as the synchronisation uses them: the
+// last-setting label, the red notice of an automatic failure, and the proxy
+// fields, read as they stand rather than as stored. Used on the UI thread only.
+class SyncView {
+public:
+    virtual ~SyncView() = default;
+    virtual void SetLastSetting(const std::string& text) = 0;
+    virtual void SetFailureNotice(const std::string& text) = 0;
+    virtual std::string ProxyAddress() = 0;
+    virtual std::string ProxyPort() = 0;
+};
+
+struct TimeSyncPorts {
+    Registry& registry;
+    Clock& clock;
+    Desktop& desktop;
+    MessageBoxes& boxes;
+    Timer& timer3;
+    UiDispatch& ui;
+    QuitRequest& quit;
+    Network& network;
+    HttpClient& http;
+    WorkerStarter& workers;
+};
+
+// SET_TIME's text for a local time: "2007年06月21日 09時05分07秒".
+std::string SetTimeText(const LocalTime& time);
+
+class TimeSync {
+public:
+    TimeSync(TimeSyncPorts ports, SettingsRecord& settings, SyncFlags& flags);
+    // The workers keep references to this object, which must outlive them.
+    ~TimeSync();
+
+    // Creates the HTTP worker, then the SNTP worker, both idle. A worker that
+    // cannot be created leaves its method failing every exchange.
+    void StartWorkers();
+    void AttachView(SyncView* view) { view_ = view; }
+
+    uint32_t NextSyncInterval();
+    void ArmTimer3() { ports_.timer3.SetInterval(NextSyncInterval()); }
+
+    // The user confirmed the manual time setting.
+    void ManualRequest();
+    void Timer3Timer();
+    // After the settings dialog stored and reloaded the settings.
+    void RearmAfterSettingsChange(const SyncSchedule& before);
+
+    // Worker side, public for the exchanges and the tests. ApplyServerTime
+    // sets the clock and, when the system took it, records the time and ends
+    // the program if asked to; false when the system refused.
+    bool ApplyServerTime(const LocalTime& time, bool run_stop);
+    void RecordSyncTime();
+    void ReportSyncFailure();
+
+private:
+    enum Method { kHttp = 0, kSntp = 1 };
+    // What one exchange needs, taken on the UI thread when its worker is woken.
+    struct Request {
+        std::string sntp_host;
+        int32_t answer_seconds = 0;
+        int32_t time_plus = 0;
+        bool run_stop = false;
+        std::string proxy;
+    };
+
+    void Wake(int32_t mode);
+    void RunExchange(Method method);
+    bool Exchange(Method method, const Request& request);
+
+    TimeSyncPorts ports_;
+    SettingsRecord& settings_;
+    SyncFlags& flags_;
+    SyncView* view_ = nullptr;
+    std::mutex request_mutex_;
+    std::array<Request, 2> requests_;
+    std::array<std::unique_ptr<Worker>, 2> workers_;
+};
+
+}  // namespace kronvik
