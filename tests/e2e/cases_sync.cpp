@@ -1,0 +1,234 @@
+// Setting the clock: manual synchronisations by SNTP and HTTP against the
+// fakes on 127.0.0.1, the reply checks, and the automatic run after start-up.
+// Wine refuses a clock set more than half a second off, so an aligned answer
+// that Kronvik accepts succeeds and anything else it wrongly believed fails.
+#include <cwchar>
+#include <memory>
+
+#include "fake_servers.h"
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+constexpr int kSettingsLabel3 = 1003;
+constexpr int kSettingsLabel27 = 1027;
+const wchar_t kManualCaption[] = L"日付時刻設定（手動）";
+const wchar_t kFailureCaption[] = L"日付時刻設定";
+const wchar_t kFailureText[] =
+    L"日付時刻合わせに失敗しました。\n"
+    L"再度時刻合わせを行うか、SNTP<->HTTPの切り替えを行い再度時刻合わせを行って下さい。";
+
+// Defaults from a first start, then both methods pointed at 127.0.0.1.
+void PrepareSync(DWORD mode, unsigned short proxyPort, DWORD runAndRun = 0, DWORD runStop = 0) {
+    Kronvik::StartResident();
+    KillStarted();
+    WriteString(kFlagKey, L"SNTP", L"127.0.0.1");
+    WriteDword(kFlagKey, L"SNTPanswer", 2);
+    WriteString(kFlagKey, L"PROXYADR", L"127.0.0.1");
+    WriteString(kFlagKey, L"PROXYPORT", std::to_wstring(proxyPort ? proxyPort : 9));
+    WriteDword(kFlagKey, L"MODE", mode);
+    WriteDword(kFlagKey, L"RUN_AND_RUN", runAndRun);
+    WriteDword(kFlagKey, L"RUN_STOP", runStop);
+}
+
+HWND Settings(const Kronvik& k) {
+    const auto forms = FindTopWindows(k.pid(), L"TForm4");
+    Require(forms.size() == 1, "expected one TForm4");
+    return forms.front();
+}
+
+std::wstring Label(const Kronvik& k, int id) {
+    HWND label = FindControl(Settings(k), id);
+    Require(label != nullptr, "no control " + std::to_string(id) + " in the settings dialog");
+    return ControlText(label);
+}
+
+void ConfirmManualSetting(const Kronvik& k) {
+    Require(PostMessageW(k.MainWindow(), WM_COMMAND, 2, 0) != 0, "PostMessage failed");
+    HWND box = WaitVisibleWindow(k.pid(), L"#32770", kManualCaption, 3000);
+    Require(box != nullptr, "no confirmation box");
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+}
+
+// SET_TIME is a moment of the last few seconds.
+bool RecentSetTime(const std::wstring& text) {
+    SYSTEMTIME t{};
+    int y, mo, d, h, mi, s;
+    if (swscanf(text.c_str(), L"%d年%d月%d日 %d時%d分%d秒", &y, &mo, &d, &h, &mi, &s) != 6) return false;
+    t.wYear = static_cast<WORD>(y);
+    t.wMonth = static_cast<WORD>(mo);
+    t.wDay = static_cast<WORD>(d);
+    t.wHour = static_cast<WORD>(h);
+    t.wMinute = static_cast<WORD>(mi);
+    t.wSecond = static_cast<WORD>(s);
+    FILETIME set, now;
+    SYSTEMTIME local;
+    GetLocalTime(&local);
+    if (!SystemTimeToFileTime(&t, &set) || !SystemTimeToFileTime(&local, &now)) return false;
+    const auto units = [](FILETIME f) { return (static_cast<long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+    const long long ago = (units(now) - units(set)) / 10000000LL;
+    return ago >= 0 && ago <= 10;
+}
+
+void ExpectSuccess(const Kronvik& k, const std::wstring& before) {
+    std::wstring now;
+    const bool changed = WaitFor([&] { return (now = ReadValue(kFlagKey, L"SET_TIME").text) != before; }, 8000);
+    if (AnyVisibleWindow(k.pid(), L"#32770")) Check(false, "a failure box is open");
+    Require(changed, "SET_TIME was not updated");
+    Check(RecentSetTime(now), "SET_TIME is " + Quote(now) + ", not the time just set");
+    const std::wstring label = now + L"に行いました。";
+    Check(WaitFor([&] { return Label(k, kSettingsLabel3) == label; }, 2000),
+          "Label3 is " + Quote(Label(k, kSettingsLabel3)) + ", expected " + Quote(label));
+    SleepMs(500);
+    Check(!AnyVisibleWindow(k.pid(), L"#32770"), "a box is shown after a successful setting");
+}
+
+void ExpectFailure(const Kronvik& k, const std::wstring& before, DWORD timeoutMs) {
+    HWND box = WaitVisibleWindow(k.pid(), L"#32770", kFailureCaption, timeoutMs);
+    Require(box != nullptr, "no failure box within " + std::to_string(timeoutMs) + " ms");
+    const std::wstring text = MessageBoxText(box);
+    Check(text == kFailureText, "failure box text is " + Quote(text));
+    const std::wstring after = ReadValue(kFlagKey, L"SET_TIME").text;
+    Check(after == before, "SET_TIME changed to " + Quote(after));
+    Check(Label(k, kSettingsLabel3).empty(), "Label3 was written");
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    Check(WaitFor([&] { return !IsWindowVisible(box); }, 2000), "the failure box did not close");
+    Check(k.Running(), "kronvik.exe ended after a failure");
+}
+
+E2E_CASE(sntp_manual_aligned_reply_sets_the_clock, 3) {
+    PrepareSync(0, 0, 0, 0);
+    FakeSntpServer server(FakeSntpServer::Answer::Aligned);
+    const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
+    Kronvik k = Kronvik::StartResident();
+    ConfirmManualSetting(k);
+    ExpectSuccess(k, before);
+    const auto requests = server.Requests();
+    Require(requests.size() == 1, std::to_string(requests.size()) + " requests, expected 1");
+    std::vector<unsigned char> expected(48, 0);
+    expected[0] = 0x0B;
+    Check(requests[0].bytes == expected, "the request is not 0x0B and 47 zero bytes (" +
+                                             std::to_string(requests[0].bytes.size()) + " bytes)");
+    Check(requests[0].fromPort == 1024, "the request came from port " + std::to_string(requests[0].fromPort));
+}
+
+struct SntpFailure {
+    const char* name;
+    FakeSntpServer::Answer answer;
+};
+
+const SntpFailure kSntpFailures[] = {
+    {"sntp_reply_an_hour_off_is_refused_by_the_system", FakeSntpServer::Answer::HourAhead},
+    {"sntp_reply_transmit_zero_is_dropped", FakeSntpServer::Answer::TransmitZero},
+    {"sntp_reply_mode_3_is_dropped", FakeSntpServer::Answer::ClientMode},
+    {"sntp_reply_stratum_0_is_dropped", FakeSntpServer::Answer::Stratum0},
+    {"sntp_reply_stratum_16_is_dropped", FakeSntpServer::Answer::Stratum16},
+    {"sntp_reply_leap_indicator_3_is_dropped", FakeSntpServer::Answer::Unsynchronised},
+    {"sntp_reply_of_47_bytes_is_dropped", FakeSntpServer::Answer::Short},
+    {"sntp_reply_from_another_port_is_dropped", FakeSntpServer::Answer::OtherPort},
+    {"sntp_silence_fails", FakeSntpServer::Answer::Silent},
+};
+
+void RunSntpFailure(const SntpFailure& c) {
+    PrepareSync(0, 0, 0, 1);
+    FakeSntpServer server(c.answer);
+    const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
+    Kronvik k = Kronvik::StartResident();
+    ConfirmManualSetting(k);
+    ExpectFailure(k, before, 6000);
+    Check(server.Requests().size() == 1, "the server saw " + std::to_string(server.Requests().size()) + " requests");
+}
+
+E2E_CASE(sntp_local_port_1024_busy_fails, 3) {
+    PrepareSync(0, 0);
+    FakeSntpServer server(FakeSntpServer::Answer::Aligned);
+    const SOCKET busy = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    any.sin_port = htons(1024);
+    Require(bind(busy, reinterpret_cast<const sockaddr*>(&any), sizeof any) == 0, "cannot take UDP port 1024");
+    const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
+    Kronvik k = Kronvik::StartResident();
+    ConfirmManualSetting(k);
+    ExpectFailure(k, before, 4000);
+    closesocket(busy);
+    Check(server.Requests().empty(), "a request was sent although the port was taken");
+}
+
+struct HttpCase {
+    const char* name;
+    FakeHttpProxy::Script script;
+    bool succeeds;
+};
+
+const HttpCase kHttpCases[] = {
+    {"http_page_of_1500_bytes_sets_the_clock", {200, true, 1500, false}, true},
+    {"http_page_of_600_bytes_sets_the_clock", {200, true, 600, false}, true},
+    {"http_page_without_time_or_date_fails", {200, false, 1500, false}, false},
+    {"http_date_header_sets_the_clock", {200, false, 1500, true}, true},
+    {"http_502_with_date_fails", {502, false, 600, true}, false},
+    {"http_404_with_date_sets_the_clock", {404, false, 600, true}, true},
+};
+
+void RunHttpCase(const HttpCase& c) {
+    FakeHttpProxy proxy(c.script);
+    PrepareSync(1, proxy.Port(), 0, 0);
+    const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
+    Kronvik k = Kronvik::StartResident();
+    ConfirmManualSetting(k);
+    if (c.succeeds) {
+        ExpectSuccess(k, before);
+    } else {
+        ExpectFailure(k, before, 8000);
+    }
+    const auto requests = proxy.Requests();
+    Require(requests.size() == 1, "the proxy saw " + std::to_string(requests.size()) + " requests");
+    const std::string head = requests[0] + "\r\n";
+    const std::string line = head.substr(0, head.find('\r'));
+    Check(line == "GET http://www.nict.go.jp/cgi-bin/JST2.pl HTTP/1.1" ||
+              line == "GET http://www.nict.go.jp:80/cgi-bin/JST2.pl HTTP/1.1",
+          "request line: " + line);
+    Check(head.find("\r\nUser-Agent: MyApp\r\n") != std::string::npos, "no User-Agent: MyApp in\n" + head);
+    Check(head.find("no-cache") != std::string::npos, "no no-cache header in\n" + head);
+}
+
+[[maybe_unused]] const int kSyncRegistered = [] {
+    for (const SntpFailure& c : kSntpFailures) RegisterCase(c.name, 3, [&c] { RunSntpFailure(c); });
+    for (const HttpCase& c : kHttpCases) RegisterCase(c.name, 3, [&c] { RunHttpCase(c); });
+    return 0;
+}();
+
+E2E_CASE(once_after_start_success_ends_the_program, 3) {
+    PrepareSync(0, 0, 1, 1);
+    FakeSntpServer server(FakeSntpServer::Answer::Aligned);
+    const std::wstring own = L"Kronvik e2e sync";
+    Probe probe(own);
+    const ULONGLONG start = NowMs();
+    Kronvik k = Kronvik::StartResident();
+    ShowClockIn(probe, own, "before the synchronisation");
+    ExpectExitZero(k, 25000, "the start");
+    const ULONGLONG took = NowMs() - start;
+    Check(took >= 14000, "ended " + std::to_string(took) + " ms after the start, before the 15 s delay");
+    Check(server.Requests().size() == 1, "the server saw " + std::to_string(server.Requests().size()) + " requests");
+    Check(RecentSetTime(ReadValue(kFlagKey, L"SET_TIME").text), "SET_TIME was not updated");
+    ExpectOwnCaption(probe, own, 500, "caption after the end");
+}
+
+E2E_CASE(once_after_start_failure_notes_it_and_stays, 3) {
+    PrepareSync(0, 0, 1, 1);
+    FakeSntpServer server(FakeSntpServer::Answer::HourAhead);
+    const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring notice = L"SNTPを利用した時刻合わせに失敗しました。";
+    Check(WaitFor([&] { return Label(k, kSettingsLabel27) == notice; }, 25000),
+          "Label27 is " + Quote(Label(k, kSettingsLabel27)) + ", expected " + Quote(notice));
+    Check(server.Requests().size() == 1, "the server saw " + std::to_string(server.Requests().size()) + " requests");
+    SleepMs(500);
+    Check(!AnyVisibleWindow(k.pid(), L"#32770"), "a box is shown for an automatic failure");
+    Check(k.Running(), "kronvik.exe ended after a failed synchronisation");
+    Check(ReadValue(kFlagKey, L"SET_TIME").text == before, "SET_TIME changed");
+}
+
+}  // namespace
+}  // namespace e2e
