@@ -25,6 +25,8 @@ fi
 
 export KV_WINEPREFIX="${KV_DEMO_WINEPREFIX:-$root/build/wineprefix-demo}"
 source "$root/tools/wine-env.sh"
+# Kronvik's defaults name public time servers: the demo reaches none of them.
+kv_isolate_network "$0" "$@" || exit 1
 
 pids=()
 cleanup() {
@@ -77,6 +79,16 @@ wineserver -w
 
 # ---- scenes
 
+# A first start writes the defaults; then both synchronisation methods are
+# pointed at 127.0.0.1, where nothing answers.
+in_desktop "$exe"
+sleep 3
+control quit || true
+sleep 1
+for value in "SNTP /d 127.0.0.1" "SNTPanswer /t REG_DWORD /d 2" "PROXYADR /d 127.0.0.1" "PROXYPORT /d 9"; do
+  # shellcheck disable=SC2086
+  wine reg add 'HKCU\Software\Velk\FLAG' /f /v $value >/dev/null 2>&1
+done
 in_desktop "$exe"
 sleep 3
 in_desktop notepad
@@ -88,6 +100,16 @@ shot caption-clock
 if control command 2; then
   sleep 1.5
   shot confirm-sntp
+  control dismiss || true
+  sleep 0.5
+fi
+
+# A manual setting that gets no answer: the failure box.
+if control command 2; then
+  sleep 1.5
+  control confirm || true
+  sleep 3.5
+  shot sync-failure
   control dismiss || true
   sleep 0.5
 fi

@@ -3,6 +3,7 @@
 //   kvctl command <id>           a posted WM_COMMAND
 //   kvctl keys <vk> [<vk>...]    key presses sent to the open popup menu
 //   kvctl dismiss                Cancel on the open message box
+//   kvctl confirm                OK on the open message box
 //   kvctl quit                   the quit request
 #include <windows.h>
 
@@ -58,6 +59,10 @@ int wmain(int argc, wchar_t** argv) {
         HWND box = FindWindowW(L"#32770", nullptr);
         if (box == nullptr) return 1;
         PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    } else if (!wcscmp(argv[1], L"confirm")) {
+        HWND box = FindWindowW(L"#32770", nullptr);
+        if (box == nullptr) return 1;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
     } else if (!wcscmp(argv[1], L"quit")) {
         PostMessageW(main, RegisterWindowMessageW(L"Kronvik"), 0, 0);
     } else {
