@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Idle cost of kronvik.exe under Wine, printed as figures (never pass/fail):
+# Costs of kronvik.exe under Wine, printed as figures (never pass/fail):
+#  - the time of one HTTP time-page exchange (an 800-byte page, through a
+#    proxy) and of one SNTP exchange, against fakes on 127.0.0.1
+#    (bench/wine/exchange_bench.cpp, the product's own exchange code);
 #  - how many caption writes a steady foreground window receives in a minute;
 #  - the CPU time kronvik.exe uses in that minute, next to the smallest program
 #    with the same 500 ms tick (bench/wine/idle_reference.cpp).
-# All three programs run in one Wine virtual desktop; the caption counts come
+# The idle programs run in one Wine virtual desktop; the caption counts come
 # from bench/wine/caption_probe.cpp, the CPU times from /proc/<pid>/stat.
+# Everything runs in a network namespace that holds only loopback.
 #
 # Usage: tools/bench-wine.sh [windows build dir]   (default: build/windows)
-# The directory needs kronvik.exe, idle_reference.exe and caption_probe.exe.
+# The directory needs kronvik.exe, idle_reference.exe, caption_probe.exe and
+# exchange_bench.exe.
 # KV_BENCH_WINEPREFIX runs in another prefix than build/wineprefix, so that a
 # run does not disturb Wine programs someone else runs in the shared one.
-# Exits non-zero only when something could not be run or measured.
+# Exits non-zero only when something could not be run or measured (a failed
+# exchange among them).
 set -u
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,6 +30,7 @@ build=$(cd "${1:-$root/build/windows}" 2>/dev/null && pwd) || {
 if [ -n "${KV_BENCH_WINEPREFIX:-}" ]; then
   export WINEPREFIX="$KV_BENCH_WINEPREFIX"
 fi
+kv_isolate_network "$0" "$@" || { echo "bench-wine: no private network" >&2; exit 1; }
 
 seconds=60
 desktop="KronvikBench,1024x768"
@@ -34,8 +41,8 @@ fail() {
   exit 1
 }
 
-for exe in kronvik.exe idle_reference.exe caption_probe.exe; do
-  [ -f "$build/$exe" ] || fail "$build/$exe is missing (build the targets kronvik, idle_reference and caption_probe)"
+for exe in kronvik.exe idle_reference.exe caption_probe.exe exchange_bench.exe; do
+  [ -f "$build/$exe" ] || fail "$build/$exe is missing (build the targets kronvik, idle_reference, caption_probe and exchange_bench)"
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kronvik-bench.XXXXXX")
@@ -134,6 +141,21 @@ find_wineserver() {
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 ms_of_ticks() { echo $(($1 * 1000 / hz)); }
 
+# The exchanges first, while no other program of the prefix runs; the fakes
+# hold 127.0.0.1:123 and :18089 only while exchange_bench.exe runs.
+exchange_out="$work/exchange.txt"
+timeout -k 5 300 wine "$(winpath "$build/exchange_bench.exe")" "$(winpath "$exchange_out")" \
+  >"$work/exchange.log" 2>&1
+exchange_rc=$?
+[ -f "$exchange_out" ] || { cat "$work/exchange.log" >&2; fail "exchange_bench.exe wrote no result (exit code $exchange_rc)"; }
+echo "Kronvik exchange figures under $(wine --version 2>/dev/null) (fakes on 127.0.0.1 in the same process; goal for HTTP: at most 100 ms)"
+sed 's/^/  /' "$exchange_out"
+exchange_failed=0
+if [ "$exchange_rc" != 0 ] || grep -q '^failed ' "$exchange_out"; then
+  echo "bench-wine: an exchange failed (exit code $exchange_rc); idle figures follow" >&2
+  exchange_failed=1
+fi
+
 # Fresh settings, so kronvik.exe runs with its defaults.
 wine reg delete 'HKCU\Software\Velk' /f >/dev/null 2>&1
 
@@ -205,4 +227,4 @@ else
   echo "  wineserver: not found; its CPU time is shared by every process of the prefix and attributed to none"
 fi
 echo "  (CPU times from /proc/<pid>/stat utime+stime at $((1000 / hz)) ms resolution; Linux pids kronvik.exe $kronvik_pid, idle_reference.exe $idle_pid)"
-exit 0
+exit "$exchange_failed"

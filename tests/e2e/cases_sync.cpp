@@ -199,6 +199,30 @@ void RunHttpCase(const HttpCase& c) {
     return 0;
 }();
 
+E2E_CASE(sync_marker_shows_in_the_caption_while_an_exchange_runs, 3) {
+    PrepareSync(0, 0);
+    WriteDword(kFlagKey, L"SNTPanswer", 4);
+    FakeSntpServer server(FakeSntpServer::Answer::Silent);
+    const std::wstring own = L"Kronvik e2e marker";
+    Probe probe(own);
+    const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
+    Kronvik k = Kronvik::StartResident();
+    ShowClockIn(probe, own, "before the synchronisation");
+    ConfirmManualSetting(k);
+    Require(probe.Foreground(), "the probe did not get the foreground back");
+    ExpectCaption(
+        probe.hwnd(),
+        [&] {
+            auto captions = WithClock(own);
+            for (auto& caption : captions) caption += L" [ Internet Access ]";
+            return captions;
+        },
+        2500, "caption while the manual exchange runs");
+    ExpectFailure(k, before, 5000);
+    Require(probe.Foreground(), "the probe did not get the foreground back");
+    ExpectCaption(probe.hwnd(), [&] { return WithClock(own); }, 1500, "caption after the exchange");
+}
+
 E2E_CASE(once_after_start_success_ends_the_program, 3) {
     PrepareSync(0, 0, 1, 1);
     FakeSntpServer server(FakeSntpServer::Answer::Aligned);
