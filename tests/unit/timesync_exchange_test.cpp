@@ -106,29 +106,12 @@ TEST_F(ExchangeTest, SntpExchangeSendsTheRequestAndSetsTheFirstValidReply) {
     EXPECT_EQ(Text(applied[0]), "2007-09-29 05:26:40.000");
 }
 
-TEST_F(ExchangeTest, SntpExchangeFailsWithoutSettingAnything) {
-    struct Case {
-        const char* what;
-        std::string host;
-        bool port_taken;
-        bool reply;
-        bool refused;
-    };
-    const Case cases[] = {
-        {"host does not resolve", "nowhere.invalid", false, true, false},
-        {"port 1024 taken", "127.0.0.1", true, true, false},
-        {"no reply", "127.0.0.1", false, false, false},
-        {"clock refused", "127.0.0.1", false, true, true},
-    };
-    for (const Case& c : cases) {
-        FakeNetwork network;
-        network.port_taken = c.port_taken;
-        if (c.reply) network.replies.push_back({Reply(3400000000u), kServer, 123});
-        refuse = c.refused;
-        applied.clear();
-        EXPECT_FALSE(RunSntpExchange(network, {c.host, 0, 0}, apply)) << c.what;
-        EXPECT_TRUE(applied.empty()) << c.what;
-    }
+TEST_F(ExchangeTest, UnknownServerNameFailsWithoutSending) {
+    FakeNetwork network;
+    network.replies.push_back({Reply(3400000000u), kServer, 123});
+    EXPECT_FALSE(RunSntpExchange(network, {"nowhere.invalid", 0, 0}, apply));
+    EXPECT_TRUE(network.sent.empty());
+    EXPECT_TRUE(applied.empty());
 }
 
 TEST_F(ExchangeTest, EmptyServerSettingAddressesTheBuiltInServer) {
@@ -239,8 +222,7 @@ TEST_F(ExchangeTest, FetchSucceedsOnlyWhenTheClockWasSet) {
         bool ok;
     };
     const Case cases[] = {
-        {"short page", {line + std::string(600, 'x'), 200, {}, {}, 600, false}, false, true},
-        {"800 bytes, no time", {std::string(800, 'x'), 200, {}, {}, 600, false}, false, false},
+        {"page in pieces", {std::string(700, 'x') + "\n" + line, 200, {}, {}, 300, false}, false, true},
         {"time beyond 64 KiB", {std::string(70000, 'x') + "\n" + line, 200, {}, {}, 8192, false}, false, false},
         {"broken read", {line, 200, {}, {}, 600, true}, false, false},
         {"no connection", {line, 200, {}, {}, 600, false}, true, false},
