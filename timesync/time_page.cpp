@@ -164,6 +164,31 @@ std::optional<int64_t> Checked(int32_t year, int32_t month, int32_t day, int32_t
     return SecondsFromUtc(year, month, day, hour, minute, second > 59 ? 59 : second);
 }
 
+// "Sun, 06 Nov 1994 08:49:37 GMT" and "Sunday, 06-Nov-94 08:49:37 GMT": the
+// day name, then day, month and year joined by `separator`. Two-digit years
+// 70 to 99 are of the 1900s, the others of the 2000s.
+template <size_t N>
+std::optional<int64_t> ReadGmtDate(std::string_view text, const std::array<std::string_view, N>& days,
+                                   std::string_view separator, size_t year_digits) {
+    DateReader reader(text);
+    reader.Name(days);
+    reader.Literal(", ");
+    const int32_t day = reader.Digits(2);
+    reader.Literal(separator);
+    const int32_t month = reader.Name(kMonths) + 1;
+    reader.Literal(separator);
+    int32_t year = reader.Digits(year_digits);
+    reader.Literal(" ");
+    int32_t hour = 0;
+    int32_t minute = 0;
+    int32_t second = 0;
+    reader.Time(hour, minute, second);
+    reader.Literal(" GMT");
+    if (!reader.ok() || !reader.AtEnd()) return std::nullopt;
+    if (year_digits == 2) year += year < 70 ? 2000 : 1900;
+    return Checked(year, month, day, hour, minute, second);
+}
+
 }  // namespace
 
 std::optional<int64_t> ParseTimePage(std::string_view body) {
@@ -185,65 +210,33 @@ std::optional<int64_t> ParseTimePage(std::string_view body) {
 }
 
 std::optional<int64_t> ParseHttpDate(std::string_view text) {
-    int32_t year = 0;
-    int32_t month = 0;
+    if (auto seconds = ReadGmtDate(text, kShortDays, " ", 4)) return seconds;
+    if (auto seconds = ReadGmtDate(text, kLongDays, "-", 2)) return seconds;
+
+    // "Sun Nov  6 08:49:37 1994"
+    DateReader reader(text);
+    reader.Name(kShortDays);
+    reader.Literal(" ");
+    const int32_t month = reader.Name(kMonths) + 1;
+    reader.Literal(" ");
+    DateReader probe = reader;
+    probe.Literal(" ");
     int32_t day = 0;
+    if (probe.ok()) {
+        reader = probe;
+        day = reader.Digits(1);
+    } else {
+        day = reader.Digits(2);
+    }
+    reader.Literal(" ");
     int32_t hour = 0;
     int32_t minute = 0;
     int32_t second = 0;
-
-    // "Sun, 06 Nov 1994 08:49:37 GMT"
-    DateReader fixdate(text);
-    fixdate.Name(kShortDays);
-    fixdate.Literal(", ");
-    day = fixdate.Digits(2);
-    fixdate.Literal(" ");
-    month = fixdate.Name(kMonths) + 1;
-    fixdate.Literal(" ");
-    year = fixdate.Digits(4);
-    fixdate.Literal(" ");
-    fixdate.Time(hour, minute, second);
-    fixdate.Literal(" GMT");
-    if (fixdate.ok() && fixdate.AtEnd()) return Checked(year, month, day, hour, minute, second);
-
-    // "Sunday, 06-Nov-94 08:49:37 GMT": two-digit years 70 to 99 are of the
-    // 1900s, the others of the 2000s.
-    DateReader rfc850(text);
-    rfc850.Name(kLongDays);
-    rfc850.Literal(", ");
-    day = rfc850.Digits(2);
-    rfc850.Literal("-");
-    month = rfc850.Name(kMonths) + 1;
-    rfc850.Literal("-");
-    year = rfc850.Digits(2);
-    rfc850.Literal(" ");
-    rfc850.Time(hour, minute, second);
-    rfc850.Literal(" GMT");
-    if (rfc850.ok() && rfc850.AtEnd()) {
-        year += year < 70 ? 2000 : 1900;
-        return Checked(year, month, day, hour, minute, second);
-    }
-
-    // "Sun Nov  6 08:49:37 1994"
-    DateReader asctime(text);
-    asctime.Name(kShortDays);
-    asctime.Literal(" ");
-    month = asctime.Name(kMonths) + 1;
-    asctime.Literal(" ");
-    DateReader probe = asctime;
-    probe.Literal(" ");
-    if (probe.ok()) {
-        asctime = probe;
-        day = asctime.Digits(1);
-    } else {
-        day = asctime.Digits(2);
-    }
-    asctime.Literal(" ");
-    asctime.Time(hour, minute, second);
-    asctime.Literal(" ");
-    year = asctime.Digits(4);
-    if (asctime.ok() && asctime.AtEnd()) return Checked(year, month, day, hour, minute, second);
-    return std::nullopt;
+    reader.Time(hour, minute, second);
+    reader.Literal(" ");
+    const int32_t year = reader.Digits(4);
+    if (!reader.ok() || !reader.AtEnd()) return std::nullopt;
+    return Checked(year, month, day, hour, minute, second);
 }
 
 std::string ProxyText(const std::string& address, const std::string& port) {

@@ -46,6 +46,15 @@ sockaddr_in Loopback(unsigned short port) {
     return a;
 }
 
+// Waits a tenth of a second at most, so that a server thread sees its stop flag.
+bool Readable(SOCKET s) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(s, &set);
+    timeval wait{0, 100000};
+    return select(0, &set, nullptr, nullptr, &wait) == 1;
+}
+
 void StartWinsock() {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) Abort("WSAStartup failed");
@@ -84,11 +93,7 @@ std::vector<FakeSntpServer::Request> FakeSntpServer::Requests() {
 DWORD WINAPI FakeSntpServer::Serve(void* p) {
     auto* self = static_cast<FakeSntpServer*>(p);
     while (!self->stop_) {
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(self->socket_, &set);
-        timeval wait{0, 100000};
-        if (select(0, &set, nullptr, nullptr, &wait) != 1) continue;
+        if (!Readable(self->socket_)) continue;
         unsigned char in[512];
         sockaddr_in from{};
         int fromSize = sizeof from;
@@ -155,11 +160,7 @@ std::vector<std::string> FakeHttpProxy::Requests() {
 DWORD WINAPI FakeHttpProxy::Serve(void* p) {
     auto* self = static_cast<FakeHttpProxy*>(p);
     while (!self->stop_) {
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(self->listener_, &set);
-        timeval wait{0, 100000};
-        if (select(0, &set, nullptr, nullptr, &wait) != 1) continue;
+        if (!Readable(self->listener_)) continue;
         const SOCKET client = accept(self->listener_, nullptr, nullptr);
         if (client == INVALID_SOCKET) continue;
         self->Answer(client);
