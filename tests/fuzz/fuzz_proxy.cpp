@@ -1,6 +1,7 @@
 // Splits arbitrary ProxyServer texts and checks the split against the walk's
 // rules: the host is everything from the start (or after "http=") up to the
-// first ':', the port never holds ':', ';' or a line feed.
+// first ':', the port never holds ':', ';' or a line feed. The same input,
+// split at its first NUL into an address and a port, goes through ProxyText.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <string_view>
 
 #include "timesync/system_proxy.h"
+#include "timesync/time_page.h"
 
 namespace {
 
@@ -20,6 +22,14 @@ namespace {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
+
+    const size_t nul = input.find('\0');
+    const std::string address(input.substr(0, nul));
+    const std::string proxy_port(nul == std::string_view::npos ? std::string_view() : input.substr(nul + 1));
+    const std::string proxy = kronvik::ProxyText(address, proxy_port);
+    if (address.empty() ? !proxy.empty() : proxy != address + ":" + proxy_port)
+        Fail("proxy is not address:port, or not empty for no address");
+
     std::string host = "stale";
     std::string port = "stale";
     const int result = kronvik::ParseProxyServer(input, host, port);
