@@ -1,6 +1,6 @@
 #include "about/about_box_win32.h"
 
-#include "app/forms_win32.h"
+#include "platform/win32/forms_win32.h"
 #include "platform/win32/win32_text.h"
 #include "resources/layout_about.h"
 

@@ -11,8 +11,8 @@
 
 #include "app/command_ids.h"
 #include "about/about_box_win32.h"
-#include "app/forms_win32.h"
-#include "app/layout_win32.h"
+#include "platform/win32/forms_win32.h"
+#include "platform/win32/layout_win32.h"
 #include "app/main_window.h"
 #include "app/tray_win32.h"
 #include "app/views_win32.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The about box: the logo on a black panel with the version over its
 // top-right corner.
-#include "app/layout.h"
+#include "platform/layout.h"
 
 namespace kronvik {
 

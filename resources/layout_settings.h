@@ -1,7 +1,7 @@
 #pragma once
 // The settings dialog: the tab pages, the proxy fields and the labels that the
 // synchronisation reports into.
-#include "app/layout.h"
+#include "platform/layout.h"
 
 namespace kronvik {
 

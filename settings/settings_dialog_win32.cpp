@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/forms_win32.h"
+#include "platform/win32/forms_win32.h"
 #include "platform/win32/win32_text.h"
 #include "resources/layout_settings.h"
 #include "settings/settings_dialog.h"

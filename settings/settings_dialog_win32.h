@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/layout_win32.h"
+#include "platform/win32/layout_win32.h"
 #include "platform/registry.h"
 #include "settings/settings_record.h"
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <span>
 
-#include "app/layout.h"
+#include "platform/layout.h"
 
 namespace kronvik {
 

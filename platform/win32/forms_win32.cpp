@@ -1,4 +1,4 @@
-#include "app/forms_win32.h"
+#include "platform/win32/forms_win32.h"
 
 namespace kronvik {
 

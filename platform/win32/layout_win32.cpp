@@ -1,4 +1,4 @@
-#include "app/layout_win32.h"
+#include "platform/win32/layout_win32.h"
 
 #include <commctrl.h>
 
