@@ -3,23 +3,16 @@
 #include <array>
 #include <cstddef>
 
+#include "platform/local_calendar.h"
+
 namespace kronvik {
 namespace {
-
-bool IsLeapYear(int32_t year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
 
 // February counts 29 days here; the day advance handles the non-leap year.
 int32_t AdvanceMonthLength(int32_t month) {
     static constexpr std::array<int32_t, 12> kLengths = {31, 29, 31, 30, 31, 30,
                                                          31, 31, 30, 31, 30, 31};
     return month >= 1 && month <= 12 ? kLengths[static_cast<std::size_t>(month - 1)] : 0;
-}
-
-int32_t DaysInMonth(int32_t year, int32_t month) {
-    if (month == 2) return IsLeapYear(year) ? 29 : 28;
-    return AdvanceMonthLength(month);
 }
 
 void AdvanceOneDay(int32_t& year, int32_t& month, int32_t& day) {

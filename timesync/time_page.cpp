@@ -14,78 +14,89 @@ constexpr size_t kWindow = 280;
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Formatted-input scanning of the script line, as "%ld + %d / %d" reads it: a
-// blank in the pattern takes any run of white space, a number skips white
-// space first and takes an optional sign and at least one digit.
-class Scanner {
+// Reads a text piece by piece; once a piece fails, every later one fails too,
+// so a caller checks ok() once at the end.
+class TextReader {
 public:
-    explicit Scanner(std::string_view text) : text_(text) {}
+    explicit TextReader(std::string_view text) : text_(text) {}
 
-    void SkipBlanks() {
-        while (at_ < text_.size() && IsBlank(text_[at_])) ++at_;
+    bool ok() const { return ok_; }
+    bool AtEnd() const { return at_ == text_.size(); }
+
+    void Literal(std::string_view literal) {
+        ok_ = ok_ && text_.substr(at_, literal.size()) == literal;
+        if (ok_) at_ += literal.size();
     }
-    bool Literal(std::string_view literal) {
-        if (text_.substr(at_, literal.size()) != literal) return false;
-        at_ += literal.size();
-        return true;
-    }
-    // A number within [low, high]; false when there is none or it is out of range.
-    bool Number(int64_t low, int64_t high, int64_t& out) {
-        SkipBlanks();
-        bool negative = false;
-        if (at_ < text_.size() && (text_[at_] == '+' || text_[at_] == '-')) negative = text_[at_++] == '-';
-        if (at_ >= text_.size() || !IsDigit(text_[at_])) return false;
-        // Accumulated towards the sign's side so that the lowest value fits too.
-        int64_t value = 0;
-        for (; at_ < text_.size() && IsDigit(text_[at_]); ++at_) {
-            const int digit = text_[at_] - '0';
-            if (negative) {
-                if (value < (low + digit) / 10) return false;
-                value = value * 10 - digit;
+    // As formatted-input scanning reads a format's plain text: a blank takes
+    // any run of white space, none included.
+    void Pattern(std::string_view pattern) {
+        for (const char c : pattern) {
+            if (c == ' ') {
+                while (at_ < text_.size() && IsBlank(text_[at_])) ++at_;
             } else {
-                if (value > (high - digit) / 10) return false;
-                value = value * 10 + digit;
+                Literal(std::string_view(&c, 1));
             }
         }
-        if (value < low || value > high) return false;
-        out = value;
-        return true;
+    }
+    // As "%d" reads: white space, an optional sign, at least one digit; the
+    // value must lie within [low, high].
+    int64_t Number(int64_t low, int64_t high) {
+        Pattern(" ");
+        const bool negative = ok_ && at_ < text_.size() && text_[at_] == '-';
+        if (ok_ && at_ < text_.size() && (text_[at_] == '+' || text_[at_] == '-')) ++at_;
+        ok_ = ok_ && at_ < text_.size() && IsDigit(text_[at_]);
+        // Accumulated towards the sign's side so that the lowest value fits too.
+        int64_t value = 0;
+        for (; ok_ && at_ < text_.size() && IsDigit(text_[at_]); ++at_) {
+            const int digit = text_[at_] - '0';
+            ok_ = negative ? value >= (low + digit) / 10 : value <= (high - digit) / 10;
+            if (ok_) value = negative ? value * 10 - digit : value * 10 + digit;
+        }
+        ok_ = ok_ && value >= low && value <= high;
+        return ok_ ? value : 0;
+    }
+    // Exactly `width` digits.
+    int32_t Digits(size_t width) {
+        int32_t value = 0;
+        for (size_t i = 0; i < width; ++i) {
+            ok_ = ok_ && at_ < text_.size() && IsDigit(text_[at_]);
+            if (ok_) value = value * 10 + (text_[at_++] - '0');
+        }
+        return ok_ ? value : 0;
+    }
+    // The index of the name that stands here.
+    template <size_t N>
+    int32_t Name(const std::array<std::string_view, N>& names) {
+        for (size_t i = 0; ok_ && i < N; ++i) {
+            if (text_.substr(at_, names[i].size()) == names[i]) {
+                at_ += names[i].size();
+                return static_cast<int32_t>(i);
+            }
+        }
+        ok_ = false;
+        return 0;
     }
 
 private:
     std::string_view text_;
     size_t at_ = 0;
+    bool ok_ = true;
 };
 
+// "var Start = Math.floor( %ld + %d / %d );" scanned: the seconds are read in
+// 64 bits, so the line keeps working after 2038; B / C divides unsigned.
 std::optional<int64_t> EvaluateTimeLine(std::string_view line) {
     constexpr int64_t kIntMin = std::numeric_limits<int32_t>::min();
     constexpr int64_t kIntMax = std::numeric_limits<int32_t>::max();
-    Scanner scan(line);
-    int64_t a = 0;
-    int64_t b = 0;
-    int64_t c = 0;
-    // "var Start = Math.floor( %ld + %d / %d );"
-    if (!scan.Literal("var")) return std::nullopt;
-    scan.SkipBlanks();
-    if (!scan.Literal("Start")) return std::nullopt;
-    scan.SkipBlanks();
-    if (!scan.Literal("=")) return std::nullopt;
-    scan.SkipBlanks();
-    if (!scan.Literal("Math.floor(")) return std::nullopt;
-    scan.SkipBlanks();
-    // The seconds are read in 64 bits, so the line keeps working after 2038.
-    if (!scan.Number(std::numeric_limits<int64_t>::min() / 2, std::numeric_limits<int64_t>::max() / 2, a))
-        return std::nullopt;
-    scan.SkipBlanks();
-    if (!scan.Literal("+")) return std::nullopt;
-    scan.SkipBlanks();
-    if (!scan.Number(kIntMin, kIntMax, b)) return std::nullopt;
-    scan.SkipBlanks();
-    if (!scan.Literal("/")) return std::nullopt;
-    scan.SkipBlanks();
-    if (!scan.Number(kIntMin, kIntMax, c)) return std::nullopt;
+    TextReader reader(line);
+    reader.Pattern("var Start = Math.floor( ");
+    const int64_t a = reader.Number(std::numeric_limits<int64_t>::min() / 2, std::numeric_limits<int64_t>::max() / 2);
+    reader.Pattern(" + ");
+    const int64_t b = reader.Number(kIntMin, kIntMax);
+    reader.Pattern(" / ");
+    const int64_t c = reader.Number(kIntMin, kIntMax);
     const auto divisor = static_cast<uint32_t>(static_cast<int32_t>(c));
-    if (divisor == 0) return std::nullopt;
+    if (!reader.ok() || divisor == 0) return std::nullopt;
     return a + int64_t{static_cast<uint32_t>(static_cast<int32_t>(b)) / divisor};
 }
 
@@ -96,72 +107,25 @@ constexpr std::array<std::string_view, 7> kLongDays = {"Monday", "Tuesday", "Wed
 constexpr std::array<std::string_view, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-// Reads the text piece by piece; every read fails once one has failed.
-class DateReader {
-public:
-    explicit DateReader(std::string_view text) : text_(text) {}
-
-    bool ok() const { return ok_; }
-    bool AtEnd() const { return at_ == text_.size(); }
-
-    void Literal(std::string_view literal) {
-        if (ok_ && text_.substr(at_, literal.size()) == literal) {
-            at_ += literal.size();
-        } else {
-            ok_ = false;
-        }
-    }
-    // Exactly `width` digits.
-    int32_t Digits(size_t width) {
-        int32_t value = 0;
-        for (size_t i = 0; i < width; ++i) {
-            if (!ok_ || at_ >= text_.size() || !IsDigit(text_[at_])) {
-                ok_ = false;
-                return 0;
-            }
-            value = value * 10 + (text_[at_++] - '0');
-        }
-        return value;
-    }
-    template <size_t N>
-    int32_t Name(const std::array<std::string_view, N>& names) {
-        if (ok_) {
-            for (size_t i = 0; i < N; ++i) {
-                if (text_.substr(at_, names[i].size()) == names[i]) {
-                    at_ += names[i].size();
-                    return static_cast<int32_t>(i);
-                }
-            }
-        }
-        ok_ = false;
-        return 0;
-    }
-    // hh:mm:ss
-    void Time(int32_t& hour, int32_t& minute, int32_t& second) {
-        hour = Digits(2);
-        Literal(":");
-        minute = Digits(2);
-        Literal(":");
-        second = Digits(2);
-    }
-
-private:
-    std::string_view text_;
-    size_t at_ = 0;
-    bool ok_ = true;
+struct DateFields {
+    int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
-int32_t DaysIn(int32_t year, int32_t month) {
-    static constexpr std::array<int32_t, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[static_cast<size_t>(month - 1)];
+// hh:mm:ss
+void ReadTime(TextReader& reader, DateFields& date) {
+    date.hour = reader.Digits(2);
+    reader.Literal(":");
+    date.minute = reader.Digits(2);
+    reader.Literal(":");
+    date.second = reader.Digits(2);
 }
 
-std::optional<int64_t> Checked(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
-                               int32_t second) {
+std::optional<int64_t> Checked(const TextReader& reader, const DateFields& d) {
+    if (!reader.ok() || !reader.AtEnd()) return std::nullopt;
     // A leap second (60) is read as the last second of its minute.
-    if (day < 1 || day > DaysIn(year, month) || hour > 23 || minute > 59 || second > 60) return std::nullopt;
-    return SecondsFromUtc(year, month, day, hour, minute, second > 59 ? 59 : second);
+    if (d.day < 1 || d.day > DaysInMonth(d.year, d.month) || d.hour > 23 || d.minute > 59 || d.second > 60)
+        return std::nullopt;
+    return SecondsFromUtc(d.year, d.month, d.day, d.hour, d.minute, d.second > 59 ? 59 : d.second);
 }
 
 // "Sun, 06 Nov 1994 08:49:37 GMT" and "Sunday, 06-Nov-94 08:49:37 GMT": the
@@ -170,23 +134,40 @@ std::optional<int64_t> Checked(int32_t year, int32_t month, int32_t day, int32_t
 template <size_t N>
 std::optional<int64_t> ReadGmtDate(std::string_view text, const std::array<std::string_view, N>& days,
                                    std::string_view separator, size_t year_digits) {
-    DateReader reader(text);
+    TextReader reader(text);
+    DateFields date;
     reader.Name(days);
     reader.Literal(", ");
-    const int32_t day = reader.Digits(2);
+    date.day = reader.Digits(2);
     reader.Literal(separator);
-    const int32_t month = reader.Name(kMonths) + 1;
+    date.month = reader.Name(kMonths) + 1;
     reader.Literal(separator);
-    int32_t year = reader.Digits(year_digits);
+    date.year = reader.Digits(year_digits);
     reader.Literal(" ");
-    int32_t hour = 0;
-    int32_t minute = 0;
-    int32_t second = 0;
-    reader.Time(hour, minute, second);
+    ReadTime(reader, date);
     reader.Literal(" GMT");
-    if (!reader.ok() || !reader.AtEnd()) return std::nullopt;
-    if (year_digits == 2) year += year < 70 ? 2000 : 1900;
-    return Checked(year, month, day, hour, minute, second);
+    if (year_digits == 2) date.year += date.year < 70 ? 2000 : 1900;
+    return Checked(reader, date);
+}
+
+// "Sun Nov  6 08:49:37 1994": a day below 10 stands after two blanks.
+std::optional<int64_t> ReadAsctimeDate(std::string_view text) {
+    TextReader reader(text);
+    DateFields date;
+    reader.Name(kShortDays);
+    reader.Literal(" ");
+    date.month = reader.Name(kMonths) + 1;
+    reader.Literal(" ");
+    TextReader single = reader;
+    single.Literal(" ");
+    const bool one_digit = single.ok();
+    if (one_digit) reader = single;
+    date.day = reader.Digits(one_digit ? 1 : 2);
+    reader.Literal(" ");
+    ReadTime(reader, date);
+    reader.Literal(" ");
+    date.year = reader.Digits(4);
+    return Checked(reader, date);
 }
 
 }  // namespace
@@ -212,31 +193,7 @@ std::optional<int64_t> ParseTimePage(std::string_view body) {
 std::optional<int64_t> ParseHttpDate(std::string_view text) {
     if (auto seconds = ReadGmtDate(text, kShortDays, " ", 4)) return seconds;
     if (auto seconds = ReadGmtDate(text, kLongDays, "-", 2)) return seconds;
-
-    // "Sun Nov  6 08:49:37 1994"
-    DateReader reader(text);
-    reader.Name(kShortDays);
-    reader.Literal(" ");
-    const int32_t month = reader.Name(kMonths) + 1;
-    reader.Literal(" ");
-    DateReader probe = reader;
-    probe.Literal(" ");
-    int32_t day = 0;
-    if (probe.ok()) {
-        reader = probe;
-        day = reader.Digits(1);
-    } else {
-        day = reader.Digits(2);
-    }
-    reader.Literal(" ");
-    int32_t hour = 0;
-    int32_t minute = 0;
-    int32_t second = 0;
-    reader.Time(hour, minute, second);
-    reader.Literal(" ");
-    const int32_t year = reader.Digits(4);
-    if (!reader.ok() || !reader.AtEnd()) return std::nullopt;
-    return Checked(year, month, day, hour, minute, second);
+    return ReadAsctimeDate(text);
 }
 
 std::string ProxyText(const std::string& address, const std::string& port) {
