@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "app/command_ids.h"
 #include "about/about_box_win32.h"
-#include "platform/win32/forms_win32.h"
-#include "platform/win32/layout_win32.h"
+#include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/tray_win32.h"
 #include "app/views_win32.h"
 #include "platform/win32/basic_ports_win32.h"
 #include "platform/win32/desktop_win32.h"
+#include "platform/win32/forms_win32.h"
 #include "platform/win32/http_win32.h"
+#include "platform/win32/layout_win32.h"
 #include "platform/win32/network_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/win32_text.h"

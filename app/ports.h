@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "schedule/schedule_menu.h"
-#include "timesync/time_sync.h"
+#include "timesync/sync_view.h"
 
 namespace kronvik {
 

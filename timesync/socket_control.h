@@ -41,9 +41,9 @@ private:
 std::optional<LocalTime> SntpLocalTime(uint32_t transmit_seconds, int32_t time_plus);
 
 struct SntpSettings {
-    std::string host;        // empty: the built-in server
-    int32_t answer_seconds;  // SNTPanswer
-    int32_t time_plus;       // TIME_PLUS, minutes
+    std::string host;            // empty: the built-in server
+    int32_t answer_seconds = 0;  // SNTPanswer
+    int32_t time_plus = 0;       // TIME_PLUS, minutes
 };
 
 // The whole exchange; true when the clock was set.

@@ -59,11 +59,12 @@ void TimeSync::Wake(int32_t mode) {
         // or a control while the UI thread may be changing it.
         std::lock_guard lock(request_mutex_);
         Request& request = requests_[method];
-        request.sntp_host = settings_.SNTP;
-        request.answer_seconds = settings_.SNTPanswer;
-        request.time_plus = settings_.TIME_PLUS;
         request.run_stop = settings_.RUN_STOP != 0;
-        request.proxy = view_ ? ProxyText(view_->ProxyAddress(), view_->ProxyPort()) : std::string();
+        if (method == kSntp) {
+            request.sntp = SntpSettings{settings_.SNTP, settings_.SNTPanswer, settings_.TIME_PLUS};
+        } else {
+            request.proxy = view_ ? ProxyText(view_->ProxyAddress(), view_->ProxyPort()) : std::string();
+        }
     }
     if (workers_[method]) {
         workers_[method]->Wake();
@@ -101,10 +102,7 @@ bool TimeSync::Exchange(Method method, const Request& request) {
     const ApplyTime apply = [this, &request](const LocalTime& time) {
         return ApplyServerTime(time, request.run_stop);
     };
-    if (method == kSntp) {
-        const SntpSettings sntp{request.sntp_host, request.answer_seconds, request.time_plus};
-        return RunSntpExchange(ports_.network, sntp, apply);
-    }
+    if (method == kSntp) return RunSntpExchange(ports_.network, request.sntp, apply);
     return FetchTimePage(ports_.http, request.proxy, apply);
 }
 

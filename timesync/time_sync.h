@@ -18,8 +18,10 @@
 #include "platform/timer.h"
 #include "platform/ui_dispatch.h"
 #include "settings/settings_record.h"
+#include "timesync/socket_control.h"
 #include "timesync/sync_flags.h"
 #include "timesync/sync_schedule.h"
+#include "timesync/sync_view.h"
 #include "timesync/sync_worker.h"
 
 namespace kronvik {
@@ -30,18 +32,6 @@ inline constexpr char kSyncFailureText[] =
     "再度時刻合わせを行うか、SNTP<->HTTPの切り替えを行い再度時刻合わせを行って下さい。";
 inline constexpr char kSntpFailureNotice[] = "SNTPを利用した時刻合わせに失敗しました。";
 inline constexpr char kHttpFailureNotice[] = "HTTPを利用した時刻合わせに失敗しました。";
-
-// The settings dialog's controls as the synchronisation uses them: the
-// last-setting label, the red notice of an automatic failure, and the proxy
-// fields, read as they stand rather than as stored. Used on the UI thread only.
-class SyncView {
-public:
-    virtual ~SyncView() = default;
-    virtual void SetLastSetting(const std::string& text) = 0;
-    virtual void SetFailureNotice(const std::string& text) = 0;
-    virtual std::string ProxyAddress() = 0;
-    virtual std::string ProxyPort() = 0;
-};
 
 struct TimeSyncPorts {
     Registry& registry;
@@ -90,10 +80,8 @@ private:
     enum Method { kHttp = 0, kSntp = 1 };
     // What one exchange needs, taken on the UI thread when its worker is woken.
     struct Request {
-        std::string sntp_host;
-        int32_t answer_seconds = 0;
-        int32_t time_plus = 0;
         bool run_stop = false;
+        SntpSettings sntp;
         std::string proxy;
     };
 
