@@ -9,11 +9,36 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace e2e {
 
-class FakeSntpServer {
+// A socket on 127.0.0.1 served by a thread of its own until destruction.
+class FakeServer {
+public:
+    FakeServer(int type, unsigned short port);
+    virtual ~FakeServer();
+    FakeServer(const FakeServer&) = delete;
+    FakeServer& operator=(const FakeServer&) = delete;
+    unsigned short Port() const { return port_; }
+
+protected:
+    // Start is the last step of a derived constructor, Stop the first of its
+    // destructor: the thread must not outlive the derived members.
+    void Start();
+    void Stop();
+    virtual void OnReadable() = 0;
+    SOCKET socket_ = INVALID_SOCKET;
+    std::mutex lock_;
+
+private:
+    unsigned short port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+class FakeSntpServer : public FakeServer {
 public:
     enum class Answer {
         Aligned,        // the current second, sent just after it began
@@ -33,24 +58,17 @@ public:
     };
 
     explicit FakeSntpServer(Answer answer);
-    ~FakeSntpServer();
-    FakeSntpServer(const FakeSntpServer&) = delete;
-    FakeSntpServer& operator=(const FakeSntpServer&) = delete;
-
+    ~FakeSntpServer() override;
     std::vector<Request> Requests();
 
 private:
-    static DWORD WINAPI Serve(void* self);
+    void OnReadable() override;
     Answer answer_;
-    SOCKET socket_ = INVALID_SOCKET;
     SOCKET other_ = INVALID_SOCKET;
-    HANDLE thread_ = nullptr;
-    std::atomic<bool> stop_{false};
-    std::mutex lock_;
     std::vector<Request> requests_;
 };
 
-class FakeHttpProxy {
+class FakeHttpProxy : public FakeServer {
 public:
     struct Script {
         int status = 200;
@@ -60,23 +78,13 @@ public:
     };
 
     explicit FakeHttpProxy(const Script& script);
-    ~FakeHttpProxy();
-    FakeHttpProxy(const FakeHttpProxy&) = delete;
-    FakeHttpProxy& operator=(const FakeHttpProxy&) = delete;
-
-    unsigned short Port() const { return port_; }
+    ~FakeHttpProxy() override { Stop(); }
     // The request heads received, each up to its blank line.
     std::vector<std::string> Requests();
 
 private:
-    static DWORD WINAPI Serve(void* self);
-    void Answer(SOCKET client);
+    void OnReadable() override;
     Script script_;
-    SOCKET listener_ = INVALID_SOCKET;
-    unsigned short port_ = 0;
-    HANDLE thread_ = nullptr;
-    std::atomic<bool> stop_{false};
-    std::mutex lock_;
     std::vector<std::string> requests_;
 };
 

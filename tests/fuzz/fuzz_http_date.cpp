@@ -8,14 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_fail.h"
 #include "timesync/time_page.h"
 
 namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0); }
 

@@ -8,17 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_fail.h"
 #include "timesync/system_proxy.h"
 #include "timesync/time_page.h"
-
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);

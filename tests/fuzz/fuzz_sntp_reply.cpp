@@ -10,14 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fuzz_fail.h"
 #include "timesync/sntp_packet.h"
 
 namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
 
 uint32_t Be32(const uint8_t* p) {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};

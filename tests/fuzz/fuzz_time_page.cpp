@@ -7,16 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_fail.h"
 #include "timesync/time_page.h"
-
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // An odd first byte puts the marker before the rest, so that many inputs
