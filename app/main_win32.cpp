@@ -22,6 +22,7 @@
 #include "platform/win32/network_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/win32_text.h"
+#include "schedule/entry_dialog_win32.h"
 #include "settings/settings_dialog_win32.h"
 #include "timesync/system_proxy.h"
 
@@ -55,6 +56,7 @@ struct Program {
     std::unique_ptr<MainWindow> main;
     HBITMAP digit_image[10] = {};
     AboutBox about;
+    EntryDialogWindow entry_dialog;
     SettingsDialog settings_dialog;
     std::unique_ptr<Win32Views> views;
 };
@@ -96,6 +98,7 @@ LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     switch (message) {
     case WM_TIMER:
         if (wparam == kTimer1) Guarded([&] { main->Timer1Timer(); });
+        if (wparam == kTimer2) Guarded([&] { main->Timer2Timer(); });
         if (wparam == kTimer3) Guarded([&] { main->Timer3Timer(); });
         return 0;
     case Win32UiDispatch::kMessage:
@@ -161,9 +164,8 @@ void CreateDialogs(Program& p) {
     RegisterPanelClass(p.instance);
     p.about.Create(p.instance);
     p.form2 = p.about.Window();
-    RegisterFormClass(p.instance, L"TForm3", HideOnCloseProc);
-    p.form3 = CreateForm(p.instance, L"TForm3", L"予定入力フィールド", WS_POPUP | WS_CAPTION,
-                         WS_EX_TOOLWINDOW, 363, 73);
+    p.entry_dialog.Create(p.instance, p.digit_image, p.main->EntryDialog());
+    p.form3 = p.entry_dialog.Window();
     p.settings_dialog.Create(p.instance, p.registry);
     p.form4 = p.settings_dialog.Window();
     p.views = std::make_unique<Win32Views>(p.form1, p.main->Settings(), p.about, p.settings_dialog);
@@ -186,8 +188,15 @@ int RunMessageLoop(Program& p) {
         Guarded([&] { handled = p.main->AppMessage(msg.message, msg.wParam, msg.lParam); });
         EndIfExiting();
         if (handled) continue;
-        const HWND dialog = p.settings_dialog.Window();
-        if (dialog != nullptr && IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg)) continue;
+        // Tab, Enter and Esc work in the dialogs as in any dialog box.
+        bool dialog_key = false;
+        for (const HWND dialog : {p.entry_dialog.Window(), p.settings_dialog.Window()}) {
+            if (dialog != nullptr && IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg)) {
+                dialog_key = true;
+                break;
+            }
+        }
+        if (dialog_key) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -206,7 +215,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         CloseHandle(mutex);
         return 0;
     }
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
 
     static Program p;

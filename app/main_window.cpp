@@ -3,7 +3,7 @@
 #include "app/command_ids.h"
 #include "app/command_line.h"
 #include "app/tray_menu.h"
-#include "schedule/upcoming_dates.h"
+#include "schedule/schedule_menu.h"
 
 namespace kronvik {
 
@@ -16,8 +16,6 @@ constexpr char kHttpFirstLine[] =
 constexpr char kLastSetBefore[] = "前回の日付時刻合わせは ";
 constexpr char kLastSetAfter[] = " に行いました。";
 constexpr char kConnectedQuestion[] = "(インターネットに接続されていますか？)";
-
-constexpr int32_t kScheduleDays = 14;
 
 }  // namespace
 
@@ -35,8 +33,11 @@ std::string ManualSettingText(int32_t mode, const std::string& set_time) {
 MainWindow::MainWindow(MainWindowPorts ports)
     : ports_(std::move(ports)),
       composer_(ports_.clock, settings_),
+      schedule_(ports_.registry, ports_.clock),
+      alert_(schedule_, ports_.desktop, ports_.timer2),
+      entry_dialog_(schedule_, ports_.clock),
       writer_(ports_.desktop, composer_, settings_, flags_, ports_.timer2,
-              [](DSPDRAW_CLASS&) { return int32_t{0}; }),
+              [this](DSPDRAW_CLASS& tick) { return alert_.CheckSchedule(tick); }),
       time_sync_(TimeSyncPorts{ports_.registry, ports_.clock, ports_.desktop, ports_.boxes, ports_.timer3,
                                ports_.ui, ports_.quit, ports_.network, ports_.http, ports_.workers},
                  settings_, flags_) {}
@@ -63,6 +64,10 @@ MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) 
         // The hook and the digit pictures are set up by the platform side
         // around this call.
         CheckSettingsVersion(ports_.registry, settings_, ports_.system_proxy);
+        // Appointments stored in an earlier run are announced without the
+        // menu having been opened.
+        schedule_.SetDateOrder(date_order_);
+        schedule_.LoadSchedule();
         flags_.AutoSync = 0;
         flags_.SyncArmed = 0;
         // HTTP worker first, then SNTP; both wait idle until woken.
@@ -110,11 +115,8 @@ void MainWindow::CommandDispatch(uint32_t id) {
     default:
         break;
     }
-    if (id < kCmdScheduleFirst || id > kCmdScheduleLast) return;
-    const int32_t day = static_cast<int32_t>(id / 100);
-    const int32_t entry = static_cast<int32_t>(id % 100);
-    if (day < 1 || day > kScheduleDays) return;
-    if (views_) views_->OpenScheduleEntry(day - 1, entry - 1);
+    // Only ids the schedule submenu produced open the entry dialog.
+    if (id >= kCmdScheduleFirst && id <= kCmdScheduleLast) entry_dialog_.Open(id);
 }
 
 void MainWindow::TrayNotify(uint32_t mouse_message) {
@@ -129,9 +131,10 @@ void MainWindow::TrayNotify(uint32_t mouse_message) {
 }
 
 std::vector<MenuItem> MainWindow::TrayMenu() {
-    const LocalTime today = ports_.clock.Now();
-    const UpcomingDates dates = ComputeUpcomingDates(today.year, today.month, today.day, date_order_);
-    return BuildTrayMenu(BuildScheduleMenu(dates, day_slots_));
+    schedule_.LoadSchedule();
+    std::vector<MenuItem> schedule_menu = BuildScheduleMenu(schedule_.Dates(), schedule_.Slots());
+    schedule_.PurgePastDays();
+    return BuildTrayMenu(std::move(schedule_menu));
 }
 
 void MainWindow::ManualTimeSetting() {

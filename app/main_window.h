@@ -16,7 +16,9 @@
 #include "platform/system_ports.h"
 #include "platform/timer.h"
 #include "platform/ui_dispatch.h"
-#include "schedule/schedule_types.h"
+#include "schedule/entry_dialog.h"
+#include "schedule/schedule_alert.h"
+#include "schedule/schedule_store.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
 #include "timesync/sync_flags.h"
@@ -77,6 +79,7 @@ public:
     bool Ending() const { return ending_; }
 
     void Timer1Timer() { writer_.Timer1Timer(); }
+    void Timer2Timer() { alert_.Timer2Timer(writer_.TrackedWindow()); }
     void Timer3Timer() { time_sync_.Timer3Timer(); }
     // The shell was restarted: the icon must be added again.
     void TaskbarCreated();
@@ -86,6 +89,9 @@ public:
     ClockTextComposer& Composer() { return composer_; }
     CaptionWriter& Writer() { return writer_; }
     TimeSync& Sync() { return time_sync_; }
+    ScheduleStore& Schedule() { return schedule_; }
+    ScheduleAlert& Alert() { return alert_; }
+    ScheduleEntryDialog& EntryDialog() { return entry_dialog_; }
     int32_t DateOrder() const { return date_order_; }
     uint32_t QuitRequestMsg() const { return quit_request_msg_; }
 
@@ -95,10 +101,12 @@ private:
     SettingsRecord settings_;
     SyncFlags flags_;
     ClockTextComposer composer_;
+    ScheduleStore schedule_;
+    ScheduleAlert alert_;
+    ScheduleEntryDialog entry_dialog_;
     CaptionWriter writer_;
     uint32_t quit_request_msg_ = 0;
     int32_t date_order_ = 0;
-    std::vector<DaySlot> day_slots_;
     bool icon_added_ = false;
     bool ending_ = false;
     // Last: its workers use the members above and end before they go.

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "schedule/schedule_menu.h"
+#include "platform/menu.h"
 #include "timesync/sync_view.h"
 
 namespace kronvik {
@@ -24,8 +24,6 @@ public:
     // Fills the settings dialog from the freshly loaded settings and shows it.
     virtual void ShowSettings() = 0;
     virtual void ShowAbout() = 0;
-    // upcoming_day 0..13, entry -1 for a new appointment.
-    virtual void OpenScheduleEntry(int32_t upcoming_day, int32_t entry) = 0;
     // Opens the menu at the cursor with the main window in the foreground and
     // returns when it closes; a choice arrives later as a posted WM_COMMAND.
     virtual void TrackTrayMenu(const std::vector<MenuItem>& menu) = 0;

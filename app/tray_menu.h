@@ -2,7 +2,7 @@
 // The tray icon's popup command menu, rebuilt at every right-button press.
 #include <vector>
 
-#include "schedule/schedule_menu.h"
+#include "platform/menu.h"
 
 namespace kronvik {
 

@@ -34,10 +34,6 @@ void Win32Views::ShowSettings() { settings_dialog_.Show(settings_); }
 
 void Win32Views::ShowAbout() { about_.Show(kVersionText); }
 
-// The schedule entry dialog arrives with the schedule; until then its
-// commands do nothing.
-void Win32Views::OpenScheduleEntry(int32_t, int32_t) {}
-
 void Win32Views::TrackTrayMenu(const std::vector<MenuItem>& items) {
     HMENU menu = CreatePopupMenu();
     AppendItems(menu, items);

@@ -16,7 +16,6 @@ public:
 
     void ShowSettings() override;
     void ShowAbout() override;
-    void OpenScheduleEntry(int32_t upcoming_day, int32_t entry) override;
     void TrackTrayMenu(const std::vector<MenuItem>& menu) override;
 
     void SetLastSetting(const std::string& text) override { settings_dialog_.SetLastSetting(text); }

@@ -3,6 +3,8 @@
 #include <limits>
 #include <utility>
 
+#include "platform/text.h"
+
 namespace kronvik {
 
 namespace {
@@ -38,7 +40,7 @@ void CaptionWriter::Timer1Timer() {
     miss_count_ *= unchanged;
     if (miss_count_ < kMissLimit) {
         const int32_t due = check_schedule_ ? check_schedule_(tick) : 0;
-        tick.WriteCaption(due, *this);
+        WriteCaption(due, tick);
     }
     current_known_ = false;
 }
@@ -71,11 +73,30 @@ int32_t CaptionWriter::TrackForeground(int32_t count) {
 void CaptionWriter::RestoreCaption() { GiveBackCaption(); }
 
 void CaptionWriter::GiveBackCaption() {
-    if (last_written_.empty()) return;
-    // Only our own text is replaced: a window that retitled itself since, or
-    // is gone, keeps whatever it shows.
-    if (desktop_.ReadCaption(tracked_window_) == last_written_) Send(tracked_window_, saved_caption_);
-    last_written_.clear();
+    if (!written_) return;
+    // Given back while the window still shows its own caption followed by
+    // the three blanks, also when it added to the text it was given (an MDI
+    // frame appends its document); a window that retitled itself since, or is
+    // gone, keeps whatever it shows.
+    if (desktop_.ReadCaption(tracked_window_).find(saved_caption_ + u"   ") != std::u16string::npos)
+        Send(tracked_window_, saved_caption_);
+    written_ = false;
+}
+
+void CaptionWriter::WriteCaption(int32_t due, DSPDRAW_CLASS& tick) {
+    tick.CaptionText = saved_caption_;
+    tick.CaptionText += u"   ";
+    if (due != 0) {
+        // The due appointment replaces the clock for its whole minute.
+        tick.CaptionText += Utf8ToUtf16(tick.ScheduleText);
+    } else {
+        tick.CaptionText += composer_.ClockText16();
+        // Nothing is due: an alert's flashing ends at once.
+        timer2_.SetInterval(0);
+    }
+    if (flags_.SyncRunning.load() != 0)
+        tick.CaptionText += flags_.AutoSync.load() == 1 ? u"." : u" [ Internet Access ]";
+    Write(tick.CaptionText);
 }
 
 void CaptionWriter::Write(const std::u16string& caption) {
@@ -87,7 +108,7 @@ void CaptionWriter::Write(const std::u16string& caption) {
     // clock present, and writing it again would only make the window repaint.
     if (current_caption_ == caption) return;
     Send(tracked_window_, caption);
-    last_written_ = caption;
+    written_ = true;
 }
 
 void CaptionWriter::Send(WindowHandle window, const std::u16string& caption) {

@@ -34,7 +34,9 @@ public:
     uint64_t CaptionWrites() const { return caption_writes_; }
 
 private:
-    friend class DSPDRAW_CLASS;
+    // Composes "<own caption>   <clock or appointment>[marker]" into the tick
+    // and writes it; due != 0 puts the appointment in place of the clock.
+    void WriteCaption(int32_t due, DSPDRAW_CLASS& tick);
     // Writes caption into the tracked window unless it already reads so.
     void Write(const std::u16string& caption);
     void Send(WindowHandle window, const std::u16string& caption);
@@ -53,7 +55,7 @@ private:
     std::u16string saved_caption_;
     int32_t saved_caption_size_ = 0;
     int32_t miss_count_ = 0;
-    std::u16string last_written_;   // what this program last put into the tracked window
+    bool written_ = false;  // this program has written into the tracked window
     std::u16string current_caption_;  // the tracked window's caption as read in this tick
     bool current_known_ = false;
     uint64_t caption_writes_ = 0;

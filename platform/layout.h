@@ -37,6 +37,7 @@ enum ControlFlags : uint32_t {
     kSunken = 1 << 4,       // a panel with lowered bevels
     kBlack = 1 << 5,        // black background, white text
     kRedText = 1 << 6,
+    kCentreImage = 1 << 7,  // a picture centred in its box, never resizing it
 };
 
 struct ControlSpec {

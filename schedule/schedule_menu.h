@@ -1,22 +1,15 @@
 #pragma once
-// The schedule submenu of the tray menu as a plain tree, turned into real
-// menus by the Win32 view. One entry per upcoming day: a day with appointments
-// opens a further submenu, any other day is a command of its own.
+// The schedule submenu of the tray menu: one entry per upcoming day. A day
+// with appointments opens a further submenu, any other day is a command of
+// its own.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/menu.h"
 #include "schedule/schedule_types.h"
 
 namespace kronvik {
-
-struct MenuItem {
-    enum class Kind { String, Separator, Popup };
-    Kind kind = Kind::String;
-    uint32_t id = 0;  // command id of a String item; 0 otherwise
-    std::string text;
-    std::vector<MenuItem> children;  // items of a Popup
-};
 
 // Command ids: 100 × p for a new appointment on upcoming day p (1..14), and
 // 100 × p + e for appointment e (1-based, in slot order) of that day.

@@ -1,5 +1,7 @@
 #include "platform/win32/forms_win32.h"
 
+#include <commctrl.h>
+
 namespace kronvik {
 
 namespace {
@@ -48,6 +50,24 @@ void ShowDialog(HWND window, bool& shown_before) {
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
     BringWindowToTop(window);
+}
+
+HWND CreateHints(HWND form) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
+    return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr,
+                           instance, nullptr);
+}
+
+void AddHint(HWND hints, HWND form, HWND control, const wchar_t* text) {
+    if (hints == nullptr || control == nullptr) return;
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = form;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    SendMessageW(hints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 LRESULT CALLBACK HideOnCloseProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -15,6 +15,10 @@ HWND CreateForm(HINSTANCE instance, const wchar_t* class_name, const wchar_t* ca
 // centres it, later ones leave it where the user put it.
 void ShowDialog(HWND window, bool& shown_before);
 
+// The tooltip window of a form, and a hint shown over one of its controls.
+HWND CreateHints(HWND form);
+void AddHint(HWND hints, HWND form, HWND control, const wchar_t* text);
+
 // A dialog closed by its close box is hidden, never destroyed.
 LRESULT CALLBACK HideOnCloseProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 

@@ -44,8 +44,10 @@ WindowKind KindOf(const ControlSpec& entry) {
     case ControlKind::Panel:
     case ControlKind::TabPage:
         return {kPanelClass, WS_CLIPCHILDREN, 0};
-    case ControlKind::Image:
-        return {L"STATIC", static_cast<DWORD>(SS_BITMAP | (notify ? SS_NOTIFY : 0)), 0};
+    case ControlKind::Image: {
+        const DWORD centre = (entry.flags & kCentreImage) ? SS_CENTERIMAGE : 0;
+        return {L"STATIC", static_cast<DWORD>(SS_BITMAP | centre | (notify ? SS_NOTIFY : 0)), 0};
+    }
     case ControlKind::ListBox:
         return {L"LISTBOX", LBS_SORT | LBS_NOTIFY, 0};
     case ControlKind::PageControl:

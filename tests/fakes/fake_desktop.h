@@ -17,6 +17,7 @@ public:
         bool refuses_caption = false;
         bool retitles_itself = false;   // puts own_title back after each outside write
         std::u16string own_title;
+        std::u16string appends;         // added to every caption given from outside
         int writes = 0;                 // WriteCaption calls aimed at this window
         int flashes = 0;
     };
@@ -51,7 +52,7 @@ public:
         Window& w = it->second;
         ++w.writes;
         if (w.refuses_caption) return false;
-        w.caption = w.retitles_itself ? w.own_title : caption;
+        w.caption = w.retitles_itself ? w.own_title : caption + w.appends;
         return true;
     }
 

@@ -8,6 +8,7 @@
 #include "app/ports.h"
 #include "platform/message_box.h"
 #include "platform/system_ports.h"
+#include "schedule/entry_dialog.h"
 
 namespace kronvik::fakes {
 
@@ -53,7 +54,6 @@ class FakeViews : public Views {
 public:
     void ShowSettings() override { ++settings; }
     void ShowAbout() override { ++about; }
-    void OpenScheduleEntry(int32_t day, int32_t entry) override { entries.emplace_back(day, entry); }
     void TrackTrayMenu(const std::vector<MenuItem>& menu) override { menus.push_back(menu); }
     void SetLastSetting(const std::string& text) override { label3 = text; }
     void SetFailureNotice(const std::string& text) override { label27 = text; }
@@ -63,7 +63,25 @@ public:
     std::vector<std::vector<MenuItem>> menus;
     int settings = 0;
     int about = 0;
-    std::vector<std::pair<int32_t, int32_t>> entries;
+};
+
+class FakeEntryView : public EntryDialogView {
+public:
+    void ShowDigits(const EntryDigits& shown) override { digits = shown; }
+    void SetText(const std::string& shown) override { text = shown; }
+    std::string Text() override { return text; }
+    void EnableDelete(bool enabled) override { delete_enabled = enabled; }
+    void Warn(const std::string& shown, const std::string& caption) override {
+        warnings.push_back(caption + ": " + shown);
+    }
+    void ShowAtCursor() override { visible = true; ++openings; }
+    void Hide() override { visible = false; }
+    EntryDigits digits{};
+    std::string text;
+    bool delete_enabled = false;
+    bool visible = false;
+    int openings = 0;
+    std::vector<std::string> warnings;
 };
 
 }  // namespace kronvik::fakes

@@ -115,6 +115,24 @@ TEST_F(CaptionWriterTest, WindowThatRetitlesItselfKeepsItsNewTitle) {
     EXPECT_EQ(desktop.Caption(2), u"U2");
 }
 
+TEST_F(CaptionWriterTest, WindowThatAddsToItsCaptionGetsItBackAsWell) {
+    // An MDI frame appends its document to whatever it is given.
+    desktop.Add(3, u"Frame").appends = u" - [doc]";
+    for (const bool by_focus : {true, false}) {
+        desktop.Retitle(3, u"Frame");
+        desktop.foreground = 3;
+        Ticks(1);
+        EXPECT_EQ(desktop.Caption(3), std::u16string(u"Frame   ") + kClock + u" - [doc]");
+        if (by_focus) {
+            desktop.foreground = 1;
+            Ticks(1);
+        } else {
+            writer.RestoreCaption();
+        }
+        EXPECT_EQ(desktop.Caption(3), u"Frame - [doc]") << by_focus;
+    }
+}
+
 TEST_F(CaptionWriterTest, WindowThatRefusesTheClockIsLeftAloneUntilTheNextMinute) {
     for (const bool retitles : {false, true}) {
         SCOPED_TRACE(retitles);

@@ -39,6 +39,7 @@ struct Harness {
     FakeTimer timer1, timer2, timer3{777};
     FakeTrayIcon tray;
     FakeViews views;
+    fakes::FakeEntryView entry_view;
     FakeLocale locale;
     FakeQuitRequest quit;
     RegistrySystemProxy system_proxy{registry};
@@ -56,6 +57,7 @@ struct Harness {
             registry, clock, desktop, boxes, timer1, timer2, timer3, tray, locale, quit,
             system_proxy, ui, network, http, workers});
         main->AttachViews(&views);
+        main->EntryDialog().AttachView(&entry_view);
     }
     MainWindow::Start Start(std::vector<std::string> arguments = {}) { return main->Create(arguments); }
 };
@@ -163,7 +165,7 @@ TEST(MainWindowMessageTest, CommandsReachTheirDialogsAndStrayIdsAreIgnored) {
         EXPECT_TRUE(h.main->AppMessage(kWmCommand, id, 0)) << id;   // marked handled regardless
     }
     EXPECT_EQ(h.views.settings + h.views.about, 0);
-    EXPECT_TRUE(h.views.entries.empty());
+    EXPECT_EQ(h.entry_view.openings, 0);
     EXPECT_FALSE(h.main->Ending());
 
     h.main->AppMessage(kWmCommand, kCmdSettings, 0);
@@ -172,9 +174,14 @@ TEST(MainWindowMessageTest, CommandsReachTheirDialogsAndStrayIdsAreIgnored) {
     EXPECT_EQ(h.views.settings, 1);
     EXPECT_EQ(h.views.about, 2);
 
-    for (uint64_t id : {100ull, 1403ull, 1499ull, 250ull}) h.main->AppMessage(kWmCommand, id, 0);
-    const std::vector<std::pair<int32_t, int32_t>> expected{{0, -1}, {13, 2}, {13, 98}, {1, 49}};
-    EXPECT_EQ(h.views.entries, expected);
+    // Today has one appointment: ids beyond it, or on days without any, are ignored.
+    for (uint64_t id : {102ull, 1403ull, 1499ull, 250ull}) h.main->AppMessage(kWmCommand, id, 0);
+    EXPECT_EQ(h.entry_view.openings, 0);
+    h.main->AppMessage(kWmCommand, 101, 0);
+    EXPECT_EQ(h.entry_view.text, "会議");
+    h.main->AppMessage(kWmCommand, 1400, 0);
+    EXPECT_EQ(h.entry_view.openings, 2);
+    EXPECT_EQ(h.main->EntryDialog().Chosen().day, 21);
     EXPECT_TRUE(h.boxes.shown.empty());
 }
 
@@ -208,9 +215,36 @@ TEST(TrayIconTest, MouseActionsOpenTheMenuOrTheSettingsAndNothingElse) {
     EXPECT_EQ(menu[2].text, "スケジュール");
     ASSERT_EQ(menu[2].children.size(), 14u);
     EXPECT_EQ(menu[2].children[0].text, "2026年12月08日 火曜日");
-    EXPECT_EQ(menu[2].children[0].id, 100u);
+    ASSERT_EQ(menu[2].children[0].children.size(), 3u);
+    EXPECT_EQ(menu[2].children[0].children[2].text, "09時05分  会議");
+    EXPECT_EQ(menu[2].children[0].children[2].id, 101u);
+    EXPECT_EQ(menu[2].children[1].id, 200u);
     EXPECT_EQ(menu[2].children[13].text, "2026年12月21日 月曜日");
     EXPECT_EQ(menu[2].children[13].id, 1400u);
+}
+
+TEST(ScheduleTest, LoadedAtStartAnnouncedWithoutTheMenuAndPurgedWhenItOpens) {
+    Harness h;
+    h.registry.SetText(kInformationKey + std::string("\\2026 12 01"), "09 05", "先週");
+    h.registry.SetText(kInformationKey + std::string("\\2026 12 28"), "09 05", "再来週");
+    h.clock.Set(2026, 12, 8, 9, 5, 10, 2);
+    h.desktop.Add(1, u"メモ帳");
+    h.desktop.foreground = 1;
+    h.Start();
+    h.main->Timer1Timer();
+    EXPECT_EQ(h.desktop.Caption(1), u"メモ帳   会議");
+    EXPECT_EQ(h.desktop.beeps, 1);
+    h.main->Timer2Timer();
+    EXPECT_EQ(h.desktop.windows[1].flashes, 1);
+
+    h.clock.Set(2026, 12, 8, 9, 6, 0, 2);  // the minute is over: the clock is back
+    h.main->Timer1Timer();
+    EXPECT_NE(h.desktop.Caption(1).find(u"09時06分"), std::u16string::npos);
+    EXPECT_EQ(h.timer2.Interval(), 0u);
+
+    h.main->TrayNotify(0x0204);
+    EXPECT_FALSE(h.registry.KeyExists(kInformationKey + std::string("\\2026 12 01")));
+    EXPECT_TRUE(h.registry.KeyExists(kInformationKey + std::string("\\2026 12 28")));
 }
 
 TEST(TrayIconTest, UnreadableSettingsKeepTheDialogHidden) {

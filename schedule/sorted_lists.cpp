@@ -1,4 +1,4 @@
-#include "about/sorted_lists.h"
+#include "schedule/sorted_lists.h"
 
 #include <algorithm>
 #include <utility>

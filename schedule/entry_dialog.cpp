@@ -1,0 +1,152 @@
+#include "schedule/entry_dialog.h"
+
+#include <cstddef>
+#include <utility>
+
+#include "platform/cp932.h"
+#include "schedule/schedule_menu.h"
+
+namespace kronvik {
+namespace {
+
+constexpr char kWarningCaption[] = "警告";
+constexpr char kNoText[] = "予定が入力されていません。";
+constexpr char kPastTime[] = "時刻の設定に間違いがあります。（過去の時刻）";
+constexpr char kNotStored[] = "予定を登録できませんでした。";
+
+void WarnIn(EntryDialogView* view, const char* text) {
+    if (view) view->Warn(text, kWarningCaption);
+}
+
+int32_t Compare(int32_t now, int32_t chosen) { return now > chosen ? 1 : now < chosen ? -1 : 0; }
+
+}  // namespace
+
+ScheduleEntryDialog::ScheduleEntryDialog(ScheduleStore& store, Clock& clock)
+    : store_(store), clock_(clock) {}
+
+bool ScheduleEntryDialog::Open(uint32_t id) {
+    const int32_t day = static_cast<int32_t>(id / kScheduleIdsPerDay);
+    const int32_t entry = static_cast<int32_t>(id % kScheduleIdsPerDay);
+    if (day < 1 || day > static_cast<int32_t>(kUpcomingDayCount)) return false;
+    if (entry > 0) {
+        const DaySlot* slot = store_.SlotOfDay(day - 1);
+        if (slot == nullptr || entry > slot->count || entry > kMaxMenuAppointments ||
+            static_cast<std::size_t>(entry) > slot->entries.size()) {
+            return false;
+        }
+    }
+    PrepareEntryDialog(day - 1, entry - 1);
+    if (view_) view_->ShowAtCursor();
+    return true;
+}
+
+void ScheduleEntryDialog::PrepareEntryDialog(int32_t day_index, int32_t entry_index) {
+    const UpcomingDate& date = store_.Dates()[static_cast<std::size_t>(day_index)];
+    chosen_ = ScheduleTime{date.year, date.month, date.day, 0, 0};
+    std::string text;
+    const DaySlot* slot = entry_index < 0 ? nullptr : store_.SlotOfDay(day_index);
+    existing_ = slot != nullptr && static_cast<std::size_t>(entry_index) < slot->entries.size();
+    if (existing_) {
+        const ScheduleEntry& entry = slot->entries[static_cast<std::size_t>(entry_index)];
+        chosen_.hour = entry.hour;
+        chosen_.minute = entry.minute;
+        text = entry.text;
+    }
+    initial_hour_ = chosen_.hour;
+    initial_minute_ = chosen_.minute;
+    if (view_) {
+        view_->SetText(text);
+        view_->EnableDelete(existing_);
+    }
+    ShowDigits();
+}
+
+void ScheduleEntryDialog::ShowDigits() {
+    if (!view_) return;
+    // A field outside its digits (a key edited by hand) shows its last digits.
+    auto digit = [](int32_t value, int32_t place) {
+        const int32_t d = (value / place) % 10;
+        return d < 0 ? -d : d;
+    };
+    const ScheduleTime& t = chosen_;
+    view_->ShowDigits(EntryDigits{digit(t.year, 1000), digit(t.year, 100), digit(t.year, 10),
+                                  digit(t.year, 1), digit(t.month, 10), digit(t.month, 1),
+                                  digit(t.day, 10), digit(t.day, 1), digit(t.hour, 10),
+                                  digit(t.hour, 1), digit(t.minute, 10), digit(t.minute, 1)});
+}
+
+void ScheduleEntryDialog::CSpinButton1UpClick() {
+    if (++chosen_.hour > 23) chosen_.hour = 0;
+    ShowDigits();
+}
+
+void ScheduleEntryDialog::CSpinButton1DownClick() {
+    if (--chosen_.hour < 0) chosen_.hour = 23;
+    ShowDigits();
+}
+
+// A minute off the 5-minute grid (stored by hand) stays off it until it wraps.
+void ScheduleEntryDialog::CSpinButton2UpClick() {
+    chosen_.minute += 5;
+    if (chosen_.minute >= 60) chosen_.minute = 0;
+    ShowDigits();
+}
+
+void ScheduleEntryDialog::CSpinButton2DownClick() {
+    chosen_.minute -= 5;
+    if (chosen_.minute < 0) chosen_.minute = 55;
+    ShowDigits();
+}
+
+int32_t ScheduleEntryDialog::CompareWithNow() const {
+    const LocalTime now = clock_.Now();
+    for (const auto& [current, chosen] :
+         {std::pair{now.year, chosen_.year}, std::pair{now.month, chosen_.month},
+          std::pair{now.day, chosen_.day}, std::pair{now.hour, chosen_.hour},
+          std::pair{now.minute, chosen_.minute}}) {
+        if (const int32_t order = Compare(current, chosen); order != 0) return order;
+    }
+    return 0;
+}
+
+void ScheduleEntryDialog::Button2Click() {
+    const std::string text = view_ ? Cp932Prefix(view_->Text(), kAppointmentTextMaxBytes) : "";
+    if (text.empty()) {
+        WarnIn(view_, kNoText);
+        return;
+    }
+    if (CompareWithNow() != -1) {
+        WarnIn(view_, kPastTime);
+        return;
+    }
+    // The new value is written first, so a failed write leaves the old
+    // appointment where it was.
+    if (!store_.StoreAppointment(chosen_, text)) {
+        WarnIn(view_, kNotStored);
+        return;
+    }
+    if (view_) view_->Hide();
+    const bool moved = chosen_.hour != initial_hour_ || chosen_.minute != initial_minute_;
+    if (existing_ && moved) {
+        store_.DeleteScheduleValue(
+            ScheduleTime{chosen_.year, chosen_.month, chosen_.day, initial_hour_, initial_minute_});
+    } else {
+        store_.LoadSchedule();
+    }
+}
+
+void ScheduleEntryDialog::Button3Click() {
+    // The appointment the dialog was opened on, wherever the spins are now.
+    if (existing_) {
+        store_.DeleteScheduleValue(
+            ScheduleTime{chosen_.year, chosen_.month, chosen_.day, initial_hour_, initial_minute_});
+    }
+    if (view_) view_->Hide();
+}
+
+void ScheduleEntryDialog::Button1Click() {
+    if (view_) view_->Hide();
+}
+
+}  // namespace kronvik

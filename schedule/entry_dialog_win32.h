@@ -1,0 +1,40 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/layout_win32.h"
+#include "schedule/entry_dialog.h"
+
+namespace kronvik {
+
+// TForm3: the window of the appointment entry dialog. Creates its controls
+// from the layout table and forwards the buttons and spins to the presenter.
+class EntryDialogWindow : public EntryDialogView {
+public:
+    // digit_images: the ten digit pictures, alive as long as the window.
+    void Create(HINSTANCE instance, const HBITMAP* digit_images, ScheduleEntryDialog& presenter);
+    HWND Window() const { return window_; }
+
+    void ShowDigits(const EntryDigits& digits) override;
+    void SetText(const std::string& text) override;
+    std::string Text() override;
+    void EnableDelete(bool enabled) override;
+    void Warn(const std::string& text, const std::string& caption) override;
+    void ShowAtCursor() override;
+    void Hide() override;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    bool Command(int id);
+    void Spin(int id, bool up);
+
+    HWND window_ = nullptr;
+    HFONT font_ = nullptr;
+    HFONT small_font_ = nullptr;
+    const HBITMAP* digit_images_ = nullptr;
+    ScheduleEntryDialog* presenter_ = nullptr;
+    FormLayout layout_;
+};
+
+}  // namespace kronvik

@@ -1,0 +1,155 @@
+#include "schedule/schedule_store.h"
+
+#include <array>
+#include <charconv>
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+#include "platform/cp932.h"
+#include "schedule/schedule_menu.h"
+#include "schedule/upcoming_dates.h"
+
+namespace kronvik {
+namespace {
+
+constexpr std::size_t kDateKeyPrefixBytes = 10;
+
+// Reads whitespace-separated decimal numbers as scanf's "%d %d ..." does,
+// stopping at the first that is missing; a number beyond 32 bits is taken as 0.
+template <std::size_t N>
+std::size_t ScanNumbers(std::string_view text, std::array<int32_t, N>& numbers) {
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < N; ++i) {
+        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+        std::size_t digits = pos;
+        if (digits < text.size() && (text[digits] == '+' || text[digits] == '-')) ++digits;
+        if (digits >= text.size() || text[digits] < '0' || text[digits] > '9') return i;
+        const char* first = text.data() + pos + (text[pos] == '+' ? 1 : 0);
+        int32_t value = 0;
+        const auto [end, error] = std::from_chars(first, text.data() + text.size(), value);
+        numbers[i] = error == std::errc() ? value : 0;
+        pos = static_cast<std::size_t>(end - text.data());
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') ++pos;
+    }
+    return N;
+}
+
+std::string DatePath(const std::string& key_name) {
+    return std::string(kScheduleKey) + "\\" + key_name;
+}
+
+bool SameDate(const UpcomingDate& date, const LocalTime& time) {
+    return date.year == time.year && date.month == time.month && date.day == time.day;
+}
+
+}  // namespace
+
+std::string TimeValueName(int32_t hour, int32_t minute) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%02d %02d", static_cast<int>(hour), static_cast<int>(minute));
+    return name;
+}
+
+ScheduleStore::ScheduleStore(Registry& registry, Clock& clock)
+    : registry_(registry), clock_(clock), slots_(kDaySlotCount) {}
+
+void ScheduleStore::ClearSlots() {
+    for (DaySlot& slot : slots_) slot = DaySlot{};
+    lists_.keys.Clear();
+    for (SortedNameList& list : lists_.values) list.Clear();
+}
+
+int32_t ScheduleStore::LoadSchedule() {
+    const LocalTime today = clock_.Now();
+    dates_ = ComputeUpcomingDates(today.year, today.month, today.day, date_order_);
+    ClearSlots();
+
+    std::unique_ptr<RegistryKey> root = registry_.Open(kScheduleKey, false);
+    if (!root) return 2;
+    for (std::string& name : root->SubkeyNames()) lists_.keys.Insert(std::move(name));
+    root.reset();
+
+    // Only the upcoming days take slots: keys of past days (purged when the
+    // menu opens) and of days further ahead must not crowd out today's.
+    std::size_t used = 0;
+    for (const std::string& key_name : lists_.keys.Items()) {
+        if (used == slots_.size()) break;
+        const std::string_view prefix = std::string_view(key_name).substr(0, kDateKeyPrefixBytes);
+        for (const UpcomingDate& date : dates_) {
+            if (DateKeyText(date.year, date.month, date.day) != prefix) continue;
+            LoadSlot(slots_[used], lists_.values[used], date, key_name);
+            ++used;
+            break;
+        }
+    }
+    loaded_ = true;
+    return 0;
+}
+
+void ScheduleStore::LoadSlot(DaySlot& slot, SortedNameList& names, const UpcomingDate& date,
+                             const std::string& key_name) {
+    slot.key = Cp932Prefix(key_name, kDayKeyMaxBytes);
+    slot.year = date.year;
+    slot.month = date.month;
+    slot.day = date.day;
+    std::unique_ptr<RegistryKey> key = registry_.Open(DatePath(key_name), false);
+    if (!key) return;
+    for (std::string& name : key->ValueNames()) names.Insert(std::move(name));
+    slot.entries.reserve(names.Count());
+    for (const std::string& name : names.Items()) {
+        ScheduleEntry entry;
+        entry.name = Cp932Prefix(name, kEntryNameMaxBytes);
+        std::array<int32_t, 2> time{};
+        ScanNumbers(name, time);
+        entry.hour = time[0];
+        entry.minute = time[1];
+        std::string text;
+        // A value that is not a text reads as the empty text.
+        if (key->ReadText(name, text) == RegResult::Ok) entry.text = Cp932Prefix(text, kEntryTextMaxBytes);
+        slot.entries.push_back(std::move(entry));
+    }
+    slot.count = static_cast<int32_t>(slot.entries.size());
+}
+
+void ScheduleStore::LoadIfDateChanged(const LocalTime& now) {
+    if (!SameDate(dates_[0], now)) LoadSchedule();
+}
+
+void ScheduleStore::PurgePastDays() {
+    const LocalTime today = clock_.Now();
+    const std::array<int32_t, 3> today_date{today.year, today.month, today.day};
+    std::vector<std::string> past;
+    if (std::unique_ptr<RegistryKey> root = registry_.Open(kScheduleKey, false)) {
+        for (const std::string& name : root->SubkeyNames()) {
+            std::array<int32_t, 3> date{};
+            if (ScanNumbers(name, date) != date.size() || date[0] == 0) continue;
+            if (date < today_date) past.push_back(name);
+        }
+    }
+    for (const std::string& name : past) registry_.DeleteTree(DatePath(name));
+}
+
+bool ScheduleStore::StoreAppointment(const ScheduleTime& time, const std::string& text) {
+    std::unique_ptr<RegistryKey> key =
+        registry_.Open(DatePath(DateKeyText(time.year, time.month, time.day)), true);
+    return key && key->WriteText(TimeValueName(time.hour, time.minute), text) == RegResult::Ok;
+}
+
+void ScheduleStore::DeleteScheduleValue(const ScheduleTime& time) {
+    // Not created when missing: there is then nothing to delete.
+    if (std::unique_ptr<RegistryKey> key =
+            registry_.Open(DatePath(DateKeyText(time.year, time.month, time.day)), false)) {
+        key->DeleteValue(TimeValueName(time.hour, time.minute));
+    }
+    LoadSchedule();
+}
+
+const DaySlot* ScheduleStore::SlotOfDay(int32_t day_index) const {
+    if (day_index < 0 || day_index >= static_cast<int32_t>(dates_.size())) return nullptr;
+    const UpcomingDate& date = dates_[static_cast<std::size_t>(day_index)];
+    return FindDaySlot(slots_, date.year, date.month, date.day);
+}
+
+}  // namespace kronvik

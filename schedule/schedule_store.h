@@ -1,0 +1,76 @@
+#pragma once
+// The schedule as stored: one key per date under Software\Velk\Information,
+// one text value per appointment named by its time. The in-memory copy holds
+// the appointments of today and the 13 following days, in date and time order.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/registry.h"
+#include "schedule/schedule_types.h"
+#include "schedule/sorted_lists.h"
+
+namespace kronvik {
+
+inline constexpr char kScheduleKey[] = "Software\\Velk\\Information";
+
+// A date and a minute of the schedule.
+struct ScheduleTime {
+    int32_t year = 0;
+    int32_t month = 0;
+    int32_t day = 0;
+    int32_t hour = 0;
+    int32_t minute = 0;
+};
+
+// The value name of a time: "%02d %02d", e.g. "09 05".
+std::string TimeValueName(int32_t hour, int32_t minute);
+
+class ScheduleStore {
+public:
+    ScheduleStore(Registry& registry, Clock& clock);
+
+    // The locale's short date order, for the weekdays of the upcoming dates.
+    void SetDateOrder(int32_t date_order) { date_order_ = date_order; }
+
+    // Replaces the in-memory schedule by the registry's appointments of today
+    // and the 13 following days, and the upcoming dates by those 14 days.
+    // 0 after a load, 2 when the schedule key cannot be opened (the schedule
+    // is then empty).
+    int32_t LoadSchedule();
+    // Loads again when the date has moved on (or back) since the last load.
+    void LoadIfDateChanged(const LocalTime& now);
+    // Deletes the date keys of days before today, with their values. Keys of
+    // later days stay, however far ahead; keys whose name is not a date too.
+    void PurgePastDays();
+
+    // Writes one appointment, replacing one at the same minute; false when it
+    // could not be written.
+    bool StoreAppointment(const ScheduleTime& time, const std::string& text);
+    // Deletes the appointment at that minute (none there is no error); the
+    // date key stays. Then loads again.
+    void DeleteScheduleValue(const ScheduleTime& time);
+
+    const std::vector<DaySlot>& Slots() const { return slots_; }
+    const UpcomingDates& Dates() const { return dates_; }
+    bool ScheduleLoaded() const { return loaded_; }
+    // The appointments of upcoming day index 0..13 as the menu lists them,
+    // or nullptr for a day without any.
+    const DaySlot* SlotOfDay(int32_t day_index) const;
+
+private:
+    void ClearSlots();
+    void LoadSlot(DaySlot& slot, SortedNameList& names, const UpcomingDate& date,
+                  const std::string& key_name);
+
+    Registry& registry_;
+    Clock& clock_;
+    int32_t date_order_ = 2;
+    std::vector<DaySlot> slots_;
+    ScheduleNameLists lists_;
+    UpcomingDates dates_{};
+    bool loaded_ = false;
+};
+
+}  // namespace kronvik

@@ -1,0 +1,211 @@
+// The entry dialog's presenter and the alert, against an in-memory registry.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/fake_clock.h"
+#include "fakes/fake_desktop.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_timer.h"
+#include "schedule/entry_dialog.h"
+#include "schedule/schedule_alert.h"
+
+namespace kronvik {
+namespace {
+
+const std::string kToday = "Software\\Velk\\Information\\2026 12 08";
+const std::string kNoText = "警告: 予定が入力されていません。";
+const std::string kPast = "警告: 時刻の設定に間違いがあります。（過去の時刻）";
+
+class EntryDialogTest : public ::testing::Test {
+protected:
+    EntryDialogTest() {
+        clock.Set(2026, 12, 8, 9, 41);
+        registry.SetText(kToday, "09 05", "会議");
+        registry.SetText(kToday, "10 00", "歯医者");
+        store.LoadSchedule();
+        dialog.AttachView(&view);
+    }
+    void Spin(int hour_steps, int minute_steps) {
+        for (; hour_steps > 0; --hour_steps) dialog.CSpinButton1UpClick();
+        for (; hour_steps < 0; ++hour_steps) dialog.CSpinButton1DownClick();
+        for (; minute_steps > 0; --minute_steps) dialog.CSpinButton2UpClick();
+        for (; minute_steps < 0; ++minute_steps) dialog.CSpinButton2DownClick();
+    }
+
+    FakeRegistry registry;
+    fakes::FakeClock clock;
+    ScheduleStore store{registry, clock};
+    ScheduleEntryDialog dialog{store, clock};
+    fakes::FakeEntryView view;
+};
+
+TEST_F(EntryDialogTest, OpensOnlyOnIdsTheMenuProduced) {
+    for (uint32_t id : {99u, 103u, 150u, 201u, 1500u, 1501u}) EXPECT_FALSE(dialog.Open(id)) << id;
+    EXPECT_EQ(view.openings, 0);
+
+    ASSERT_TRUE(dialog.Open(100));
+    EXPECT_EQ(view.digits, (EntryDigits{2, 0, 2, 6, 1, 2, 0, 8, 0, 0, 0, 0}));
+    EXPECT_FALSE(view.delete_enabled);
+    EXPECT_EQ(view.text, "");
+
+    ASSERT_TRUE(dialog.Open(102));
+    EXPECT_EQ(view.digits, (EntryDigits{2, 0, 2, 6, 1, 2, 0, 8, 1, 0, 0, 0}));
+    EXPECT_TRUE(view.delete_enabled);
+    EXPECT_EQ(view.text, "歯医者");
+
+    ASSERT_TRUE(dialog.Open(1400));
+    EXPECT_EQ(view.digits, (EntryDigits{2, 0, 2, 6, 1, 2, 2, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(view.openings, 3);
+}
+
+// Opens the dialog on an appointment stored tomorrow at hour:minute.
+void OpenAt(FakeRegistry& registry, ScheduleStore& store, ScheduleEntryDialog& dialog, int hour,
+            int minute) {
+    const std::string tomorrow = "Software\\Velk\\Information\\2026 12 09";
+    registry.DeleteTree(tomorrow);
+    registry.SetText(tomorrow, TimeValueName(hour, minute), "x");
+    store.LoadSchedule();
+    ASSERT_TRUE(dialog.Open(201));
+}
+
+TEST_F(EntryDialogTest, SpinsWrapAndStayOffTheGridUntilTheyWrap) {
+    struct Case {
+        int hour, minute, hour_steps, minute_steps, want_hour, want_minute;
+    } cases[] = {
+        {0, 0, -1, -1, 23, 55}, {23, 55, 1, 1, 0, 0}, {9, 58, 0, 1, 9, 0},
+        {9, 3, 0, -1, 9, 55},   {9, 3, 0, 2, 9, 13},  {12, 30, 25, -7, 13, 55},
+    };
+    for (const Case& c : cases) {
+        OpenAt(registry, store, dialog, c.hour, c.minute);
+        Spin(c.hour_steps, c.minute_steps);
+        EXPECT_EQ(dialog.Chosen().hour, c.want_hour) << c.hour << ":" << c.minute;
+        EXPECT_EQ(dialog.Chosen().minute, c.want_minute) << c.hour << ":" << c.minute;
+    }
+}
+
+TEST_F(EntryDialogTest, CompareWithNowAtTheMinuteAndDayEdges) {
+    struct Case {
+        int day, hour, minute, second, want;
+    } cases[] = {
+        {9, 9, 41, 0, 0},  {9, 9, 41, 59, 0}, {9, 9, 42, 0, 1},   {9, 9, 40, 59, -1},
+        {8, 23, 59, 59, -1}, {10, 0, 0, 0, 1}, {9, 10, 0, 0, 1},  {9, 8, 59, 0, -1},
+    };
+    OpenAt(registry, store, dialog, 9, 41);
+    for (const Case& c : cases) {
+        clock.Set(2026, 12, c.day, c.hour, c.minute, c.second);
+        EXPECT_EQ(dialog.CompareWithNow(), c.want) << c.day << " " << c.hour << ":" << c.minute;
+    }
+}
+
+TEST_F(EntryDialogTest, OkRefusesEmptyTextAndTimesNotLaterThanNow) {
+    ASSERT_TRUE(dialog.Open(100));
+    dialog.Button2Click();
+    view.text = "打ち合わせ";
+    dialog.Button2Click();  // 00:00 today
+    Spin(9, 8);             // 09:40
+    dialog.Button2Click();
+    dialog.CSpinButton2UpClick();  // 09:45
+    dialog.Button2Click();
+    EXPECT_EQ(view.warnings, (std::vector<std::string>{kNoText, kPast, kPast}));
+    EXPECT_EQ(registry.Text(kToday, "09 45"), "打ち合わせ");
+    EXPECT_FALSE(view.visible);
+    EXPECT_EQ(store.SlotOfDay(0)->count, 3);  // loaded again
+}
+
+TEST_F(EntryDialogTest, ChangingAnAppointmentWritesFirstAndDeleteTakesTheOpenedOne) {
+    // Moved from 10:00 to 11:00 with a new text.
+    ASSERT_TRUE(dialog.Open(102));
+    Spin(1, 0);
+    view.text = "歯医者（変更）";
+    dialog.Button2Click();
+    EXPECT_FALSE(registry.Has(kToday, "10 00"));
+    EXPECT_EQ(registry.Text(kToday, "11 00"), "歯医者（変更）");
+
+    // A write that fails keeps the old appointment and the dialog open.
+    ASSERT_TRUE(dialog.Open(102));
+    Spin(1, 0);
+    registry.FailWritesOf("12 00");
+    dialog.Button2Click();
+    EXPECT_EQ(registry.Text(kToday, "11 00"), "歯医者（変更）");
+    EXPECT_FALSE(registry.Has(kToday, "12 00"));
+    EXPECT_TRUE(view.visible);
+    EXPECT_EQ(view.warnings.back(), "警告: 予定を登録できませんでした。");
+
+    // Delete after spinning onto 09:05 removes 11:00, the one opened.
+    Spin(-3, 1);
+    ASSERT_EQ(dialog.Chosen().hour, 9);
+    dialog.Button3Click();
+    EXPECT_FALSE(registry.Has(kToday, "11 00"));
+    EXPECT_EQ(registry.Text(kToday, "09 05"), "会議");
+    EXPECT_FALSE(view.visible);
+
+    // Cancel stores nothing.
+    const size_t writes = registry.Writes().size();
+    ASSERT_TRUE(dialog.Open(101));
+    Spin(2, 0);
+    view.text = "変更しない";
+    dialog.Button1Click();
+    EXPECT_EQ(registry.Writes().size(), writes);
+    EXPECT_FALSE(view.visible);
+}
+
+class AlertTest : public ::testing::Test {
+protected:
+    AlertTest() {
+        clock.Set(2026, 12, 8, 15, 4, 30);
+        registry.SetText(kToday, "15 04", "会議");
+        registry.SetText(kToday, "15 05", "");
+        store.LoadSchedule();
+    }
+    int32_t Check() {
+        tick = DSPDRAW_CLASS{};
+        tick.LocalTime = clock.now;
+        return alert.CheckSchedule(tick);
+    }
+
+    FakeRegistry registry;
+    fakes::FakeClock clock;
+    fakes::FakeDesktop desktop;
+    fakes::FakeTimer timer2;
+    ScheduleStore store{registry, clock};
+    ScheduleAlert alert{store, desktop, timer2};
+    DSPDRAW_CLASS tick;
+};
+
+TEST_F(AlertTest, DueMinuteBeepsInEveryCheckAndStartsTheFlasherOnce) {
+    EXPECT_EQ(Check(), 1);
+    EXPECT_EQ(tick.ScheduleText, "会議");
+    EXPECT_EQ(Check(), 1);
+    EXPECT_EQ(desktop.beeps, 2);
+    EXPECT_EQ(timer2.Interval(), 500u);
+    EXPECT_EQ(timer2.set_calls, 1);  // a running flash run is not restarted
+
+    clock.Set(2026, 12, 8, 15, 5, 0);  // an empty text is still due
+    EXPECT_EQ(Check(), 1);
+    EXPECT_EQ(tick.ScheduleText, "");
+    clock.Set(2026, 12, 9, 15, 4, 0);  // same minute, next day
+    EXPECT_EQ(Check(), 0);
+    EXPECT_EQ(desktop.beeps, 3);
+}
+
+TEST_F(AlertTest, FlashRunIs19FlashesOfTheWindowInFront) {
+    desktop.Add(1, u"A");
+    desktop.Add(2, u"B");
+    Check();
+    for (int i = 0; i < 10; ++i) alert.Timer2Timer(1);
+    for (int i = 0; i < 9; ++i) alert.Timer2Timer(2);
+    EXPECT_EQ(desktop.windows[1].flashes, 10);
+    EXPECT_EQ(desktop.windows[2].flashes, 9);
+    EXPECT_EQ(alert.FlashCount(), 19);
+    EXPECT_EQ(timer2.Interval(), 500u);
+    alert.Timer2Timer(2);  // the 20th tick restores the caption bar and stops
+    EXPECT_EQ(desktop.windows[2].flashes, 10);
+    EXPECT_EQ(alert.FlashCount(), 0);
+    EXPECT_EQ(timer2.Interval(), 0u);
+}
+
+}  // namespace
+}  // namespace kronvik
