@@ -216,7 +216,7 @@ std::string Describe(const RegValue& v) {
     }
 }
 
-const wchar_t* const kPlantedDayKey = L"Software\\Velk\\Information\\2026 12 08";
+const wchar_t* const kPlantedDayKey = L"Software\\Velk\\Information\\2099 12 31";
 const wchar_t* const kPlantedTime = L"23 58";
 const wchar_t* const kPlantedText = L"e2e 予定";
 

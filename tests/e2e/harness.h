@@ -111,6 +111,9 @@ bool AnyVisibleWindow(DWORD pid, const wchar_t* cls);
 void ClickAt(POINT screen);
 
 // ---- the program under test -------------------------------------------------
+// The path of kronvik.exe, as the runner was given it.
+extern std::wstring g_kronvikExe;
+
 class Kronvik {
 public:
     // Starts kronvik.exe with the command line tail `args` (may be empty).

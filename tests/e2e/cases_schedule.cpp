@@ -1,0 +1,293 @@
+// The schedule seen from outside: the entry dialog driven by its buttons,
+// spins and keyboard, the appointments in the registry, and the announcement
+// in another program's caption.
+#include "harness.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace e2e {
+namespace {
+
+constexpr UINT kTrayNotify = 0x08C9;
+constexpr int kEdit1 = 2001;
+constexpr int kButtonCancel = 3001, kButtonOk = 3002, kButtonDelete = 3003;
+constexpr int kSpinHour = 7001, kSpinMinute = 7002;
+constexpr int kImage0 = 10000;
+const wchar_t kEntryCaption[] = L"予定入力フィールド";
+
+std::wstring DateKey(const SYSTEMTIME& t) {
+    wchar_t text[64];
+    swprintf(text, 64, L"%ls\\%04u %02u %02u", kInfoKey, t.wYear, t.wMonth, t.wDay);
+    return text;
+}
+
+std::wstring TimeName(int hour, int minute) {
+    wchar_t text[16];
+    swprintf(text, 16, L"%02d %02d", hour, minute);
+    return text;
+}
+
+SYSTEMTIME DaysFromToday(int days) {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    FILETIME f;
+    SystemTimeToFileTime(&t, &f);
+    ULARGE_INTEGER n{{f.dwLowDateTime, f.dwHighDateTime}};
+    n.QuadPart += static_cast<ULONGLONG>(days) * 864000000000ULL;
+    f = {n.LowPart, n.HighPart};
+    FileTimeToSystemTime(&f, &t);
+    return t;
+}
+
+void Command(const Kronvik& k, WPARAM id) {
+    Require(PostMessageW(k.MainWindow(), WM_COMMAND, id, 0) != 0, "PostMessage failed");
+}
+
+HWND OpenEntry(const Kronvik& k, WPARAM id) {
+    Command(k, id);
+    // In front, the dialog's caption carries the clock like any other window's.
+    HWND form = WaitVisibleWindow(k.pid(), L"TForm3", nullptr, 3000);
+    Require(form != nullptr, "command " + std::to_string(id) + " showed no entry dialog");
+    const std::wstring caption = WindowCaption(form);
+    Check(caption.rfind(kEntryCaption, 0) == 0, "the entry dialog's caption is " + Quote(caption));
+    return form;
+}
+
+HWND Control(HWND form, int id) {
+    HWND control = FindControl(form, id);
+    Require(control != nullptr, "the entry dialog has no control " + std::to_string(id));
+    return control;
+}
+
+void Press(HWND form, int button) { PostMessageW(Control(form, button), BM_CLICK, 0, 0); }
+
+void Spin(HWND form, int spin, bool up) {
+    RECT r;
+    GetWindowRect(Control(form, spin), &r);
+    const int h = r.bottom - r.top;
+    ClickAt(POINT{(r.left + r.right) / 2, up ? r.top + h / 4 : r.bottom - h / 4});
+}
+
+// The warning box with its text, closed with its OK button.
+void ExpectWarning(const Kronvik& k, const std::wstring& text, const std::string& when) {
+    HWND box = WaitVisibleWindow(k.pid(), L"#32770", nullptr, 3000);
+    Require(box != nullptr, "no warning box " + when);
+    Check(WindowCaption(box).rfind(L"警告", 0) == 0, "the box " + when + " is " + Quote(WindowCaption(box)));
+    Check(MessageBoxText(box) == text, "warning " + when + " reads " + Quote(MessageBoxText(box)));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    Check(WaitFor([&] { return !AnyVisibleWindow(k.pid(), L"#32770"); }, 2000), "the box stayed open");
+}
+
+// Which digit each of the twelve pictures shows, read from the screen and
+// matched against the program's own digit pictures.
+std::string ShownDigits(HWND form) {
+    static std::array<std::vector<COLORREF>, 10> digits;
+    static int digit_width = 0;
+    if (digit_width == 0) {
+        HMODULE module = LoadLibraryExW(g_kronvikExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        Require(module != nullptr, "kronvik.exe cannot be read for its digit pictures");
+        for (int d = 0; d < 10; ++d) {
+            const std::wstring name = L"IMAGE10" + std::to_wstring(d);
+            HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(module, name.c_str(), IMAGE_BITMAP, 0, 0, 0));
+            Require(bitmap != nullptr, "no digit picture " + std::to_string(d));
+            BITMAP info;
+            GetObjectW(bitmap, sizeof info, &info);
+            digit_width = info.bmWidth;
+            HDC dc = CreateCompatibleDC(nullptr);
+            HGDIOBJ old = SelectObject(dc, bitmap);
+            for (int y = 0; y < info.bmHeight; ++y)
+                for (int x = 0; x < info.bmWidth; ++x) digits[d].push_back(GetPixel(dc, x, y));
+            SelectObject(dc, old);
+            DeleteDC(dc);
+            DeleteObject(bitmap);
+        }
+        FreeLibrary(module);
+    }
+    std::string shown;
+    HDC screen = GetDC(nullptr);
+    for (int i = 0; i < 12; ++i) {
+        RECT r;
+        GetWindowRect(Control(form, kImage0 + i), &r);
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        long best = -1;
+        int best_digit = 0;
+        for (int d = 0; d < 10; ++d) {
+            const int rows = static_cast<int>(digits[d].size()) / digit_width;
+            for (int shift = 0; shift <= digit_width - w && shift <= 1; ++shift) {
+                long diff = 0;
+                for (int y = 0; y < h && y < rows; ++y)
+                    for (int x = 0; x < w; ++x) {
+                        const COLORREF a = GetPixel(screen, r.left + x, r.top + y);
+                        const COLORREF b = digits[d][static_cast<size_t>(y * digit_width + x + shift)];
+                        diff += std::abs(GetGValue(a) - GetGValue(b)) + std::abs(GetRValue(a) - GetRValue(b));
+                    }
+                if (best < 0 || diff < best) best = diff, best_digit = d;
+            }
+        }
+        shown += static_cast<char>('0' + best_digit);
+    }
+    ReleaseDC(nullptr, screen);
+    return shown;
+}
+
+std::string DigitsOf(const SYSTEMTIME& date, int hour, int minute) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u%02u%02u%02d%02d", date.wYear, date.wMonth, date.wDay, hour, minute);
+    return text;
+}
+
+void ExpectDigits(HWND form, const std::string& expected, const std::string& what) {
+    std::string shown;
+    const bool ok = WaitFor([&] { return (shown = ShownDigits(form)) == expected; }, 2000);
+    Check(ok, what + ": the digit pictures show " + shown + ", expected " + expected);
+}
+
+void SetEditText(HWND form, const std::wstring& text) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(Control(form, kEdit1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 2000, &result);
+}
+
+E2E_CASE(schedule_new_appointment_is_checked_and_stored, 4) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (now.wHour == 23 && now.wMinute >= 54) {
+        Note("skipped: 23:55 today is not later than now");
+        return;
+    }
+    Kronvik k = Kronvik::StartResident();
+    HWND form = OpenEntry(k, 100);
+    ExpectDigits(form, DigitsOf(now, 0, 0), "a new appointment for today");
+    Check(!IsWindowEnabled(Control(form, kButtonDelete)), "Delete is enabled for a new appointment");
+
+    Press(form, kButtonOk);
+    ExpectWarning(k, L"予定が入力されていません。", "for an empty text");
+    const std::wstring text = L"e2e 打ち合わせ 100%";
+    SetEditText(form, text);
+    Press(form, kButtonOk);
+    ExpectWarning(k, L"時刻の設定に間違いがあります。（過去の時刻）", "for 00:00 today");
+    Check(IsWindowVisible(form) != 0, "the dialog closed after a warning");
+
+    Spin(form, kSpinHour, false);
+    Spin(form, kSpinMinute, false);
+    ExpectDigits(form, DigitsOf(now, 23, 55), "after one step down on each spin");
+    Press(form, kButtonOk);
+    Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Ok left the dialog open");
+    const RegValue stored = ReadValue(DateKey(now), L"23 55");
+    Check(stored.present && stored.type == REG_SZ && stored.text == text,
+          "23 55 under today's key is " + Describe(stored));
+}
+
+E2E_CASE(schedule_appointment_is_moved_and_deleted_by_its_own_time, 4) {
+    const SYSTEMTIME tomorrow = DaysFromToday(1);
+    const std::wstring key = DateKey(tomorrow);
+    WriteString(key, L"09 05", L"e2e 会議");
+    WriteString(key, L"10 00", L"e2e 歯医者");
+    Kronvik k = Kronvik::StartResident();
+
+    HWND form = OpenEntry(k, 202);
+    ExpectDigits(form, DigitsOf(tomorrow, 10, 0), "the second appointment of tomorrow");
+    Check(ControlText(Control(form, kEdit1)) == L"e2e 歯医者", "the text is " + Quote(ControlText(Control(form, kEdit1))));
+    Check(IsWindowEnabled(Control(form, kButtonDelete)) != 0, "Delete is disabled on an appointment");
+
+    Spin(form, kSpinHour, false);  // 09:00
+    Press(form, kButtonOk);
+    Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Ok left the dialog open");
+    Check(!ReadValue(key, L"10 00").present, "the old time 10 00 is still stored");
+    Check(ReadValue(key, L"09 00").text == L"e2e 歯医者", "09 00 is " + Describe(ReadValue(key, L"09 00")));
+
+    // Now 09:00 comes first. Moving the spins onto 09:05 and pressing Delete
+    // must delete 09:00, the appointment opened, and nothing else.
+    form = OpenEntry(k, 201);
+    ExpectDigits(form, DigitsOf(tomorrow, 9, 0), "the moved appointment");
+    Spin(form, kSpinMinute, true);
+    ExpectDigits(form, DigitsOf(tomorrow, 9, 5), "after one step up");
+    Press(form, kButtonDelete);
+    Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Delete left the dialog open");
+    Check(!ReadValue(key, L"09 00").present, "09 00 was not deleted");
+    Check(ReadValue(key, L"09 05").text == L"e2e 会議", "09 05 is " + Describe(ReadValue(key, L"09 05")));
+
+    // Esc leaves like Cancel and stores nothing.
+    form = OpenEntry(k, 201);
+    SetEditText(form, L"e2e changed");
+    PostMessageW(Control(form, kEdit1), WM_KEYDOWN, VK_ESCAPE, 0);
+    Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Esc left the dialog open");
+    Check(ReadValue(key, L"09 05").text == L"e2e 会議", "Esc changed 09 05");
+}
+
+E2E_CASE(schedule_text_is_limited_to_60_bytes_typed_or_pasted, 4) {
+    Kronvik k = Kronvik::StartResident();
+    HWND form = OpenEntry(k, 200);
+    HWND edit = Control(form, kEdit1);
+    for (int i = 0; i < 31; ++i) PostMessageW(edit, WM_CHAR, L'予', 0);
+    std::wstring thirty;
+    for (int i = 0; i < 30; ++i) thirty += L'予';
+    std::wstring text;
+    WaitFor([&] { return (text = ControlText(edit)).size() >= 30; }, 3000);
+    SleepMs(300);
+    text = ControlText(edit);
+    Check(text == thirty, "31 full-width characters typed give " + std::to_string(text.size()) + " characters");
+
+    SetEditText(form, L"");
+    Require(OpenClipboard(nullptr) != 0, "the clipboard cannot be opened");
+    EmptyClipboard();
+    const std::wstring pasted = L"abcdefghij予abcdefghijabcdefghijabcdefghijabcdefghijabcdefghij";
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(memory), pasted.c_str(), (pasted.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    PostMessageW(edit, WM_PASTE, 0, 0);
+    WaitFor([&] { return !ControlText(edit).empty(); }, 3000);
+    SleepMs(300);
+    text = ControlText(edit);
+    Check(text == pasted.substr(0, 59), "the pasted text became " + Quote(text));
+    Press(form, kButtonCancel);
+}
+
+E2E_CASE(schedule_due_appointment_is_announced_and_past_days_purged, 4) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    // Enough of the minute left to see the announcement start.
+    if (now.wSecond >= 45) {
+        SleepMs((61 - now.wSecond) * 1000);
+        GetLocalTime(&now);
+    }
+    for (int days = 1; days <= 10; ++days) WriteString(DateKey(DaysFromToday(-days)), L"12 00", L"e2e past");
+    const std::wstring far_key = DateKey(DaysFromToday(20));
+    WriteString(far_key, L"12 00", L"e2e far");
+    const std::wstring text = L"e2e 予定の時刻です";
+    WriteString(DateKey(now), TimeName(now.wHour, now.wMinute), text);
+
+    const std::wstring own = L"Kronvik e2e schedule";
+    Probe probe(own);
+    Require(probe.Foreground(), "probe window did not become the foreground window");
+    Kronvik k = Kronvik::StartResident();
+    ExpectCaption(probe.hwnd(), [&] { return std::vector<std::wstring>{own + L"   " + text}; }, 1500,
+                  "the appointment of this minute");
+    // The clock comes back with the next minute.
+    SYSTEMTIME next = now;
+    Require(WaitFor([&] {
+                GetLocalTime(&next);
+                return next.wMinute != now.wMinute;
+            }, 62000),
+            "the minute did not end");
+    ExpectCaption(probe.hwnd(), [&] { return WithClock(own); }, 1500, "the first ticks of the next minute");
+
+    PostMessageW(k.MainWindow(), kTrayNotify, 0, WM_RBUTTONDOWN);
+    HWND menu = WaitVisibleWindow(k.pid(), L"#32768", nullptr, 3000);
+    Require(menu != nullptr, "no tray menu");
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    WaitFor([&] { return !AnyVisibleWindow(k.pid(), L"#32768"); }, 2000);
+    int past_left = 0;
+    for (int days = 1; days <= 10; ++days) past_left += KeyExists(DateKey(DaysFromToday(-days))) ? 1 : 0;
+    Check(past_left == 0, std::to_string(past_left) + " keys of past days are left after the menu opened");
+    Check(KeyExists(far_key), "the key for today + 20 was deleted");
+    Check(ReadValue(DateKey(now), TimeName(now.wHour, now.wMinute)).text == text, "today's appointment is gone");
+}
+
+}  // namespace
+}  // namespace e2e
