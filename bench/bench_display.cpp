@@ -5,7 +5,11 @@
 #include "display/caption_writer.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_desktop.h"
+#include "fakes/fake_registry.h"
 #include "fakes/fake_timer.h"
+#include "schedule/schedule_alert.h"
+#include "schedule/schedule_menu.h"
+#include "schedule/upcoming_dates.h"
 
 namespace kronvik {
 namespace {
@@ -76,6 +80,38 @@ void BM_CaptionWritesPerMinute(benchmark::State& state) {
     state.counters["writes_per_minute_unconditional"] = 120;
 }
 BENCHMARK(BM_CaptionWritesPerMinute);
+
+// The same steady tick with the schedule checked in it: empty, and full
+// (14 days of 99 appointments, none due in the ticking minute).
+void BM_SteadyTickWithSchedule(benchmark::State& state) {
+    const bool full = state.range(0) != 0;
+    FakeRegistry registry;
+    fakes::FakeClock day_clock;
+    day_clock.Set(2007, 6, 21, 15, 4);
+    ScheduleStore store{registry, day_clock};
+    if (full) {
+        const UpcomingDates dates = ComputeUpcomingDates(2007, 6, 21);
+        for (const UpcomingDate& date : dates) {
+            for (int e = 0; e < 99; ++e) {
+                registry.SetText(std::string(kScheduleKey) + "\\" +
+                                     DateKeyText(date.year, date.month, date.day),
+                                 TimeValueName(e / 12, e % 12 * 5), "予定のテキスト");
+            }
+        }
+    }
+    store.LoadSchedule();
+    DisplayRig rig;
+    ScheduleAlert alert{store, rig.desktop, rig.timer2};
+    CaptionWriter writer{rig.desktop, rig.composer, rig.settings, rig.flags, rig.timer2,
+                         [&alert](DSPDRAW_CLASS& tick) { return alert.CheckSchedule(tick); }};
+    writer.Timer1Timer();
+    for (auto _ : state) writer.Timer1Timer();
+    int32_t loaded = 0;
+    for (const DaySlot& slot : store.Slots()) loaded += slot.count;
+    state.counters["appointments"] = loaded;
+    state.counters["beeps"] = rig.desktop.beeps;
+}
+BENCHMARK(BM_SteadyTickWithSchedule)->Arg(0)->Arg(1);
 
 }  // namespace
 }  // namespace kronvik

@@ -89,6 +89,11 @@ for value in "SNTP /d 127.0.0.1" "SNTPanswer /t REG_DWORD /d 2" "PROXYADR /d 127
   # shellcheck disable=SC2086
   wine reg add 'HKCU\Software\Velk\FLAG' /f /v $value >/dev/null 2>&1
 done
+# Three appointments for tomorrow (Japanese time), for the schedule pictures.
+tomorrow=$(TZ=JST-9 date -d tomorrow '+%Y %m %d')
+for entry in "09 05|歯医者の予約" "14 30|企画会議（第2会議室）" "18 00|Tanks! 打ち上げ"; do
+  wine reg add "HKCU\\Software\\Velk\\Information\\$tomorrow" /f /v "${entry%%|*}" /d "${entry#*|}" >/dev/null 2>&1
+done
 in_desktop "$exe"
 sleep 3
 in_desktop notepad
@@ -125,10 +130,25 @@ if control tray 0x204; then
   sleep 0.5
 fi
 
+# Tomorrow's appointments: the second day of the schedule submenu.
+if control tray 0x204; then
+  sleep 1.5
+  control keys 0x28 0x28 0x28 0x27 || true
+  sleep 1
+  control keys 0x28 || true
+  sleep 0.5
+  control keys 0x27 || true
+  sleep 1
+  shot schedule-menu
+  control keys 0x1B 0x1B 0x1B || true
+  sleep 0.5
+fi
+
 
 # The dialogs, each opened as its menu command would. A command that changes
 # nothing on the screen gives no picture.
-for scene in "about 3" "settings 1"; do
+# The entry dialog last: it stays open, opened on tomorrow's second appointment.
+for scene in "about 3" "settings 1" "schedule-entry 202"; do
   set -- $scene
   /usr/bin/import -display "$DISPLAY" -window root "$out/.before.png" || continue
   if control command "$2"; then
