@@ -218,9 +218,17 @@ E2E_CASE(schedule_appointment_is_moved_and_deleted_by_its_own_time, 4) {
     Check(ReadValue(key, L"09 05").text == L"e2e 会議", "Esc changed 09 05");
 }
 
-E2E_CASE(schedule_text_is_limited_to_60_bytes_typed_or_pasted, 4) {
+E2E_CASE(schedule_dialog_stays_on_screen_and_limits_its_text_to_60_bytes, 4) {
     Kronvik k = Kronvik::StartResident();
+    // Opened at the cursor in the screen's corner, it is moved inside the work area.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     HWND form = OpenEntry(k, 200);
+    RECT area, rect;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    GetWindowRect(form, &rect);
+    Check(rect.left >= area.left && rect.top >= area.top && rect.right <= area.right && rect.bottom <= area.bottom,
+          "the dialog lies at " + std::to_string(rect.left) + "," + std::to_string(rect.top) + " - " +
+              std::to_string(rect.right) + "," + std::to_string(rect.bottom) + ", outside the work area");
     HWND edit = Control(form, kEdit1);
     for (int i = 0; i < 31; ++i) PostMessageW(edit, WM_CHAR, L'予', 0);
     std::wstring thirty;

@@ -223,30 +223,6 @@ TEST(TrayIconTest, MouseActionsOpenTheMenuOrTheSettingsAndNothingElse) {
     EXPECT_EQ(menu[2].children[13].id, 1400u);
 }
 
-TEST(ScheduleTest, LoadedAtStartAnnouncedWithoutTheMenuAndPurgedWhenItOpens) {
-    Harness h;
-    h.registry.SetText(kInformationKey + std::string("\\2026 12 01"), "09 05", "先週");
-    h.registry.SetText(kInformationKey + std::string("\\2026 12 28"), "09 05", "再来週");
-    h.clock.Set(2026, 12, 8, 9, 5, 10, 2);
-    h.desktop.Add(1, u"メモ帳");
-    h.desktop.foreground = 1;
-    h.Start();
-    h.main->Timer1Timer();
-    EXPECT_EQ(h.desktop.Caption(1), u"メモ帳   会議");
-    EXPECT_EQ(h.desktop.beeps, 1);
-    h.main->Timer2Timer();
-    EXPECT_EQ(h.desktop.windows[1].flashes, 1);
-
-    h.clock.Set(2026, 12, 8, 9, 6, 0, 2);  // the minute is over: the clock is back
-    h.main->Timer1Timer();
-    EXPECT_NE(h.desktop.Caption(1).find(u"09時06分"), std::u16string::npos);
-    EXPECT_EQ(h.timer2.Interval(), 0u);
-
-    h.main->TrayNotify(0x0204);
-    EXPECT_FALSE(h.registry.KeyExists(kInformationKey + std::string("\\2026 12 01")));
-    EXPECT_TRUE(h.registry.KeyExists(kInformationKey + std::string("\\2026 12 28")));
-}
-
 TEST(TrayIconTest, UnreadableSettingsKeepTheDialogHidden) {
     Harness h;
     h.Start();
