@@ -185,7 +185,8 @@ int RunMessageLoop(Program& p) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         bool handled = false;
-        Guarded([&] { handled = p.main->AppMessage(msg.message, msg.wParam, msg.lParam); });
+        const bool to_main = msg.hwnd == nullptr || msg.hwnd == p.form1;
+        Guarded([&] { handled = p.main->AppMessage(msg.message, msg.wParam, msg.lParam, to_main); });
         EndIfExiting();
         if (handled) continue;
         // Tab, Enter and Esc work in the dialogs as in any dialog box.

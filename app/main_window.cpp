@@ -82,9 +82,9 @@ MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) 
     return Start::Resident;
 }
 
-bool MainWindow::AppMessage(uint32_t message, uint64_t wparam, int64_t lparam) {
+bool MainWindow::AppMessage(uint32_t message, uint64_t wparam, int64_t lparam, bool to_main_window) {
     bool handled = false;
-    if (message == kWmCommand) {
+    if (message == kWmCommand && to_main_window) {
         CommandDispatch(static_cast<uint32_t>(wparam & 0xFFFF));
         handled = true;
     }

@@ -65,7 +65,9 @@ public:
 
     // Sees every message taken from the UI thread's queue before dispatch;
     // returns true when the message is handled and must not be dispatched.
-    bool AppMessage(uint32_t message, uint64_t wparam, int64_t lparam);
+    // Commands count only when addressed to the main window, the menu's owner,
+    // or to no window: in a dialog, ids 1 and 2 are its OK and Cancel.
+    bool AppMessage(uint32_t message, uint64_t wparam, int64_t lparam, bool to_main_window = true);
     void CommandDispatch(uint32_t id);
     // A mouse action over the tray icon (lParam of WM_TRAYNOTIFY).
     void TrayNotify(uint32_t mouse_message);

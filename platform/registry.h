@@ -15,7 +15,8 @@ class RegistryKey {
 public:
     virtual ~RegistryKey() = default;
     virtual RegResult ReadInt(const std::string& name, int32_t& out) = 0;
-    // REG_SZ and REG_EXPAND_SZ are texts; a missing value is reported as Missing.
+    // REG_SZ and REG_EXPAND_SZ are texts, and so is a value of any type with no
+    // data (the empty text); a missing value is reported as Missing.
     virtual RegResult ReadText(const std::string& name, std::string& out) = 0;
     virtual RegResult WriteInt(const std::string& name, int32_t value) = 0;
     virtual RegResult WriteText(const std::string& name, const std::string& value) = 0;

@@ -208,6 +208,10 @@ void SaveSettings(Registry& registry, SettingsRecord& record, const SaveInput& i
     // The record takes the display choice even when the store cannot be written.
     record.DSP_FLAG = input.display;
 
+    // A bad number stores nothing: both are checked before the first write.
+    const int32_t time_plus = ParseWholeNumber(input.time_shift);
+    const int32_t sntp_answer = ParseWholeNumber(input.reply_timeout);
+
     const std::unique_ptr<RegistryKey> owned = registry.Open(kSettingsKey, true);
     if (!owned) return;
     RegistryKey* const key = owned.get();
@@ -245,14 +249,13 @@ void SaveSettings(Registry& registry, SettingsRecord& record, const SaveInput& i
     WriteText(key, "WEK_FORM_E1", input.english_before);
     WriteText(key, "WEK_FORM_E2", input.english_after);
 
-    // A bad number stops the save here, with everything before it written.
-    WriteInt(key, "TIME_PLUS", ParseWholeNumber(input.time_shift));
+    WriteInt(key, "TIME_PLUS", time_plus);
     WriteInt(key, "YEAR_SEL", input.work_year_sel);
     WriteText(key, "REKI", input.era_name);
     WriteInt(key, "ZERO", record.ZERO != 0 ? 1 : 0);
     WriteInt(key, "MODE", input.sntp_method ? 0 : 1);
     WriteText(key, "SNTP", input.server_name);
-    WriteInt(key, "SNTPanswer", ParseWholeNumber(input.reply_timeout));
+    WriteInt(key, "SNTPanswer", sntp_answer);
     WriteInt(key, "SNTPcycle", input.work_period_minutes);
     WriteText(key, "MEMO", input.memo);
 }

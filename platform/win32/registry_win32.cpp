@@ -34,6 +34,11 @@ public:
         LONG rc = RegQueryValueExW(key_, wide_name.c_str(), nullptr, &type, nullptr, &size);
         if (rc == ERROR_FILE_NOT_FOUND) return RegResult::Missing;
         if (rc != ERROR_SUCCESS) return RegResult::Failed;
+        // A value with no data is the empty text, whatever its type.
+        if (size == 0) {
+            out.clear();
+            return RegResult::Ok;
+        }
         if (type != REG_SZ && type != REG_EXPAND_SZ) return RegResult::WrongType;
         std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
         DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));

@@ -19,7 +19,7 @@ namespace kronvik {
 
 class FakeRegistry : public Registry {
 public:
-    enum class Kind { Int, Text, ExpandText, Other };
+    enum class Kind { Int, Text, ExpandText, Other, NoData };
     struct Value {
         Kind kind = Kind::Int;
         int32_t number = 0;
@@ -70,6 +70,10 @@ public:
     // A value of a type that neither ReadInt nor ReadText accepts (binary data).
     void SetWrongType(const std::string& path, const std::string& name) {
         Plant(path, name, Value{Kind::Other, 0, {}});
+    }
+    // A value of a type other than text with no data at all (an empty binary value).
+    void SetNoData(const std::string& path, const std::string& name) {
+        Plant(path, name, Value{Kind::NoData, 0, {}});
     }
     bool DeleteValue(const std::string& path, const std::string& name) {
         std::lock_guard lock(mutex_);
@@ -284,6 +288,10 @@ private:
             std::lock_guard lock(owner_.mutex_);
             const Value* value = nullptr;
             if (const RegResult r = Find(name, value); r != RegResult::Ok) return r;
+            if (value->kind == Kind::NoData) {
+                out.clear();
+                return RegResult::Ok;
+            }
             if (value->kind != Kind::Text && value->kind != Kind::ExpandText) return RegResult::WrongType;
             out = value->text;
             return RegResult::Ok;

@@ -168,6 +168,11 @@ TEST(MainWindowMessageTest, CommandsReachTheirDialogsAndStrayIdsAreIgnored) {
     EXPECT_EQ(h.entry_view.openings, 0);
     EXPECT_FALSE(h.main->Ending());
 
+    // Enter and Esc in a dialog post ids 1 and 2 to the dialog, not to the menu's owner.
+    EXPECT_FALSE(h.main->AppMessage(kWmCommand, kCmdSettings, 0, false));
+    EXPECT_FALSE(h.main->AppMessage(kWmCommand, kCmdManualSync, 0, false));
+    EXPECT_EQ(h.views.settings, 0);
+    EXPECT_TRUE(h.boxes.shown.empty());
     h.main->AppMessage(kWmCommand, kCmdSettings, 0);
     h.main->AppMessage(kWmCommand, kCmdAbout, 0);
     h.main->AppMessage(kWmCommand, kCmdAbout, 0);
