@@ -166,9 +166,9 @@ void CreateDialogs(Program& p) {
     p.form2 = p.about.Window();
     p.entry_dialog.Create(p.instance, p.digit_image, p.main->EntryDialog());
     p.form3 = p.entry_dialog.Window();
-    p.settings_dialog.Create(p.instance, p.registry);
+    p.settings_dialog.Create(p.instance, p.form1, p.digit_image, p.main->SettingsForm());
     p.form4 = p.settings_dialog.Window();
-    p.views = std::make_unique<Win32Views>(p.form1, p.main->Settings(), p.about, p.settings_dialog);
+    p.views = std::make_unique<Win32Views>(p.form1, p.about, p.settings_dialog);
     p.main->AttachViews(p.views.get());
 }
 
@@ -189,6 +189,7 @@ int RunMessageLoop(Program& p) {
         Guarded([&] { handled = p.main->AppMessage(msg.message, msg.wParam, msg.lParam, to_main); });
         EndIfExiting();
         if (handled) continue;
+        if (p.settings_dialog.PageKey(msg)) continue;
         // Tab, Enter and Esc work in the dialogs as in any dialog box.
         bool dialog_key = false;
         for (const HWND dialog : {p.entry_dialog.Window(), p.settings_dialog.Window()}) {

@@ -38,6 +38,12 @@ MainWindow::MainWindow(MainWindowPorts ports)
       entry_dialog_(schedule_, ports_.clock),
       writer_(ports_.desktop, composer_, settings_, flags_, ports_.timer2,
               [this](DSPDRAW_CLASS& tick) { return alert_.CheckSchedule(tick); }),
+      settings_dialog_(ports_.registry, settings_, ports_.clock,
+                       SettingsHooks{[this] { composer_.InvalidateClockText(); },
+                                     [this](const SettingsRecord& before) {
+                                         time_sync_.RearmAfterSettingsChange(ScheduleOf(before));
+                                         composer_.InvalidateClockText();
+                                     }}),
       time_sync_(TimeSyncPorts{ports_.registry, ports_.clock, ports_.desktop, ports_.boxes, ports_.timer3,
                                ports_.ui, ports_.quit, ports_.network, ports_.http, ports_.workers},
                  settings_, flags_) {}
@@ -100,7 +106,7 @@ void MainWindow::CommandDispatch(uint32_t id) {
     switch (id) {
     case kCmdSettings:
         // A settings read failure goes to the error box and the dialog stays hidden.
-        LoadSettings(ports_.registry, settings_);
+        settings_dialog_.FillSettingsDialog();
         if (views_) views_->ShowSettings();
         return;
     case kCmdManualSync:

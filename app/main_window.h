@@ -19,6 +19,7 @@
 #include "schedule/entry_dialog.h"
 #include "schedule/schedule_alert.h"
 #include "schedule/schedule_store.h"
+#include "settings/settings_presenter.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
 #include "timesync/sync_flags.h"
@@ -94,6 +95,7 @@ public:
     ScheduleStore& Schedule() { return schedule_; }
     ScheduleAlert& Alert() { return alert_; }
     ScheduleEntryDialog& EntryDialog() { return entry_dialog_; }
+    SettingsPresenter& SettingsForm() { return settings_dialog_; }
     int32_t DateOrder() const { return date_order_; }
     uint32_t QuitRequestMsg() const { return quit_request_msg_; }
 
@@ -107,6 +109,7 @@ private:
     ScheduleAlert alert_;
     ScheduleEntryDialog entry_dialog_;
     CaptionWriter writer_;
+    SettingsPresenter settings_dialog_;
     uint32_t quit_request_msg_ = 0;
     int32_t date_order_ = 0;
     bool icon_added_ = false;

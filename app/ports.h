@@ -21,7 +21,7 @@ public:
 // that the synchronisation reads and writes come with them.
 class Views : public SyncView {
 public:
-    // Fills the settings dialog from the freshly loaded settings and shows it.
+    // Shows the settings dialog, filled by its presenter.
     virtual void ShowSettings() = 0;
     virtual void ShowAbout() = 0;
     // Opens the menu at the cursor with the main window in the foreground and

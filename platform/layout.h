@@ -38,6 +38,13 @@ enum ControlFlags : uint32_t {
     kBlack = 1 << 5,        // black background, white text
     kRedText = 1 << 6,
     kCentreImage = 1 << 7,  // a picture centred in its box, never resizing it
+    kBold = 1 << 8,
+    kBlueText = 1 << 9,
+    kSmallText = 1 << 10,   // the 11-pixel font of the form's small labels
+    kPushLike = 1 << 11,    // a check box drawn as a button that stays down
+    kFlat = 1 << 12,        // a button drawn flat, its text in the text colour
+    kGroupStart = 1 << 13,  // the first control of a group for the arrow keys
+    kTealTitle = 1 << 14,   // teal bold Arial 11 pixels
 };
 
 struct ControlSpec {

@@ -1,42 +1,54 @@
 #include "settings/settings_dialog_win32.h"
 
 #include <commctrl.h>
+#include <imm.h>
 
 #include <vector>
 
+#include "platform/win32/edit_limit_win32.h"
 #include "platform/win32/forms_win32.h"
 #include "platform/win32/win32_text.h"
 #include "resources/layout_settings.h"
-#include "settings/settings_dialog.h"
 
 namespace kronvik {
 
 namespace {
 
-constexpr int32_t kPageControl1 = ControlId(ControlKind::PageControl, 1);
-constexpr int32_t kEdit1 = ControlId(ControlKind::Edit, 1);
-constexpr int32_t kEdit2 = ControlId(ControlKind::Edit, 2);
-constexpr int32_t kLabel3 = ControlId(ControlKind::Label, 3);
-constexpr int32_t kLabel27 = ControlId(ControlKind::Label, 27);
-constexpr int32_t kGroupBox2 = ControlId(ControlKind::GroupBox, 2);
+using K = ControlKind;
+constexpr int32_t kPageControl1 = ControlId(K::PageControl, 1);
 constexpr int32_t kPages[] = {kPageModeId, kPageBasicId, kPageOptionsId};
+constexpr int kPageCount = 3;
+
+HFONT MakeFont(int height, int weight, const wchar_t* face, BYTE charset) {
+    return CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+}
 
 }  // namespace
 
-void SettingsDialog::Create(HINSTANCE instance, Registry& registry) {
+void SettingsDialog::Create(HINSTANCE instance, HWND owner, const HBITMAP* digit_images,
+                            SettingsPresenter& presenter) {
+    owner_ = owner;
+    digit_images_ = digit_images;
+    presenter_ = &presenter;
     RegisterFormClass(instance, L"TForm4", Proc);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     window_ = CreateForm(instance, L"TForm4", L"Kronvik設定", style,
-                         WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kSettingsClientWidth,
-                         kSettingsClientHeight);
+                         WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
+                         kSettingsClientWidth, kSettingsClientHeight);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    font_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_SWISS, L"ＭＳ Ｐゴシック");
+    const wchar_t* const gothic = L"ＭＳ Ｐゴシック";
+    font_ = MakeFont(12, FW_NORMAL, gothic, SHIFTJIS_CHARSET);
+    small_font_ = MakeFont(11, FW_NORMAL, gothic, SHIFTJIS_CHARSET);
+    bold_font_ = MakeFont(12, FW_BOLD, gothic, SHIFTJIS_CHARSET);
+    title_font_ = MakeFont(11, FW_BOLD, L"Arial", ANSI_CHARSET);
     layout_.Create(window_, kSettingsLayout, font_);
+    layout_.SetFontWhere(kSmallText, small_font_);
+    layout_.SetFontWhere(kBold, bold_font_);
+    layout_.SetFontWhere(kTealTitle, title_font_);
 
     const HWND tabs = layout_.Control(kPageControl1);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kPageCount; ++i) {
         std::wstring title = Wide(kSettingsPageTitles[i]);
         TCITEMW item{};
         item.mask = TCIF_TEXT;
@@ -51,52 +63,159 @@ void SettingsDialog::Create(HINSTANCE instance, Registry& registry) {
                      area.bottom - area.top, SWP_NOACTIVATE);
     }
     SelectPage(0);
+    // The method panel sits over the tab strip's free end.
+    SetWindowPos(layout_.Control(ControlId(K::Panel, 5)), HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    const ProxyFields proxy = ReadProxyFields(registry);
-    SetText(kEdit1, proxy.address);
-    SetText(kEdit2, proxy.port);
+    for (const int32_t spin : {ControlId(K::CSpinButton, 1), ControlId(K::CSpinButton, 2),
+                               ControlId(K::CSpinButton, 3)}) {
+        // Never at an end: every click is one step up or down.
+        SendMessageW(layout_.Control(spin), UDM_SETRANGE32, 0, 100);
+        SendMessageW(layout_.Control(spin), UDM_SETPOS32, 0, 50);
+    }
+    for (const EditLimit& limit : kSettingsEditLimits)
+        LimitEditBytes(layout_.Control(limit.id), static_cast<std::size_t>(limit.bytes));
+    // The time shift is a number: typed without the input method.
+    ImmAssociateContext(layout_.Control(ControlId(K::Edit, 3)), nullptr);
+
+    presenter.AttachView(this);
+    presenter.FormCreate();
 }
 
-void SettingsDialog::Show(const SettingsRecord& settings) {
-    SetText(kLabel3, LastSettingLabel(settings.SET_TIME.Get()));
-    // The proxy fields belong to the HTTP method.
-    ShowWindow(layout_.Control(kGroupBox2), settings.MODE != 0 ? SW_SHOW : SW_HIDE);
-    ShowDialog(window_, shown_before_);
+void SettingsDialog::Show() { ShowDialog(window_, shown_before_); }
+
+bool SettingsDialog::PageKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || (GetKeyState(VK_CONTROL) & 0x8000) == 0) return false;
+    if (msg.hwnd != window_ && !IsChild(window_, msg.hwnd)) return false;
+    const int current = static_cast<int>(SendMessageW(layout_.Control(kPageControl1), TCM_GETCURSEL, 0, 0));
+    const int step = (GetKeyState(VK_SHIFT) & 0x8000) ? kPageCount - 1 : 1;
+    SelectPage((current + step) % kPageCount);
+    return true;
 }
 
-std::string SettingsDialog::ProxyAddress() const { return Text(kEdit1); }
-std::string SettingsDialog::ProxyPort() const { return Text(kEdit2); }
-void SettingsDialog::SetLastSetting(const std::string& text) { SetText(kLabel3, text); }
-void SettingsDialog::SetFailureNotice(const std::string& text) { SetText(kLabel27, text); }
+void SettingsDialog::SetText(int32_t id, const std::string& text) { layout_.SetText(id, text); }
 
-void SettingsDialog::SelectPage(int index) {
-    SendMessageW(layout_.Control(kPageControl1), TCM_SETCURSEL, index, 0);
-    for (int i = 0; i < 3; ++i) ShowWindow(layout_.Control(kPages[i]), i == index ? SW_SHOW : SW_HIDE);
-}
-
-void SettingsDialog::SetText(int32_t id, const std::string& text) {
-    SetWindowTextW(layout_.Control(id), Wide(text).c_str());
-}
-
-std::string SettingsDialog::Text(int32_t id) const {
+std::string SettingsDialog::Text(int32_t id) {
     const HWND control = layout_.Control(id);
     std::vector<wchar_t> buffer(static_cast<size_t>(GetWindowTextLengthW(control)) + 1);
     const int length = GetWindowTextW(control, buffer.data(), static_cast<int>(buffer.size()));
-    return Narrow(std::wstring_view(buffer.data(), static_cast<size_t>(length)));
+    return Narrow(std::wstring_view(buffer.data(), static_cast<size_t>(length > 0 ? length : 0)));
+}
+
+void SettingsDialog::SetChecked(int32_t id, bool checked) {
+    SendMessageW(layout_.Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool SettingsDialog::Checked(int32_t id) {
+    return SendMessageW(layout_.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void SettingsDialog::SetEnabled(int32_t id, bool enabled) {
+    EnableWindow(layout_.Control(id), enabled ? TRUE : FALSE);
+}
+
+void SettingsDialog::SetVisible(int32_t id, bool visible) {
+    ShowWindow(layout_.Control(id), visible ? SW_SHOW : SW_HIDE);
+}
+
+void SettingsDialog::SetDigit(int32_t image_id, int32_t digit) {
+    if (digit < 0 || digit > 9) return;
+    SendMessageW(layout_.Control(image_id), STM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(digit_images_[digit]));
+}
+
+int32_t SettingsDialog::TrackYearMenu() {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, 1, L"西暦表示");
+    AppendMenuW(menu, MF_STRING, 2, L"和暦表示");
+    AppendMenuW(menu, MF_STRING, 3, L"暦表示無し");
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(owner_);
+    const int choice = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x,
+                                                       cursor.y, 0, owner_, nullptr));
+    DestroyMenu(menu);
+    return choice;
+}
+
+void SettingsDialog::ShowError(const std::string& text) {
+    MessageBoxW(nullptr, Wide(text).c_str(), L"Kronvik", MB_OK | MB_ICONERROR);
+}
+
+void SettingsDialog::SelectPage(int index) {
+    SendMessageW(layout_.Control(kPageControl1), TCM_SETCURSEL, index, 0);
+    for (int i = 0; i < kPageCount; ++i) ShowWindow(layout_.Control(kPages[i]), i == index ? SW_SHOW : SW_HIDE);
+}
+
+bool SettingsDialog::Command(int id) {
+    SettingsPresenter& p = *presenter_;
+    switch (id) {
+    case ControlId(K::Button, 1): p.Button1Click(); return true;
+    case ControlId(K::SpeedButton, 1): p.SpeedButton1Click(); return true;
+    case ControlId(K::SpeedButton, 2): p.SpeedButton2Click(); return true;
+    case ControlId(K::SpeedButton, 3): p.SpeedButton3Click(); return true;
+    case ControlId(K::SpeedButton, 4): p.SpeedButton4Click(); return true;
+    case ControlId(K::RadioButton, 4): p.RadioButton4Click(); return true;
+    case ControlId(K::RadioButton, 5): p.RadioButton5Click(); return true;
+    case ControlId(K::RadioButton, 6): p.RadioButton6Click(); return true;
+    case ControlId(K::RadioButton, 9): p.RadioButton9Click(); return true;
+    case IDCANCEL:  // Esc: like the close box
+        ShowWindow(window_, SW_HIDE);
+        return true;
+    case IDOK:  // Enter never applies by surprise
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SettingsDialog::Spin(int id, bool up) {
+    SettingsPresenter& p = *presenter_;
+    switch (id) {
+    case ControlId(K::CSpinButton, 1): up ? p.CSpinButton1UpClick() : p.CSpinButton1DownClick(); break;
+    case ControlId(K::CSpinButton, 2): up ? p.CSpinButton2UpClick() : p.CSpinButton2DownClick(); break;
+    case ControlId(K::CSpinButton, 3): up ? p.CSpinButton3UpClick() : p.CSpinButton3DownClick(); break;
+    default: break;
+    }
+}
+
+void SettingsDialog::DrawFlatButton(const DRAWITEMSTRUCT& item) const {
+    RECT rect = item.rcItem;
+    FillRect(item.hDC, &rect, GetSysColorBrush(COLOR_BTNFACE));
+    if (item.itemState & ODS_SELECTED) DrawEdge(item.hDC, &rect, BDR_SUNKENOUTER, BF_RECT);
+    wchar_t text[32] = {};
+    GetWindowTextW(item.hwndItem, text, 32);
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : RGB(0, 0, 255));
+    DrawTextW(item.hDC, text, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (item.itemState & ODS_FOCUS) {
+        InflateRect(&rect, -2, -2);
+        DrawFocusRect(item.hDC, &rect);
+    }
 }
 
 LRESULT CALLBACK SettingsDialog::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self != nullptr) {
         switch (message) {
+        case WM_COMMAND:
+            if (HIWORD(wparam) == BN_CLICKED && self->Command(LOWORD(wparam))) return 0;
+            break;
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lparam);
             if (header->idFrom == static_cast<UINT_PTR>(kPageControl1) && header->code == TCN_SELCHANGE) {
                 self->SelectPage(static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
                 return 0;
             }
+            if (header->code == UDN_DELTAPOS) {
+                self->Spin(static_cast<int>(header->idFrom), reinterpret_cast<const NMUPDOWN*>(lparam)->iDelta > 0);
+                return TRUE;  // the position stays where it is
+            }
             break;
         }
+        case WM_DRAWITEM:
+            self->DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+            return TRUE;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             return self->layout_.Colors(wparam, lparam);

@@ -4,34 +4,52 @@
 #include <string>
 
 #include "platform/win32/layout_win32.h"
-#include "platform/registry.h"
-#include "settings/settings_record.h"
+#include "settings/settings_presenter.h"
 
 namespace kronvik {
 
 // TForm4: created hidden at start-up, shown by the settings command and hidden
-// again by its close box, never destroyed.
-class SettingsDialog {
+// again by its close box or Esc, never destroyed. Creates its controls from
+// the layout table and forwards their events to the presenter.
+class SettingsDialog : public SettingsView {
 public:
-    void Create(HINSTANCE instance, Registry& registry);
+    // digit_images: the ten digit pictures, alive as long as the window;
+    // owner: the main window, which owns the year menu.
+    void Create(HINSTANCE instance, HWND owner, const HBITMAP* digit_images, SettingsPresenter& presenter);
     HWND Window() const { return window_; }
-    // Shows the freshly loaded settings; brings the dialog to the front.
-    void Show(const SettingsRecord& settings);
+    // Brings the dialog to the front, centred the first time.
+    void Show();
+    // Ctrl+Tab and Ctrl+Shift+Tab switch pages; true when the message was one.
+    bool PageKey(const MSG& msg);
 
-    std::string ProxyAddress() const;
-    std::string ProxyPort() const;
-    // The last-setting label and the red notice of an automatic failure.
-    void SetLastSetting(const std::string& text);
-    void SetFailureNotice(const std::string& text);
+    std::string ProxyAddress() { return Text(ControlId(ControlKind::Edit, 1)); }
+    std::string ProxyPort() { return Text(ControlId(ControlKind::Edit, 2)); }
+
+    void SetText(int32_t id, const std::string& text) override;
+    std::string Text(int32_t id) override;
+    void SetChecked(int32_t id, bool checked) override;
+    bool Checked(int32_t id) override;
+    void SetEnabled(int32_t id, bool enabled) override;
+    void SetVisible(int32_t id, bool visible) override;
+    void SetDigit(int32_t image_id, int32_t digit) override;
+    int32_t TrackYearMenu() override;
+    void ShowError(const std::string& text) override;
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void SelectPage(int index);
-    void SetText(int32_t id, const std::string& text);
-    std::string Text(int32_t id) const;
+    bool Command(int id);
+    void Spin(int id, bool up);
+    void DrawFlatButton(const DRAWITEMSTRUCT& item) const;
 
     HWND window_ = nullptr;
+    HWND owner_ = nullptr;
     HFONT font_ = nullptr;
+    HFONT small_font_ = nullptr;
+    HFONT bold_font_ = nullptr;
+    HFONT title_font_ = nullptr;
+    const HBITMAP* digit_images_ = nullptr;
+    SettingsPresenter* presenter_ = nullptr;
     FormLayout layout_;
     bool shown_before_ = false;
 };

@@ -148,7 +148,7 @@ fi
 # The dialogs, each opened as its menu command would. A command that changes
 # nothing on the screen gives no picture.
 # The entry dialog last: it stays open, opened on tomorrow's second appointment.
-for scene in "about 3" "settings 1" "schedule-entry 202"; do
+for scene in "about 3" "settings-mode 1" "schedule-entry 202"; do
   set -- $scene
   /usr/bin/import -display "$DISPLAY" -window root "$out/.before.png" || continue
   if control command "$2"; then
@@ -161,3 +161,11 @@ for scene in "about 3" "settings 1" "schedule-entry 202"; do
   fi
 done
 rm -f "$out/.before.png"
+
+# The other two settings pages, one step right on the tabs each.
+if control command 1; then
+  sleep 1
+  for page in settings-basic settings-options; do
+    control key TForm4 12001 0x27 && sleep 1 && shot "$page"
+  done
+fi

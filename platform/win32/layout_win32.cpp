@@ -36,14 +36,21 @@ WindowKind KindOf(const ControlSpec& entry) {
     case ControlKind::CheckBox:
         return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
     case ControlKind::SpeedButton:
-        return {L"BUTTON", BS_PUSHBUTTON, 0};
+        // A push-like radio stays down and releases the others of its group;
+        // a flat one is drawn by the form.
+        if (entry.flags & kPushLike) return {L"BUTTON", BS_AUTORADIOBUTTON | BS_PUSHLIKE | WS_TABSTOP, 0};
+        if (entry.flags & kFlat) return {L"BUTTON", BS_OWNERDRAW | WS_TABSTOP, 0};
+        return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
     case ControlKind::CSpinButton:
         return {UPDOWN_CLASSW, 0, 0};
     case ControlKind::GroupBox:
-        return {L"BUTTON", BS_GROUPBOX, 0};
+        return {L"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT};
     case ControlKind::Panel:
+        // A title panel only shows its text.
+        if (entry.flags & kTealTitle) return {L"STATIC", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0};
+        return {kPanelClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
     case ControlKind::TabPage:
-        return {kPanelClass, WS_CLIPCHILDREN, 0};
+        return {kPanelClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
     case ControlKind::Image: {
         const DWORD centre = (entry.flags & kCentreImage) ? SS_CENTERIMAGE : 0;
         return {L"STATIC", static_cast<DWORD>(SS_BITMAP | centre | (notify ? SS_NOTIFY : 0)), 0};
@@ -54,6 +61,30 @@ WindowKind KindOf(const ControlSpec& entry) {
         return {WC_TABCONTROLW, TCS_HOTTRACK | WS_CLIPSIBLINGS, 0};
     }
     return {L"STATIC", 0, 0};
+}
+
+// Messages that the children of a container send upwards go to the form.
+bool ForwardedToForm(UINT message) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+    case WM_VSCROLL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                              DWORD_PTR) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, GroupBoxProc, 1);
+    if (ForwardedToForm(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
+    return DefSubclassProc(window, message, wparam, lparam);
 }
 
 SIZE TextSize(HWND window, HFONT font, const std::wstring& text) {
@@ -72,7 +103,11 @@ HBRUSH ControlColors(HDC dc, uint32_t flags) {
         SetBkColor(dc, RGB(0, 0, 0));
         return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     }
-    SetTextColor(dc, (flags & kRedText) ? RGB(255, 0, 0) : GetSysColor(COLOR_BTNTEXT));
+    COLORREF text = GetSysColor(COLOR_BTNTEXT);
+    if (flags & kRedText) text = RGB(255, 0, 0);
+    if (flags & kBlueText) text = RGB(0, 0, 255);
+    if (flags & kTealTitle) text = RGB(0, 128, 128);
+    SetTextColor(dc, text);
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return GetSysColorBrush(COLOR_BTNFACE);
 }
@@ -89,15 +124,8 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         if (flags & kSunken) DrawEdge(reinterpret_cast<HDC>(wparam), &rect, EDGE_SUNKEN, BF_RECT);
         return 1;
     }
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORLISTBOX:
-    case WM_VSCROLL:
-        return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
     default:
+        if (ForwardedToForm(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
         return DefWindowProcW(window, message, wparam, lparam);
     }
 }
@@ -132,22 +160,49 @@ void FormLayout::Create(HWND form, std::span<const ControlSpec> table, HFONT fon
         int width = entry.width;
         int height = entry.height;
         if (width == 0) {
-            // An auto-sized label; a right-aligned one grows to the left of x.
+            // Sized to its text; a right-aligned one grows to the left of x,
+            // a radio or check box leaves room for its box.
             const SIZE size = TextSize(form, font, text);
-            width = size.cx + 2;
-            height = height == 0 ? size.cy : height;
+            const bool boxed = entry.kind == ControlKind::RadioButton || entry.kind == ControlKind::CheckBox;
+            width = size.cx + (boxed ? 20 : 2);
+            height = height == 0 ? (boxed ? 17 : size.cy) : height;
             if (entry.flags & kAlignRight) x -= width;
+            auto_sized_.insert(id);
         }
         const DWORD visible = (entry.flags & kHidden) ? 0 : WS_VISIBLE;
+        const DWORD group = (entry.flags & kGroupStart) ? WS_GROUP : 0;
         const HWND control = CreateWindowExW(
-            kind.ex_style, kind.class_name, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | visible | kind.style, x, entry.y,
+            kind.ex_style, kind.class_name, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | visible | group | kind.style, x, entry.y,
             width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         if (control == nullptr) continue;
         SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(entry.flags));
         if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (entry.kind == ControlKind::GroupBox) SetWindowSubclass(control, GroupBoxProc, 1, 0);
         controls_[id] = control;
         flags_[id] = entry.flags;
     }
+    // A group box only frames: controls placed over it stay in front.
+    for (const ControlSpec& entry : table) {
+        if (entry.kind != ControlKind::GroupBox) continue;
+        SetWindowPos(Control(ControlId(entry.kind, entry.number)), HWND_BOTTOM, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+void FormLayout::SetFontWhere(uint32_t flag, HFONT font) {
+    for (const auto& [id, flags] : flags_) {
+        if (flags & flag) SendMessageW(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+}
+
+void FormLayout::SetText(int32_t id, const std::string& text) {
+    const HWND control = Control(id);
+    const std::wstring wide = Wide(text);
+    SetWindowTextW(control, wide.c_str());
+    if (auto_sized_.count(id) == 0) return;
+    // Sized again to the new text, in the control's own font.
+    const SIZE size = TextSize(control, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), wide);
+    SetWindowPos(control, nullptr, 0, 0, size.cx + 2, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND FormLayout::Control(int32_t id) const {

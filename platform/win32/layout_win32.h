@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <map>
+#include <set>
+#include <string>
 #include <span>
 
 #include "platform/layout.h"
@@ -14,6 +16,10 @@ public:
     // font: the form's font, given to every control; nullptr keeps the system font.
     void Create(HWND form, std::span<const ControlSpec> table, HFONT font);
     HWND Control(int32_t id) const;
+    // Gives every control whose flags hold flag this font.
+    void SetFontWhere(uint32_t flag, HFONT font);
+    // Sets a control's text; a control sized to its text is sized again.
+    void SetText(int32_t id, const std::string& text);
     // Answers WM_CTLCOLOR* for one of the layout's controls: the brush, with
     // the text colour set on the device context.
     LRESULT Colors(WPARAM device_context, LPARAM control) const;
@@ -21,6 +27,7 @@ public:
 private:
     std::map<int32_t, HWND> controls_;
     std::map<int32_t, uint32_t> flags_;
+    std::set<int32_t> auto_sized_;
 };
 
 // Window class of panels and tab pages: paints its background (black for

@@ -5,6 +5,7 @@
 //   kvctl dismiss                Cancel on the open message box
 //   kvctl confirm                OK on the open message box
 //   kvctl quit                   the quit request
+//   kvctl key <class> <id> <vk>  a key press sent to a control of a window
 #include <windows.h>
 
 #include <cstdlib>
@@ -63,6 +64,22 @@ int wmain(int argc, wchar_t** argv) {
         HWND box = FindWindowW(L"#32770", nullptr);
         if (box == nullptr) return 1;
         PostMessageW(box, WM_COMMAND, IDOK, 0);
+    } else if (!wcscmp(argv[1], L"key") && argc == 5) {
+        struct Search {
+            int id;
+            HWND found;
+        } search{static_cast<int>(Number(argv[3])), nullptr};
+        EnumChildWindows(
+            FindWindowW(argv[2], nullptr),
+            [](HWND child, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                if (GetDlgCtrlID(child) != s->id) return TRUE;
+                s->found = child;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found == nullptr) return 1;
+        PostMessageW(search.found, WM_KEYDOWN, Number(argv[4]), 0);
     } else if (!wcscmp(argv[1], L"quit")) {
         PostMessageW(main, RegisterWindowMessageW(L"Kronvik"), 0, 0);
     } else {

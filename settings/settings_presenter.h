@@ -1,0 +1,97 @@
+#pragma once
+// The settings dialog TForm4 without its window: the working values, the
+// spins and their enabling, the fill from the stored settings and Apply. The
+// Win32 view creates the controls from the layout table, forwards their
+// events here and does what it is told, control by control id.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/registry.h"
+#include "settings/settings_record.h"
+
+namespace kronvik {
+
+class SettingsView {
+public:
+    virtual ~SettingsView() = default;
+    virtual void SetText(int32_t id, const std::string& text) = 0;
+    virtual std::string Text(int32_t id) = 0;
+    // Radio buttons, the check box and the method buttons (down = checked).
+    virtual void SetChecked(int32_t id, bool checked) = 0;
+    virtual bool Checked(int32_t id) = 0;
+    virtual void SetEnabled(int32_t id, bool enabled) = 0;
+    virtual void SetVisible(int32_t id, bool visible) = 0;
+    virtual void SetDigit(int32_t image_id, int32_t digit) = 0;
+    // The year display menu at the cursor: 1 Western, 2 era, 3 none, 0 nothing chosen.
+    virtual int32_t TrackYearMenu() = 0;
+    // The application's error box.
+    virtual void ShowError(const std::string& text) = 0;
+};
+
+struct SettingsHooks {
+    // The caption clock is composed anew at the next tick.
+    std::function<void()> invalidate_clock;
+    // After an Apply: the record as it was before, for the synchronisation to re-arm.
+    std::function<void(const SettingsRecord& before)> applied;
+};
+
+class SettingsPresenter {
+public:
+    SettingsPresenter(Registry& registry, SettingsRecord& settings, Clock& clock, SettingsHooks hooks);
+    void AttachView(SettingsView* view) { view_ = view; }
+
+    // Once, when the dialog is created: the proxy fields, the working values
+    // and the two radio groups from the settings just loaded.
+    void FormCreate();
+    // Reloads the settings (throws SettingsError) and shows them.
+    void FillSettingsDialog();
+
+    void CSpinButton1UpClick();
+    void CSpinButton1DownClick();
+    void CSpinButton2UpClick();
+    void CSpinButton2DownClick();
+    void CSpinButton3UpClick();
+    void CSpinButton3DownClick();
+    void RadioButton4Click();
+    void RadioButton5Click();
+    void RadioButton6Click();
+    void RadioButton9Click();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void Button1Click();
+
+    int32_t WorkHour() const { return work_hour_; }
+    int32_t WorkMinute() const { return work_minute_; }
+    int32_t WorkPeriodHours() const { return work_period_hours_; }
+    int32_t WorkPeriodMinutes() const { return work_period_minutes_; }
+    int32_t WorkYearSel() const { return work_year_sel_; }
+    int32_t WorkMode() const { return work_mode_; }
+
+private:
+    void ShowDigits(int32_t tens_image, int32_t value);
+    void ShowHour() { ShowDigits(8, work_hour_); }
+    void ShowMinute() { ShowDigits(10, work_minute_); }
+    void ShowPeriod() { ShowDigits(12, work_mode_ == 0 ? work_period_minutes_ : work_period_hours_); }
+    void EnableSpins(bool time, bool period);
+    void CheckOne(const int32_t* group, std::size_t count, int32_t checked);
+    void ShowMethod(int32_t mode);
+    std::string YearCaption(int32_t year_sel, int32_t year) const;
+
+    Registry& registry_;
+    SettingsRecord& settings_;
+    Clock& clock_;
+    SettingsHooks hooks_;
+    SettingsView* view_ = nullptr;
+    int32_t work_hour_ = 0;
+    int32_t work_minute_ = 0;
+    int32_t work_period_hours_ = 0;
+    int32_t work_period_minutes_ = 0;
+    int32_t work_year_sel_ = 0;
+    int32_t work_mode_ = 0;
+};
+
+}  // namespace kronvik
