@@ -32,7 +32,8 @@ WindowKind KindOf(const ControlSpec& entry) {
     case ControlKind::Button:
         return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
     case ControlKind::RadioButton:
-        return {L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
+        // Tab stops at a group's first choice; the arrow keys move within it.
+        return {L"BUTTON", static_cast<DWORD>(BS_AUTORADIOBUTTON | ((entry.flags & kGroupStart) ? WS_TABSTOP : 0)), 0};
     case ControlKind::CheckBox:
         return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
     case ControlKind::SpeedButton:

@@ -1,0 +1,277 @@
+// The settings dialog driven from outside: its controls against the layout,
+// Apply and what it stores, the error box, the buttons that act at once, the
+// byte limits, and commands that reach a dialog instead of the menu's owner.
+#include "harness.h"
+
+#include <algorithm>
+#include <map>
+
+#include "fake_servers.h"
+#include "resources/layout_settings.h"
+
+namespace e2e {
+namespace {
+
+using kronvik::ControlId;
+using K = kronvik::ControlKind;
+
+// Defaults from a first start, the synchronisation pointed at 127.0.0.1.
+void PrepareSettings() {
+    Kronvik::StartResident();
+    KillStarted();
+    WriteString(kFlagKey, L"SNTP", L"127.0.0.1");
+    WriteDword(kFlagKey, L"SNTPanswer", 2);
+    WriteString(kFlagKey, L"PROXYADR", L"127.0.0.1");
+    WriteString(kFlagKey, L"PROXYPORT", L"9");
+}
+
+HWND OpenSettings(const Kronvik& k) {
+    Require(PostMessageW(k.MainWindow(), WM_COMMAND, 1, 0) != 0, "PostMessage failed");
+    HWND form = WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 3000);
+    Require(form != nullptr, "the settings command showed no dialog");
+    return form;
+}
+
+HWND Control(HWND form, int id) {
+    HWND control = FindControl(form, id);
+    Require(control != nullptr, "the settings dialog has no control " + std::to_string(id));
+    return control;
+}
+
+void Click(HWND form, int id) { PostMessageW(Control(form, id), BM_CLICK, 0, 0); }
+
+void SetText(HWND form, int id, const std::wstring& text) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(Control(form, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 2000, &result);
+}
+
+// The page with this index in front, as a step of the arrow keys on the tabs.
+void ShowPage(HWND form, int index) {
+    HWND tabs = Control(form, ControlId(K::PageControl, 1));
+    for (int i = 0; i < 3; ++i) PostMessageW(tabs, WM_KEYDOWN, VK_LEFT, 0);
+    for (int i = 0; i < index; ++i) PostMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
+    const int page = ControlId(K::TabPage, index + 1);
+    Require(WaitFor([&] { return IsWindowVisible(Control(form, page)) != 0; }, 2000),
+            "page " + std::to_string(index + 1) + " did not come to the front");
+}
+
+void Spin(HWND form, int id, bool up) {
+    RECT r;
+    GetWindowRect(Control(form, id), &r);
+    const int h = r.bottom - r.top;
+    ClickAt(POINT{(r.left + r.right) / 2, up ? r.top + h / 4 : r.bottom - h / 4});
+}
+
+std::map<std::wstring, std::string> StoredSettings() {
+    std::map<std::wstring, std::string> values;
+    for (const std::wstring& name : ValueNames(kFlagKey)) values[name] = Describe(ReadValue(kFlagKey, name));
+    return values;
+}
+
+// The names whose values differ between two snapshots.
+std::string Changed(const std::map<std::wstring, std::string>& before,
+                    const std::map<std::wstring, std::string>& after) {
+    std::string names;
+    for (const auto& [name, value] : after) {
+        const auto it = before.find(name);
+        if (it == before.end() || it->second != value) names += (names.empty() ? "" : " ") + Utf8(name);
+    }
+    return names;
+}
+
+const wchar_t* ClassOfKind(const kronvik::ControlSpec& spec) {
+    switch (spec.kind) {
+    case K::Label: case K::Image: return L"Static";
+    case K::Edit: return L"Edit";
+    case K::CSpinButton: return L"msctls_updown32";
+    case K::PageControl: return L"SysTabControl32";
+    case K::Panel: return (spec.flags & kronvik::kTealTitle) ? L"Static" : L"KronvikPanel";
+    case K::TabPage: return L"KronvikPanel";
+    default: return L"Button";
+    }
+}
+
+E2E_CASE(settings_controls_stand_where_the_layout_puts_them, 5) {
+    PrepareSettings();
+    Kronvik k = Kronvik::StartResident();
+    HWND form = OpenSettings(k);
+    RECT client;
+    GetClientRect(form, &client);
+    Check(client.right == 346 && client.bottom == 300,
+          "client area " + std::to_string(client.right) + " x " + std::to_string(client.bottom));
+    Check(WindowCaption(form).rfind(L"Kronvik設定", 0) == 0, "caption " + Quote(WindowCaption(form)));
+    // Texts that the fill or the method replace are not the layout's.
+    const int replaced[] = {ControlId(K::Label, 3),  ControlId(K::Label, 12), ControlId(K::Label, 13),
+                            ControlId(K::Label, 14), ControlId(K::Label, 15), ControlId(K::Label, 21),
+                            ControlId(K::Panel, 5)};
+    int checked = 0;
+    for (const kronvik::ControlSpec& spec : kronvik::kSettingsLayout) {
+        const int id = ControlId(spec.kind, spec.number);
+        HWND control = FindControl(form, id);
+        const std::string what = "control " + std::to_string(id);
+        if (control == nullptr) {
+            Check(false, what + " is missing");
+            continue;
+        }
+        ++checked;
+        Check(ClassOf(control) == ClassOfKind(spec), what + " is a " + Utf8(ClassOf(control)));
+        const bool fixed_text = spec.kind == K::Label || spec.kind == K::RadioButton ||
+                                spec.kind == K::CheckBox || spec.kind == K::GroupBox || spec.kind == K::Button;
+        if (fixed_text && std::find(std::begin(replaced), std::end(replaced), id) == std::end(replaced)) {
+            const std::wstring text = ControlText(control);
+            Check(Utf8(text) == spec.text, what + " reads " + Quote(text));
+        }
+        if (spec.kind == K::TabPage) continue;  // fitted to the tabs' display area
+        RECT r;
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+        auto close_to = [](LONG a, int b) { return a - b <= 1 && b - a <= 1; };
+        if (!(spec.flags & kronvik::kAlignRight)) {
+            Check(close_to(r.left, spec.x) && close_to(r.top, spec.y),
+                  what + " at " + std::to_string(r.left) + "," + std::to_string(r.top) + ", expected " +
+                      std::to_string(spec.x) + "," + std::to_string(spec.y));
+        }
+        if (spec.width != 0) {
+            Check(close_to(r.right - r.left, spec.width) && close_to(r.bottom - r.top, spec.height),
+                  what + " is " + std::to_string(r.right - r.left) + " x " + std::to_string(r.bottom - r.top));
+        }
+    }
+    Note(std::to_string(checked) + " controls checked");
+    // SNTP is the method: its server box shows, the proxy box does not.
+    auto shown = [&](int id) { return (GetWindowLongW(Control(form, id), GWL_STYLE) & WS_VISIBLE) != 0; };
+    Check(shown(ControlId(K::GroupBox, 6)) && !shown(ControlId(K::GroupBox, 2)), "the SNTP method shows the proxy box");
+}
+
+E2E_CASE(settings_apply_stores_the_dialog_and_rearms_the_synchronisation, 5) {
+    PrepareSettings();
+    FakeSntpServer server(FakeSntpServer::Answer::Aligned);
+    Kronvik k = Kronvik::StartResident();
+    HWND form = OpenSettings(k);
+    const auto before = StoredSettings();
+    ShowPage(form, 1);
+    Click(form, ControlId(K::RadioButton, 2));
+    Click(form, ControlId(K::RadioButton, 5));
+    SetText(form, ControlId(K::Edit, 14), L"127.0.0.1");
+    ShowPage(form, 2);
+    SetText(form, ControlId(K::Edit, 16), L"e2e メモ");
+    SetText(form, ControlId(K::Edit, 4), L"/");
+    SleepMs(300);
+    Click(form, ControlId(K::Button, 1));
+    const ULONGLONG applied = NowMs();
+    Check(WaitFor([&] { return ReadValue(kFlagKey, L"MEMO").text == L"e2e メモ"; }, 3000), "Apply stored no memo");
+    const std::string changed = Changed(before, StoredSettings());
+    Check(changed == "DAY_FORM DAY_FORM1 DSP_FLAG MEMO RUN_AND_RUN", "Apply changed: " + changed);
+    Check(ReadValue(kFlagKey, L"RUN_AND_RUN").dword == 1 && ReadValue(kFlagKey, L"DSP_FLAG").dword == 1,
+          "RUN_AND_RUN or DSP_FLAG wrong");
+    Check(IsWindowVisible(form) != 0, "Apply closed the dialog");
+
+    // Once per connection, armed anew by Apply: one request about 15 s later.
+    Require(WaitFor([&] { return !server.Requests().empty(); }, 25000), "no SNTP request within 25 s of Apply");
+    const ULONGLONG after = NowMs() - applied;
+    Check(after >= 13000, "the request came " + std::to_string(after) + " ms after Apply");
+    SleepMs(1000);
+    Check(server.Requests().size() == 1, std::to_string(server.Requests().size()) + " requests");
+}
+
+E2E_CASE(settings_bad_number_is_named_and_nothing_is_stored, 5) {
+    PrepareSettings();
+    Kronvik k = Kronvik::StartResident();
+    HWND form = OpenSettings(k);
+    const auto before = StoredSettings();
+    ShowPage(form, 2);
+    SetText(form, ControlId(K::Edit, 3), L"abc");
+    SetText(form, ControlId(K::Edit, 13), L"令和");
+    Click(form, ControlId(K::Button, 1));
+    HWND box = WaitVisibleWindow(k.pid(), L"#32770", nullptr, 3000);
+    Require(box != nullptr, "no error box");
+    Check(MessageBoxText(box) == L"'abc' は整数ではありません", "the box reads " + Quote(MessageBoxText(box)));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    Check(Changed(before, StoredSettings()).empty(), "stored: " + Changed(before, StoredSettings()));
+}
+
+E2E_CASE(settings_buttons_that_act_at_once_and_byte_limits, 5) {
+    PrepareSettings();
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring own = L"Kronvik e2e settings";
+    {
+        Probe probe(own);
+        ShowClockIn(probe, own, "before the day-of-week button");
+        HWND form = OpenSettings(k);
+        ShowPage(form, 2);
+        Click(form, ControlId(K::SpeedButton, 1));  // day of week off, before Apply
+        Check(ControlText(Control(form, ControlId(K::SpeedButton, 1))) == L"曜日無し", "the button still reads on");
+        Require(probe.Foreground(), "probe window did not become the foreground window");
+        std::wstring caption;
+        Check(WaitFor([&] { return (caption = probe.Caption()).find(L"[ ") == std::wstring::npos; }, 1000),
+              "the caption still shows the day of week: " + Quote(caption));
+    }
+    HWND form = OpenSettings(k);  // the next opening brings back the stored choice
+    Check(ControlText(Control(form, ControlId(K::SpeedButton, 1))) == L"曜日有り", "the stored choice did not come back");
+
+    // The HTTP button: the proxy box, hours, and a period spin that steps hours.
+    ShowPage(form, 0);
+    Click(form, ControlId(K::SpeedButton, 4));
+    Check(WaitFor([&] { return ControlText(Control(form, ControlId(K::Panel, 5))) == L"HTTP"; }, 2000), "Panel5 is not HTTP");
+    Check(ControlText(Control(form, ControlId(K::Label, 21))) == L"時間", "Label21 is not 時間");
+    Check((GetWindowLongW(Control(form, ControlId(K::GroupBox, 2)), GWL_STYLE) & WS_VISIBLE) != 0, "no proxy box");
+    ShowPage(form, 1);
+    Click(form, ControlId(K::RadioButton, 9));
+    const DWORD hours = ReadValue(kFlagKey, L"RUNTIME3").dword;
+    Spin(form, ControlId(K::CSpinButton, 3), true);
+    Click(form, ControlId(K::Button, 1));
+    Check(WaitFor([&] { return ReadValue(kFlagKey, L"RUNTIME3").dword == hours + 1; }, 3000),
+          "RUNTIME3 is " + Describe(ReadValue(kFlagKey, L"RUNTIME3")) + " after one step up from " + std::to_string(hours));
+
+    // Four bytes hold two full-width characters: the third is refused.
+    ShowPage(form, 2);
+    HWND era = Control(form, ControlId(K::Edit, 13));
+    SetText(form, ControlId(K::Edit, 13), L"");
+    for (int i = 0; i < 3; ++i) PostMessageW(era, WM_CHAR, L'令', 0);
+    SleepMs(500);
+    Check(ControlText(era) == L"令令", "the era edit holds " + Quote(ControlText(era)));
+}
+
+E2E_CASE(settings_last_setting_fits_and_dialog_commands_stay_in_the_dialog, 5) {
+    PrepareSettings();
+    WriteString(kFlagKey, L"SET_TIME", L"2026年12月08日 09時41分00秒");
+    // An empty binary value reads as the empty text and does not stop the start.
+    HKEY key;
+    RegOpenKeyExW(HKEY_CURRENT_USER, kFlagKey, 0, KEY_SET_VALUE, &key);
+    RegSetValueExW(key, L"MEMO", 0, REG_BINARY, nullptr, 0);
+    RegCloseKey(key);
+    Kronvik k = Kronvik::StartResident();
+    HWND form = OpenSettings(k);
+    HWND label = Control(form, ControlId(K::Label, 3));
+    Check(ControlText(label) == L"2026年12月08日 09時41分00秒に行いました。", "Label3 reads " + Quote(ControlText(label)));
+    // Whole, on one line: as wide as the text in the label's 11-pixel font.
+    HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0, 0,
+                             L"ＭＳ Ｐゴシック");
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    const std::wstring text = ControlText(label);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    RECT r;
+    GetWindowRect(label, &r);
+    Check(r.right - r.left >= size.cx && r.bottom - r.top < 2 * size.cy,
+          "Label3 is " + std::to_string(r.right - r.left) + " x " + std::to_string(r.bottom - r.top) +
+              " for a text of " + std::to_string(size.cx) + " x " + std::to_string(size.cy));
+
+    // Ids 1 and 2 posted to a dialog are its OK and Cancel, never the
+    // settings or the manual synchronisation.
+    PostMessageW(form, WM_COMMAND, 2, 0);
+    Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Cancel did not hide the settings");
+    HWND about = FindTopWindows(k.pid(), L"TForm2").front();
+    PostMessageW(about, WM_COMMAND, 1, 0);
+    PostMessageW(about, WM_COMMAND, 2, 0);
+    SleepMs(1000);
+    Check(!AnyVisibleWindow(k.pid(), L"#32770"), "a box opened");
+    Check(!IsWindowVisible(form), "the settings opened");
+}
+
+}  // namespace
+}  // namespace e2e
