@@ -273,5 +273,41 @@ E2E_CASE(settings_last_setting_fits_and_dialog_commands_stay_in_the_dialog, 5) {
     Check(!IsWindowVisible(form), "the settings opened");
 }
 
+void Keys(std::initializer_list<std::pair<WORD, bool>> strokes) {
+    for (const auto& [key, down] : strokes) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+        SendInput(1, &input, sizeof input);
+        SleepMs(50);
+    }
+}
+
+E2E_CASE(settings_keyboard_switches_pages_and_esc_hides, 5) {
+    PrepareSettings();
+    Kronvik k = Kronvik::StartResident();
+    HWND form = OpenSettings(k);
+    SetForegroundWindow(form);
+    Require(WaitFor([&] { return GetForegroundWindow() == form; }, 2000), "the settings are not in front");
+    auto page_shown = [&](int n) {
+        return WaitFor([&] { return IsWindowVisible(Control(form, ControlId(K::TabPage, n))) != 0; }, 2000);
+    };
+    // Wine takes the keyboard state from X when a window gains the focus: a
+    // first key press lets that pass before a held Ctrl counts.
+    Keys({{VK_SHIFT, true}, {VK_SHIFT, false}});
+    SleepMs(500);
+    Keys({{VK_CONTROL, true}, {VK_TAB, true}, {VK_TAB, false}, {VK_CONTROL, false}});
+    Check(page_shown(2), "Ctrl+Tab did not show the basic items");
+    Keys({{VK_CONTROL, true}, {VK_SHIFT, true}, {VK_TAB, true}, {VK_TAB, false}, {VK_SHIFT, false}, {VK_CONTROL, false}});
+    Check(page_shown(1), "Ctrl+Shift+Tab did not go back to the mode page");
+    const auto before = StoredSettings();
+    Keys({{VK_RETURN, true}, {VK_RETURN, false}});
+    SleepMs(500);
+    Check(IsWindowVisible(form) && Changed(before, StoredSettings()).empty(), "Enter applied or closed");
+    Keys({{VK_ESCAPE, true}, {VK_ESCAPE, false}});
+    Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Esc did not hide the settings");
+}
+
 }  // namespace
 }  // namespace e2e
