@@ -1,6 +1,6 @@
 # Kronvik: build, test and run on Debian 12 (cross-compiled with mingw-w64,
 # run under Wine). Every target first installs what is missing.
-#   make run | test | build | demo | bench | fuzz | bootstrap | clean
+#   make run | test | unit | build | demo | bench | fuzz | bootstrap | clean
 
 SHELL := /bin/bash
 JOBS ?= 2
@@ -16,7 +16,7 @@ define configure
 	fi
 endef
 
-.PHONY: all bootstrap build test run demo bench fuzz clean
+.PHONY: all bootstrap build test unit run demo bench fuzz clean
 
 all: build
 
@@ -31,6 +31,12 @@ build: bootstrap
 
 test: build
 	ctest --test-dir build/native --output-on-failure
+
+# The edit-build-test loop: the native unit tests only, no Wine.
+unit: bootstrap
+	@$(call configure,build/native,-DKRONVIK_TESTS=ON)
+	cmake --build build/native -j$(JOBS) --target kronvik_unit
+	build/native/kronvik_unit
 
 run: build
 	tools/run.sh

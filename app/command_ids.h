@@ -2,6 +2,8 @@
 // Window messages and menu command ids of the main window.
 #include <cstdint>
 
+#include "version.h"
+
 namespace kronvik {
 
 inline constexpr uint32_t WM_TRAYNOTIFY = 2249;
@@ -17,6 +19,6 @@ inline constexpr uint32_t kCmdScheduleLast = 1499;
 inline constexpr char kMutexName[] = "Kronvik-Velk";
 inline constexpr char kQuitMessageName[] = "Kronvik";
 inline constexpr char kApplicationTitle[] = "Kronvik";
-inline constexpr char kVersionText[] = "Ver 3.2.0.2";
+inline constexpr char kVersionText[] = "Ver " KRONVIK_VERSION_TEXT;
 
 }  // namespace kronvik
