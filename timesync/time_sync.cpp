@@ -82,8 +82,9 @@ void TimeSync::RunExchange(Method method) {
     flags_.SyncRunning = 1;
     ports_.network.Startup();
     bool ok = false;
+    uint32_t set_error = 0;
     try {
-        ok = Exchange(method, request);
+        ok = Exchange(method, request, set_error);
     } catch (const std::exception&) {
         ok = false;
     }
@@ -93,22 +94,24 @@ void TimeSync::RunExchange(Method method) {
             if (view_) view_->SetLastSetting(LastSettingLabel(settings_.SET_TIME.Get()));
         });
     } else {
-        ReportSyncFailure();
+        ReportSyncFailure(set_error);
     }
     flags_.SyncRunning = 0;
 }
 
-bool TimeSync::Exchange(Method method, const Request& request) {
-    const ApplyTime apply = [this, &request](const LocalTime& time) {
-        return ApplyServerTime(time, request.run_stop);
+bool TimeSync::Exchange(Method method, const Request& request, uint32_t& set_error) {
+    const ApplyTime apply = [this, &request, &set_error](const LocalTime& time) {
+        return ApplyServerTime(time, request.run_stop, &set_error);
     };
     if (method == kSntp) return RunSntpExchange(ports_.network, request.sntp, apply);
     return FetchTimePage(ports_.http, request.proxy, apply);
 }
 
-bool TimeSync::ApplyServerTime(const LocalTime& time, bool run_stop) {
+bool TimeSync::ApplyServerTime(const LocalTime& time, bool run_stop, uint32_t* set_error) {
     // Date and time of day in one setting; a refusal (no privilege) is a failure.
-    if (ports_.clock.SetLocal(time) != 0) return false;
+    const uint32_t error = ports_.clock.SetLocal(time);
+    if (set_error) *set_error = error;
+    if (error != 0) return false;
     settings_.SET_TIME.Set(SetTimeText(time));
     RecordSyncTime();
     if (run_stop) ports_.quit.Post();
@@ -122,14 +125,17 @@ void TimeSync::RecordSyncTime() {
     }
 }
 
-void TimeSync::ReportSyncFailure() {
+void TimeSync::ReportSyncFailure(uint32_t set_error) {
     flags_.SyncRunning = 0;
     const bool automatic = flags_.AutoSync.load() == 1;
     if (!automatic) {
+        // Without the right, switching methods would not help: the box says why.
+        std::string text = kSyncFailureText;
+        if (set_error == kErrorPrivilegeNotHeld) text += std::string("\n") + kNoClockRightsLine;
         // Shown while the worker is still busy, so a second manual request
         // meanwhile starts nothing and cannot stack a second box.
         ports_.desktop.Beep();
-        ports_.boxes.Show(kSyncFailureText, kSyncFailureCaption, kBoxOk | kBoxIconError);
+        ports_.boxes.Show(text, kSyncFailureCaption, kBoxOk | kBoxIconError);
     }
     ports_.ui.Post([this, automatic] {
         if (automatic && view_) view_->SetFailureNotice(settings_.MODE == 0 ? kSntpFailureNotice : kHttpFailureNotice);

@@ -30,6 +30,10 @@ inline constexpr char kSyncFailureCaption[] = "日付時刻設定";
 inline constexpr char kSyncFailureText[] =
     "日付時刻合わせに失敗しました。\n"
     "再度時刻合わせを行うか、SNTP<->HTTPの切り替えを行い再度時刻合わせを行って下さい。";
+// Added to the failure box when the system refused the setting for want of the
+// right to change the time (ERROR_PRIVILEGE_NOT_HELD).
+inline constexpr char kNoClockRightsLine[] = "時刻を変更する権限がありません。";
+inline constexpr uint32_t kErrorPrivilegeNotHeld = 1314;
 inline constexpr char kSntpFailureNotice[] = "SNTPを利用した時刻合わせに失敗しました。";
 inline constexpr char kHttpFailureNotice[] = "HTTPを利用した時刻合わせに失敗しました。";
 
@@ -72,9 +76,11 @@ public:
     // Worker side, public for the exchanges and the tests. ApplyServerTime
     // sets the clock and, when the system took it, records the time and ends
     // the program if asked to; false when the system refused.
-    bool ApplyServerTime(const LocalTime& time, bool run_stop);
+    // set_error, when given, receives the system's answer to the setting.
+    bool ApplyServerTime(const LocalTime& time, bool run_stop, uint32_t* set_error = nullptr);
     void RecordSyncTime();
-    void ReportSyncFailure();
+    // set_error: the system's refusal of the clock setting, 0 for none.
+    void ReportSyncFailure(uint32_t set_error = 0);
 
 private:
     enum Method { kHttp = 0, kSntp = 1 };
@@ -87,7 +93,7 @@ private:
 
     void Wake(int32_t mode);
     void RunExchange(Method method);
-    bool Exchange(Method method, const Request& request);
+    bool Exchange(Method method, const Request& request, uint32_t& set_error);
 
     TimeSyncPorts ports_;
     SettingsRecord& settings_;

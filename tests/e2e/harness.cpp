@@ -336,12 +336,21 @@ HWND FindControl(HWND root, int id) {
     return q.found;
 }
 
+namespace {
+
+// A window of the program in front carries the clock after its own caption.
+bool IsOwnCaption(const std::wstring& shown, const std::wstring& own) {
+    return shown == own || shown.rfind(own + L"   ", 0) == 0;
+}
+
+}  // namespace
+
 HWND WaitVisibleWindow(DWORD pid, const wchar_t* cls, const wchar_t* caption, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitFor(
         [&] {
             for (HWND h : FindTopWindows(pid, cls))
-                if (IsWindowVisible(h) && (!caption || WindowCaption(h) == caption)) found = h;
+                if (IsWindowVisible(h) && (!caption || IsOwnCaption(WindowCaption(h), caption))) found = h;
             return found != nullptr;
         },
         timeoutMs);

@@ -104,7 +104,7 @@ std::wstring MessageBoxText(HWND box);
 // A descendant control by its control id (controls may sit on panels).
 HWND FindControl(HWND root, int id);
 // A visible top-level window of the process with that class (and caption,
-// when given), waited for up to timeoutMs.
+// when given: alone or followed by the clock), waited for up to timeoutMs.
 HWND WaitVisibleWindow(DWORD pid, const wchar_t* cls, const wchar_t* caption, DWORD timeoutMs);
 bool AnyVisibleWindow(DWORD pid, const wchar_t* cls);
 // A real left click (through the input queue) at a point in screen coordinates.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <vector>
 
 #include "fakes/fake_clock.h"
@@ -126,17 +128,20 @@ TEST(TimeSyncTest, ManualSuccessSetsRecordsAndLabelsWithoutABox) {
 }
 
 TEST(TimeSyncTest, RefusedClockIsAFailureWithBoxAndRetryOnlyWhenScheduled) {
-    for (int32_t run_and_run : {0, 3}) {
+    // Without the right to change the time the box says so on a third line.
+    for (const auto& [run_and_run, error, last_line] :
+         {std::tuple{0, 1314u, std::string("\n時刻を変更する権限がありません。")}, std::tuple{3, 87u, std::string()}}) {
         SyncHarness h(run_and_run);
         h.settings.RUN_STOP = 1;
-        h.clock.refuse_error = 1314;
+        h.clock.refuse_error = error;
         h.ServerAnswers();
         h.sync.ManualRequest();
         const uint32_t armed = h.timer3.Interval();
         ASSERT_TRUE(h.Sntp().Run());
         ASSERT_EQ(h.boxes.shown.size(), 1u);
         EXPECT_EQ(h.boxes.shown[0].text,
-                  "日付時刻合わせに失敗しました。\n再度時刻合わせを行うか、SNTP<->HTTPの切り替えを行い再度時刻合わせを行って下さい。");
+                  "日付時刻合わせに失敗しました。\n再度時刻合わせを行うか、SNTP<->HTTPの切り替えを行い再度時刻合わせを行って下さい。" +
+                      last_line);
         EXPECT_EQ(h.boxes.shown[0].caption, "日付時刻設定");
         EXPECT_EQ(h.boxes.shown[0].style, 0x10u);
         EXPECT_EQ(h.desktop.beeps, 1);
