@@ -104,6 +104,13 @@ LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     case Win32UiDispatch::kMessage:
         Guarded([&] { program->ui->RunPending(); });
         return 0;
+    case WM_TIMECHANGE:
+        Guarded([&] { main->ClockChanged(); });
+        return 0;
+    case WM_POWERBROADCAST:
+        if (wparam == PBT_APMRESUMEAUTOMATIC || wparam == PBT_APMRESUMESUSPEND)
+            Guarded([&] { main->ClockChanged(); });
+        return TRUE;
     case WM_CLOSE:
         OrderlyEnd();
     case WM_QUERYENDSESSION:

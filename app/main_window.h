@@ -84,6 +84,12 @@ public:
     void Timer1Timer() { writer_.Timer1Timer(); }
     void Timer2Timer() { alert_.Timer2Timer(writer_.TrackedWindow()); }
     void Timer3Timer() { time_sync_.Timer3Timer(); }
+    // The system clock was set by someone, or the computer resumed from
+    // sleep: the daily timer is computed afresh, the clock text recomposed.
+    void ClockChanged() {
+        time_sync_.ClockChanged();
+        composer_.InvalidateClockText();
+    }
     // The shell was restarted: the icon must be added again.
     void TaskbarCreated();
 

@@ -52,6 +52,10 @@ void TimeSync::RearmAfterSettingsChange(const SyncSchedule& before) {
     ArmTimer3();
 }
 
+void TimeSync::ClockChanged() {
+    if (settings_.RUN_AND_RUN == 2) ArmTimer3();
+}
+
 void TimeSync::Wake(int32_t mode) {
     const Method method = mode != 0 ? kHttp : kSntp;
     {

@@ -72,6 +72,9 @@ public:
     void Timer3Timer();
     // After the settings dialog stored and reloaded the settings.
     void RearmAfterSettingsChange(const SyncSchedule& before);
+    // The clock jumped (another program set it, or the computer woke from
+    // sleep): the daily synchronisation is timed afresh from the new time.
+    void ClockChanged();
 
     // Worker side, public for the exchanges and the tests. ApplyServerTime
     // sets the clock and, when the system took it, records the time and ends

@@ -231,5 +231,22 @@ TEST(TimeSyncTest, SettingsChangeRearmsOnlyWhenTheScheduleChanged) {
     EXPECT_EQ(h.timer3.Interval(), 15000u);
 }
 
+TEST(TimeSyncTest, ClockChangeTimesOnlyTheDailySynchronisationAfresh) {
+    for (const int32_t run_and_run : {2, 3}) {
+        SyncHarness h(run_and_run, 0);
+        h.settings.RUNTIME1 = 12;
+        h.settings.RUNTIME2 = 0;
+        h.sync.ArmTimer3();
+        const uint32_t armed = h.timer3.Interval();
+        h.clock.Set(2026, 12, 8, 11, 0, 0, 2);  // set forward by someone, or woken from sleep
+        h.sync.ClockChanged();
+        if (run_and_run == 2) {
+            EXPECT_EQ(h.timer3.Interval(), 3600000u) << "12:00 is an hour away now";
+        } else {
+            EXPECT_EQ(h.timer3.Interval(), armed) << "a period runs on";
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kronvik
