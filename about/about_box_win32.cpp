@@ -14,10 +14,10 @@ constexpr int32_t kLabel1 = ControlId(ControlKind::Label, 1);
 
 }  // namespace
 
-void AboutBox::Create(HINSTANCE instance, HWND owner) {
+void AboutBox::Create(HINSTANCE instance) {
     RegisterFormClass(instance, L"TForm2", Proc);
     window_ = CreateForm(instance, L"TForm2", L"バージョン情報", WS_POPUP | WS_CAPTION,
-                         WS_EX_TOOLWINDOW, kAboutClientWidth, kAboutClientHeight, owner);
+                         WS_EX_TOOLWINDOW, kAboutClientWidth, kAboutClientHeight);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     // The version text is 8 pixels high whatever the screen's text scaling.
     label_font_ = CreateFontW(-8, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,

@@ -38,13 +38,13 @@ void PrepareSpin(HWND spin) {
 
 }  // namespace
 
-void EntryDialogWindow::Create(HINSTANCE instance, HWND owner, const HBITMAP* digit_images,
+void EntryDialogWindow::Create(HINSTANCE instance, const HBITMAP* digit_images,
                                ScheduleEntryDialog& presenter) {
     digit_images_ = digit_images;
     presenter_ = &presenter;
     RegisterFormClass(instance, L"TForm3", Proc);
     window_ = CreateForm(instance, L"TForm3", L"予定入力フィールド", WS_POPUP | WS_CAPTION,
-                         WS_EX_TOOLWINDOW, kEntryClientWidth, kEntryClientHeight, owner);
+                         WS_EX_TOOLWINDOW, kEntryClientWidth, kEntryClientHeight);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     font_ = MakeFont(12, FW_BOLD);
     small_font_ = MakeFont(10, FW_NORMAL);

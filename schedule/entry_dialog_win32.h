@@ -12,9 +12,8 @@ namespace kronvik {
 // from the layout table and forwards the buttons and spins to the presenter.
 class EntryDialogWindow : public EntryDialogView {
 public:
-    // digit_images: the ten digit pictures, alive as long as the window;
-    // owner: the main window, so the dialog has no taskbar button.
-    void Create(HINSTANCE instance, HWND owner, const HBITMAP* digit_images, ScheduleEntryDialog& presenter);
+    // digit_images: the ten digit pictures, alive as long as the window.
+    void Create(HINSTANCE instance, const HBITMAP* digit_images, ScheduleEntryDialog& presenter);
     HWND Window() const { return window_; }
 
     void ShowDigits(const EntryDigits& digits) override;
