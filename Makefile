@@ -4,6 +4,7 @@
 
 SHELL := /bin/bash
 JOBS ?= 2
+COMMA := ,
 FUZZ_RUNS ?= 1000000
 
 # Ninja when it is there; a directory keeps the generator it was made with.
@@ -16,7 +17,7 @@ define configure
 	fi
 endef
 
-.PHONY: all bootstrap build test unit run demo bench fuzz clean
+.PHONY: all bootstrap build sanitized test unit run demo bench fuzz clean
 
 all: build
 
@@ -29,7 +30,16 @@ build: bootstrap
 	@$(call configure,build/native,-DKRONVIK_TESTS=ON -DKRONVIK_WINDOWS_BUILD=$(CURDIR)/build/windows)
 	cmake --build build/native -j$(JOBS)
 
-test: build
+# The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and the worker tests under ThreadSanitizer; ctest runs them with the rest.
+sanitized: bootstrap
+	@$(call configure,build/asan,-DKRONVIK_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DKRONVIK_SANITIZE=address$(COMMA)undefined)
+	cmake --build build/asan -j$(JOBS) --target kronvik_unit
+	@$(call configure,build/tsan,-DKRONVIK_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DKRONVIK_SANITIZE=thread)
+	cmake --build build/tsan -j$(JOBS) --target kronvik_unit
+
+test: build sanitized
+	@$(call configure,build/native,-DKRONVIK_SANITIZED_BUILDS=$(CURDIR)/build)
 	ctest --test-dir build/native --output-on-failure
 
 # The edit-build-test loop: the native unit tests only, no Wine.
