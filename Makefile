@@ -34,7 +34,7 @@ build: bootstrap
 # and the worker tests under ThreadSanitizer; ctest runs them with the rest.
 sanitized: bootstrap
 	@$(call configure,build/asan,-DKRONVIK_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DKRONVIK_SANITIZE=address$(COMMA)undefined)
-	cmake --build build/asan -j$(JOBS) --target kronvik_unit
+	cmake --build build/asan -j$(JOBS) --target kronvik_unit fuzz_replays
 	@$(call configure,build/tsan,-DKRONVIK_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DKRONVIK_SANITIZE=thread)
 	cmake --build build/tsan -j$(JOBS) --target kronvik_unit
 
@@ -68,7 +68,8 @@ fuzz: bootstrap
 	@set -e; found=0; \
 	for f in build/fuzz/fuzz_*; do \
 	  [ -x "$$f" ] && [ -f "$$f" ] || continue; found=1; \
-	  echo "== $$f"; "$$f" -runs=$(FUZZ_RUNS); \
+	  n=$$(basename "$$f"); mkdir -p build/fuzz/corpus/$$n; \
+	  echo "== $$f"; "$$f" -runs=$(FUZZ_RUNS) build/fuzz/corpus/$$n tests/fuzz/corpus/$$n; \
 	done; \
 	[ $$found = 1 ] || { echo "no fuzz targets built"; exit 1; }
 
