@@ -27,7 +27,13 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT
-trap 'exit 143' TERM
+trap 'exit 143' TERM HUP
+
+# A make killed outright (SIGKILL) leaves its recipe running: when the parent
+# (make, or the shell that started this script) goes, this script goes too,
+# and its EXIT trap stops Wine and the Xvfb.
+parent=$PPID
+( while kill -0 "$parent" 2>/dev/null; do sleep 1; done; kill -TERM $$ 2>/dev/null ) &
 
 kv_ensure_display || exit 1
 kv_ensure_prefix || exit 1
