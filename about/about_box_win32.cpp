@@ -20,12 +20,10 @@ void AboutBox::Create(HINSTANCE instance) {
                          WS_EX_TOOLWINDOW, kAboutClientWidth, kAboutClientHeight);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     // The version text is 8 pixels high whatever the screen's text scaling.
-    label_font_ = CreateFontW(-8, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_SWISS, L"Small Fonts");
-    layout_.Create(window_, kAboutLayout, label_font_);
-    logo_ = static_cast<HBITMAP>(LoadImageW(instance, L"LOGO", IMAGE_BITMAP, 0, 0, 0));
-    SendMessageW(layout_.Control(kImage1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
+    label_font_ = MakeFont(8, FW_NORMAL, L"Small Fonts", ANSI_CHARSET);
+    layout_.Create(window_, kAboutLayout, label_font_.get());
+    logo_.reset(static_cast<HBITMAP>(LoadImageW(instance, L"LOGO", IMAGE_BITMAP, 0, 0, 0)));
+    SendMessageW(layout_.Control(kImage1), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
     // The label lies over the picture and takes its own clicks.
     SetWindowPos(layout_.Control(kLabel1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
@@ -35,7 +33,7 @@ void AboutBox::SetLabel(const std::string& text) {
     const std::wstring wide = Wide(text);
     SetWindowTextW(label, wide.c_str());
     HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, label_font_);
+    HGDIOBJ old = SelectObject(dc, label_font_.get());
     SIZE size{0, 0};
     GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
     SelectObject(dc, old);

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/win32/gdi_win32.h"
 #include "platform/win32/layout_win32.h"
 
 namespace kronvik {
@@ -21,8 +22,8 @@ private:
     void SetLabel(const std::string& text);
 
     HWND window_ = nullptr;
-    HFONT label_font_ = nullptr;
-    HBITMAP logo_ = nullptr;
+    Font label_font_;
+    Bitmap logo_;
     FormLayout layout_;
     bool shown_before_ = false;
 };

@@ -17,6 +17,7 @@
 #include "platform/win32/basic_ports_win32.h"
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/forms_win32.h"
+#include "platform/win32/gdi_win32.h"
 #include "platform/win32/http_win32.h"
 #include "platform/win32/layout_win32.h"
 #include "platform/win32/network_win32.h"
@@ -54,7 +55,7 @@ struct Program {
     std::unique_ptr<Win32Timer> timer1, timer2, timer3;
     std::unique_ptr<Win32TrayIcon> tray;
     std::unique_ptr<MainWindow> main;
-    HBITMAP digit_image[10] = {};
+    DigitImages digit_image;
     AboutBox about;
     EntryDialogWindow entry_dialog;
     SettingsDialog settings_dialog;
@@ -183,8 +184,8 @@ void CreateDialogs(Program& p) {
 void LoadDigitImages(Program& p) {
     for (int digit = 0; digit < 10; ++digit) {
         const std::wstring name = L"IMAGE10" + std::to_wstring(digit);
-        p.digit_image[digit] =
-            static_cast<HBITMAP>(LoadImageW(p.instance, name.c_str(), IMAGE_BITMAP, 0, 0, 0));
+        p.digit_image[static_cast<std::size_t>(digit)].reset(
+            static_cast<HBITMAP>(LoadImageW(p.instance, name.c_str(), IMAGE_BITMAP, 0, 0, 0)));
     }
 }
 

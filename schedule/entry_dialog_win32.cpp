@@ -23,12 +23,6 @@ constexpr int32_t kSpin2 = ControlId(ControlKind::CSpinButton, 2);
 constexpr int kCursorOffsetX = 240;
 constexpr int kCursorOffsetY = 60;
 
-HFONT MakeFont(int height, int weight) {
-    return CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, L"ＭＳ Ｐゴシック");
-}
-
 // The spins never reach an end: the position stays in the middle of the
 // range and every click is only a step up or down.
 void PrepareSpin(HWND spin) {
@@ -38,18 +32,18 @@ void PrepareSpin(HWND spin) {
 
 }  // namespace
 
-void EntryDialogWindow::Create(HINSTANCE instance, const HBITMAP* digit_images,
+void EntryDialogWindow::Create(HINSTANCE instance, const DigitImages& digit_images,
                                ScheduleEntryDialog& presenter) {
-    digit_images_ = digit_images;
+    digit_images_ = &digit_images;
     presenter_ = &presenter;
     RegisterFormClass(instance, L"TForm3", Proc);
     window_ = CreateForm(instance, L"TForm3", L"予定入力フィールド", WS_POPUP | WS_CAPTION,
                          WS_EX_TOOLWINDOW, kEntryClientWidth, kEntryClientHeight);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    font_ = MakeFont(12, FW_BOLD);
-    small_font_ = MakeFont(10, FW_NORMAL);
-    layout_.Create(window_, kEntryLayout, font_);
-    SendMessageW(layout_.Control(kLabel6), WM_SETFONT, reinterpret_cast<WPARAM>(small_font_), FALSE);
+    font_ = MakeFont(12, FW_BOLD, L"ＭＳ Ｐゴシック", SHIFTJIS_CHARSET);
+    small_font_ = MakeFont(10, FW_NORMAL, L"ＭＳ Ｐゴシック", SHIFTJIS_CHARSET);
+    layout_.Create(window_, kEntryLayout, font_.get());
+    SendMessageW(layout_.Control(kLabel6), WM_SETFONT, reinterpret_cast<WPARAM>(small_font_.get()), FALSE);
     PrepareSpin(layout_.Control(kSpin1));
     PrepareSpin(layout_.Control(kSpin2));
     LimitEditBytes(layout_.Control(kEdit1), kAppointmentTextMaxBytes);
@@ -66,7 +60,7 @@ void EntryDialogWindow::ShowDigits(const EntryDigits& digits) {
         const int32_t digit = digits[i] >= 0 && digits[i] <= 9 ? digits[i] : 0;
         const HWND image = layout_.Control(ControlId(ControlKind::Image, static_cast<int32_t>(i)));
         SendMessageW(image, STM_SETIMAGE, IMAGE_BITMAP,
-                     reinterpret_cast<LPARAM>(digit_images_[digit]));
+                     reinterpret_cast<LPARAM>((*digit_images_)[static_cast<std::size_t>(digit)].get()));
     }
 }
 

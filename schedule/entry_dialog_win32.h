@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/win32/gdi_win32.h"
 #include "platform/win32/layout_win32.h"
 #include "schedule/entry_dialog.h"
 
@@ -13,7 +14,7 @@ namespace kronvik {
 class EntryDialogWindow : public EntryDialogView {
 public:
     // digit_images: the ten digit pictures, alive as long as the window.
-    void Create(HINSTANCE instance, const HBITMAP* digit_images, ScheduleEntryDialog& presenter);
+    void Create(HINSTANCE instance, const DigitImages& digit_images, ScheduleEntryDialog& presenter);
     HWND Window() const { return window_; }
 
     void ShowDigits(const EntryDigits& digits) override;
@@ -30,9 +31,9 @@ private:
     void Spin(int id, bool up);
 
     HWND window_ = nullptr;
-    HFONT font_ = nullptr;
-    HFONT small_font_ = nullptr;
-    const HBITMAP* digit_images_ = nullptr;
+    Font font_;
+    Font small_font_;
+    const DigitImages* digit_images_ = nullptr;
     ScheduleEntryDialog* presenter_ = nullptr;
     FormLayout layout_;
 };

@@ -19,17 +19,12 @@ constexpr int32_t kPageControl1 = ControlId(K::PageControl, 1);
 constexpr int32_t kPages[] = {kPageModeId, kPageBasicId, kPageOptionsId};
 constexpr int kPageCount = 3;
 
-HFONT MakeFont(int height, int weight, const wchar_t* face, BYTE charset) {
-    return CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
-}
-
 }  // namespace
 
-void SettingsDialog::Create(HINSTANCE instance, HWND owner, const HBITMAP* digit_images,
+void SettingsDialog::Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images,
                             SettingsPresenter& presenter) {
     owner_ = owner;
-    digit_images_ = digit_images;
+    digit_images_ = &digit_images;
     presenter_ = &presenter;
     RegisterFormClass(instance, L"TForm4", Proc);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
@@ -42,10 +37,10 @@ void SettingsDialog::Create(HINSTANCE instance, HWND owner, const HBITMAP* digit
     small_font_ = MakeFont(11, FW_NORMAL, gothic, SHIFTJIS_CHARSET);
     bold_font_ = MakeFont(12, FW_BOLD, gothic, SHIFTJIS_CHARSET);
     title_font_ = MakeFont(11, FW_BOLD, L"Arial", ANSI_CHARSET);
-    layout_.Create(window_, kSettingsLayout, font_);
-    layout_.SetFontWhere(kSmallText, small_font_);
-    layout_.SetFontWhere(kBold, bold_font_);
-    layout_.SetFontWhere(kTealTitle, title_font_);
+    layout_.Create(window_, kSettingsLayout, font_.get());
+    layout_.SetFontWhere(kSmallText, small_font_.get());
+    layout_.SetFontWhere(kBold, bold_font_.get());
+    layout_.SetFontWhere(kTealTitle, title_font_.get());
 
     const HWND tabs = layout_.Control(kPageControl1);
     for (int i = 0; i < kPageCount; ++i) {
@@ -121,7 +116,7 @@ void SettingsDialog::SetVisible(int32_t id, bool visible) {
 void SettingsDialog::SetDigit(int32_t image_id, int32_t digit) {
     if (digit < 0 || digit > 9) return;
     SendMessageW(layout_.Control(image_id), STM_SETIMAGE, IMAGE_BITMAP,
-                 reinterpret_cast<LPARAM>(digit_images_[digit]));
+                 reinterpret_cast<LPARAM>((*digit_images_)[static_cast<std::size_t>(digit)].get()));
 }
 
 int32_t SettingsDialog::TrackYearMenu() {

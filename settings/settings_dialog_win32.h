@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/win32/gdi_win32.h"
 #include "platform/win32/layout_win32.h"
 #include "settings/settings_presenter.h"
 
@@ -15,7 +16,7 @@ class SettingsDialog : public SettingsView {
 public:
     // digit_images: the ten digit pictures, alive as long as the window;
     // owner: the main window, which owns the year menu.
-    void Create(HINSTANCE instance, HWND owner, const HBITMAP* digit_images, SettingsPresenter& presenter);
+    void Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images, SettingsPresenter& presenter);
     HWND Window() const { return window_; }
     // Brings the dialog to the front, centred the first time.
     void Show();
@@ -44,11 +45,11 @@ private:
 
     HWND window_ = nullptr;
     HWND owner_ = nullptr;
-    HFONT font_ = nullptr;
-    HFONT small_font_ = nullptr;
-    HFONT bold_font_ = nullptr;
-    HFONT title_font_ = nullptr;
-    const HBITMAP* digit_images_ = nullptr;
+    Font font_;
+    Font small_font_;
+    Font bold_font_;
+    Font title_font_;
+    const DigitImages* digit_images_ = nullptr;
     SettingsPresenter* presenter_ = nullptr;
     FormLayout layout_;
     bool shown_before_ = false;
