@@ -2,6 +2,8 @@
 // program ends: quit request, WM_CLOSE, and a foreground window that hangs.
 #include "harness.h"
 
+#include <tuple>
+
 namespace e2e {
 namespace {
 
@@ -183,6 +185,36 @@ E2E_CASE(hung_window_losing_foreground_does_not_stall_clock, 1) {
     PostQuit(k.MainWindow(), 0, 0);
     ExpectExitZero(k, 3000, "the quit request");
     hung.Release();
+}
+
+// A clock change or a resume from sleep recomposes the clock text at once:
+// a memo reloaded by the settings dialog shows without waiting for the minute.
+E2E_CASE(clock_change_and_resume_recompose_the_clock_text, 1) {
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring own = L"Kronvik e2e time change";
+    Probe probe(own);
+    ShowClockIn(probe, own, "before the clock change");
+    for (const auto& [message, wparam, memo] :
+         {std::tuple{UINT{WM_TIMECHANGE}, WPARAM{0}, std::wstring(L"e2e after time change")},
+          std::tuple{UINT{WM_POWERBROADCAST}, WPARAM{PBT_APMRESUMEAUTOMATIC}, std::wstring(L"e2e after resume")}}) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        if (now.wSecond >= 50) SleepMs((61 - now.wSecond) * 1000);
+        WriteString(kFlagKey, L"MEMO", memo);
+        // The dialog's fill reloads the settings but leaves the minute's text.
+        PostMessageW(k.MainWindow(), WM_COMMAND, 1, 0);
+        HWND form = WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 3000);
+        Require(form != nullptr, "no settings dialog");
+        PostMessageW(form, WM_CLOSE, 0, 0);
+        Require(probe.Foreground(), "probe window did not become the foreground window");
+        SleepMs(1200);
+        Check(probe.Caption().find(memo) == std::wstring::npos, "the memo showed before the message");
+        PostMessageW(k.MainWindow(), message, wparam, 0);
+        std::wstring caption;
+        Check(WaitFor([&] { return (caption = probe.Caption()).find(memo) != std::wstring::npos; }, 1500),
+              "message " + std::to_string(message) + ": the caption is still " + Quote(caption));
+    }
+    Check(k.Running(), "kronvik.exe ended");
 }
 
 }  // namespace
