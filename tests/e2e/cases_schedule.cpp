@@ -42,33 +42,14 @@ SYSTEMTIME DaysFromToday(int days) {
     return t;
 }
 
-void Command(const Kronvik& k, WPARAM id) {
-    Require(PostMessageW(k.MainWindow(), WM_COMMAND, id, 0) != 0, "PostMessage failed");
-}
-
 HWND OpenEntry(const Kronvik& k, WPARAM id) {
-    Command(k, id);
+    PostCommand(k, id);
     // In front, the dialog's caption carries the clock like any other window's.
     HWND form = WaitVisibleWindow(k.pid(), L"TForm3", nullptr, 3000);
     Require(form != nullptr, "command " + std::to_string(id) + " showed no entry dialog");
     const std::wstring caption = WindowCaption(form);
     Check(caption.rfind(kEntryCaption, 0) == 0, "the entry dialog's caption is " + Quote(caption));
     return form;
-}
-
-HWND Control(HWND form, int id) {
-    HWND control = FindControl(form, id);
-    Require(control != nullptr, "the entry dialog has no control " + std::to_string(id));
-    return control;
-}
-
-void Press(HWND form, int button) { PostMessageW(Control(form, button), BM_CLICK, 0, 0); }
-
-void Spin(HWND form, int spin, bool up) {
-    RECT r;
-    GetWindowRect(Control(form, spin), &r);
-    const int h = r.bottom - r.top;
-    ClickAt(POINT{(r.left + r.right) / 2, up ? r.top + h / 4 : r.bottom - h / 4});
 }
 
 // The warning box with its text, closed with its OK button.
@@ -110,7 +91,7 @@ std::string ShownDigits(HWND form) {
     HDC screen = GetDC(nullptr);
     for (int i = 0; i < 12; ++i) {
         RECT r;
-        GetWindowRect(Control(form, kImage0 + i), &r);
+        GetWindowRect(RequireControl(form, kImage0 + i), &r);
         const int w = r.right - r.left, h = r.bottom - r.top;
         long best = -1;
         int best_digit = 0;
@@ -145,12 +126,6 @@ void ExpectDigits(HWND form, const std::string& expected, const std::string& wha
     Check(ok, what + ": the digit pictures show " + shown + ", expected " + expected);
 }
 
-void SetEditText(HWND form, const std::wstring& text) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(Control(form, kEdit1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                        SMTO_ABORTIFHUNG, 2000, &result);
-}
-
 E2E_CASE(schedule_new_appointment_is_checked_and_stored, 4) {
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -161,20 +136,20 @@ E2E_CASE(schedule_new_appointment_is_checked_and_stored, 4) {
     Kronvik k = Kronvik::StartResident();
     HWND form = OpenEntry(k, 100);
     ExpectDigits(form, DigitsOf(now, 0, 0), "a new appointment for today");
-    Check(!IsWindowEnabled(Control(form, kButtonDelete)), "Delete is enabled for a new appointment");
+    Check(!IsWindowEnabled(RequireControl(form, kButtonDelete)), "Delete is enabled for a new appointment");
 
-    Press(form, kButtonOk);
+    PressButton(form, kButtonOk);
     ExpectWarning(k, L"予定が入力されていません。", "for an empty text");
     const std::wstring text = L"e2e 打ち合わせ 100%";
-    SetEditText(form, text);
-    Press(form, kButtonOk);
+    SetControlText(form, kEdit1, text);
+    PressButton(form, kButtonOk);
     ExpectWarning(k, L"時刻の設定に間違いがあります。（過去の時刻）", "for 00:00 today");
     Check(IsWindowVisible(form) != 0, "the dialog closed after a warning");
 
-    Spin(form, kSpinHour, false);
-    Spin(form, kSpinMinute, false);
+    ClickSpin(form, kSpinHour, false);
+    ClickSpin(form, kSpinMinute, false);
     ExpectDigits(form, DigitsOf(now, 23, 55), "after one step down on each spin");
-    Press(form, kButtonOk);
+    PressButton(form, kButtonOk);
     Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Ok left the dialog open");
     const RegValue stored = ReadValue(DateKey(now), L"23 55");
     Check(stored.present && stored.type == REG_SZ && stored.text == text,
@@ -190,11 +165,11 @@ E2E_CASE(schedule_appointment_is_moved_and_deleted_by_its_own_time, 4) {
 
     HWND form = OpenEntry(k, 202);
     ExpectDigits(form, DigitsOf(tomorrow, 10, 0), "the second appointment of tomorrow");
-    Check(ControlText(Control(form, kEdit1)) == L"e2e 歯医者", "the text is " + Quote(ControlText(Control(form, kEdit1))));
-    Check(IsWindowEnabled(Control(form, kButtonDelete)) != 0, "Delete is disabled on an appointment");
+    Check(ControlText(RequireControl(form, kEdit1)) == L"e2e 歯医者", "the text is " + Quote(ControlText(RequireControl(form, kEdit1))));
+    Check(IsWindowEnabled(RequireControl(form, kButtonDelete)) != 0, "Delete is disabled on an appointment");
 
-    Spin(form, kSpinHour, false);  // 09:00
-    Press(form, kButtonOk);
+    ClickSpin(form, kSpinHour, false);  // 09:00
+    PressButton(form, kButtonOk);
     Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Ok left the dialog open");
     Check(!ReadValue(key, L"10 00").present, "the old time 10 00 is still stored");
     Check(ReadValue(key, L"09 00").text == L"e2e 歯医者", "09 00 is " + Describe(ReadValue(key, L"09 00")));
@@ -203,17 +178,17 @@ E2E_CASE(schedule_appointment_is_moved_and_deleted_by_its_own_time, 4) {
     // must delete 09:00, the appointment opened, and nothing else.
     form = OpenEntry(k, 201);
     ExpectDigits(form, DigitsOf(tomorrow, 9, 0), "the moved appointment");
-    Spin(form, kSpinMinute, true);
+    ClickSpin(form, kSpinMinute, true);
     ExpectDigits(form, DigitsOf(tomorrow, 9, 5), "after one step up");
-    Press(form, kButtonDelete);
+    PressButton(form, kButtonDelete);
     Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Delete left the dialog open");
     Check(!ReadValue(key, L"09 00").present, "09 00 was not deleted");
     Check(ReadValue(key, L"09 05").text == L"e2e 会議", "09 05 is " + Describe(ReadValue(key, L"09 05")));
 
     // Esc leaves like Cancel and stores nothing.
     form = OpenEntry(k, 201);
-    SetEditText(form, L"e2e changed");
-    PostMessageW(Control(form, kEdit1), WM_KEYDOWN, VK_ESCAPE, 0);
+    SetControlText(form, kEdit1, L"e2e changed");
+    PostMessageW(RequireControl(form, kEdit1), WM_KEYDOWN, VK_ESCAPE, 0);
     Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Esc left the dialog open");
     Check(ReadValue(key, L"09 05").text == L"e2e 会議", "Esc changed 09 05");
 }
@@ -229,7 +204,7 @@ E2E_CASE(schedule_dialog_stays_on_screen_and_limits_its_text_to_60_bytes, 4) {
     Check(rect.left >= area.left && rect.top >= area.top && rect.right <= area.right && rect.bottom <= area.bottom,
           "the dialog lies at " + std::to_string(rect.left) + "," + std::to_string(rect.top) + " - " +
               std::to_string(rect.right) + "," + std::to_string(rect.bottom) + ", outside the work area");
-    HWND edit = Control(form, kEdit1);
+    HWND edit = RequireControl(form, kEdit1);
     for (int i = 0; i < 31; ++i) PostMessageW(edit, WM_CHAR, L'予', 0);
     std::wstring thirty;
     for (int i = 0; i < 30; ++i) thirty += L'予';
@@ -239,7 +214,7 @@ E2E_CASE(schedule_dialog_stays_on_screen_and_limits_its_text_to_60_bytes, 4) {
     text = ControlText(edit);
     Check(text == thirty, "31 full-width characters typed give " + std::to_string(text.size()) + " characters");
 
-    SetEditText(form, L"");
+    SetControlText(form, kEdit1, L"");
     Require(OpenClipboard(nullptr) != 0, "the clipboard cannot be opened");
     EmptyClipboard();
     const std::wstring pasted = L"abcdefghij予abcdefghijabcdefghijabcdefghijabcdefghijabcdefghij";
@@ -253,7 +228,7 @@ E2E_CASE(schedule_dialog_stays_on_screen_and_limits_its_text_to_60_bytes, 4) {
     SleepMs(300);
     text = ControlText(edit);
     Check(text == pasted.substr(0, 59), "the pasted text became " + Quote(text));
-    Press(form, kButtonCancel);
+    PressButton(form, kButtonCancel);
 }
 
 E2E_CASE(schedule_due_appointment_is_announced_and_past_days_purged, 4) {

@@ -26,41 +26,20 @@ void PrepareSettings() {
 }
 
 HWND OpenSettings(const Kronvik& k) {
-    Require(PostMessageW(k.MainWindow(), WM_COMMAND, 1, 0) != 0, "PostMessage failed");
+    PostCommand(k, 1);
     HWND form = WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 3000);
     Require(form != nullptr, "the settings command showed no dialog");
     return form;
 }
 
-HWND Control(HWND form, int id) {
-    HWND control = FindControl(form, id);
-    Require(control != nullptr, "the settings dialog has no control " + std::to_string(id));
-    return control;
-}
-
-void Click(HWND form, int id) { PostMessageW(Control(form, id), BM_CLICK, 0, 0); }
-
-void SetText(HWND form, int id, const std::wstring& text) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(Control(form, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                        SMTO_ABORTIFHUNG, 2000, &result);
-}
-
 // The page with this index in front, as a step of the arrow keys on the tabs.
 void ShowPage(HWND form, int index) {
-    HWND tabs = Control(form, ControlId(K::PageControl, 1));
+    HWND tabs = RequireControl(form, ControlId(K::PageControl, 1));
     for (int i = 0; i < 3; ++i) PostMessageW(tabs, WM_KEYDOWN, VK_LEFT, 0);
     for (int i = 0; i < index; ++i) PostMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
     const int page = ControlId(K::TabPage, index + 1);
-    Require(WaitFor([&] { return IsWindowVisible(Control(form, page)) != 0; }, 2000),
+    Require(WaitFor([&] { return IsWindowVisible(RequireControl(form, page)) != 0; }, 2000),
             "page " + std::to_string(index + 1) + " did not come to the front");
-}
-
-void Spin(HWND form, int id, bool up) {
-    RECT r;
-    GetWindowRect(Control(form, id), &r);
-    const int h = r.bottom - r.top;
-    ClickAt(POINT{(r.left + r.right) / 2, up ? r.top + h / 4 : r.bottom - h / 4});
 }
 
 std::map<std::wstring, std::string> StoredSettings() {
@@ -80,13 +59,13 @@ std::string Changed(const std::map<std::wstring, std::string>& before,
     return names;
 }
 
-const wchar_t* ClassOfKind(const kronvik::ControlSpec& spec) {
-    switch (spec.kind) {
+const wchar_t* ClassOfKind(const kronvik::ControlSpec& entry) {
+    switch (entry.kind) {
     case K::Label: case K::Image: return L"Static";
     case K::Edit: return L"Edit";
     case K::CSpinButton: return L"msctls_updown32";
     case K::PageControl: return L"SysTabControl32";
-    case K::Panel: return (spec.flags & kronvik::kTealTitle) ? L"Static" : L"KronvikPanel";
+    case K::Panel: return (entry.flags & kronvik::kTealTitle) ? L"Static" : L"KronvikPanel";
     case K::TabPage: return L"KronvikPanel";
     default: return L"Button";
     }
@@ -106,8 +85,8 @@ E2E_CASE(settings_controls_stand_where_the_layout_puts_them, 5) {
                             ControlId(K::Label, 14), ControlId(K::Label, 15), ControlId(K::Label, 21),
                             ControlId(K::Panel, 5)};
     int checked = 0;
-    for (const kronvik::ControlSpec& spec : kronvik::kSettingsLayout) {
-        const int id = ControlId(spec.kind, spec.number);
+    for (const kronvik::ControlSpec& entry : kronvik::kSettingsLayout) {
+        const int id = ControlId(entry.kind, entry.number);
         HWND control = FindControl(form, id);
         const std::string what = "control " + std::to_string(id);
         if (control == nullptr) {
@@ -115,31 +94,31 @@ E2E_CASE(settings_controls_stand_where_the_layout_puts_them, 5) {
             continue;
         }
         ++checked;
-        Check(ClassOf(control) == ClassOfKind(spec), what + " is a " + Utf8(ClassOf(control)));
-        const bool fixed_text = spec.kind == K::Label || spec.kind == K::RadioButton ||
-                                spec.kind == K::CheckBox || spec.kind == K::GroupBox || spec.kind == K::Button;
+        Check(ClassOf(control) == ClassOfKind(entry), what + " is a " + Utf8(ClassOf(control)));
+        const bool fixed_text = entry.kind == K::Label || entry.kind == K::RadioButton ||
+                                entry.kind == K::CheckBox || entry.kind == K::GroupBox || entry.kind == K::Button;
         if (fixed_text && std::find(std::begin(replaced), std::end(replaced), id) == std::end(replaced)) {
             const std::wstring text = ControlText(control);
-            Check(Utf8(text) == spec.text, what + " reads " + Quote(text));
+            Check(Utf8(text) == entry.text, what + " reads " + Quote(text));
         }
-        if (spec.kind == K::TabPage) continue;  // fitted to the tabs' display area
+        if (entry.kind == K::TabPage) continue;  // fitted to the tabs' display area
         RECT r;
         GetWindowRect(control, &r);
         MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
         auto close_to = [](LONG a, int b) { return a - b <= 1 && b - a <= 1; };
-        if (!(spec.flags & kronvik::kAlignRight)) {
-            Check(close_to(r.left, spec.x) && close_to(r.top, spec.y),
+        if (!(entry.flags & kronvik::kAlignRight)) {
+            Check(close_to(r.left, entry.x) && close_to(r.top, entry.y),
                   what + " at " + std::to_string(r.left) + "," + std::to_string(r.top) + ", expected " +
-                      std::to_string(spec.x) + "," + std::to_string(spec.y));
+                      std::to_string(entry.x) + "," + std::to_string(entry.y));
         }
-        if (spec.width != 0) {
-            Check(close_to(r.right - r.left, spec.width) && close_to(r.bottom - r.top, spec.height),
+        if (entry.width != 0) {
+            Check(close_to(r.right - r.left, entry.width) && close_to(r.bottom - r.top, entry.height),
                   what + " is " + std::to_string(r.right - r.left) + " x " + std::to_string(r.bottom - r.top));
         }
     }
     Note(std::to_string(checked) + " controls checked");
     // SNTP is the method: its server box shows, the proxy box does not.
-    auto shown = [&](int id) { return (GetWindowLongW(Control(form, id), GWL_STYLE) & WS_VISIBLE) != 0; };
+    auto shown = [&](int id) { return (GetWindowLongW(RequireControl(form, id), GWL_STYLE) & WS_VISIBLE) != 0; };
     Check(shown(ControlId(K::GroupBox, 6)) && !shown(ControlId(K::GroupBox, 2)), "the SNTP method shows the proxy box");
 }
 
@@ -150,14 +129,14 @@ E2E_CASE(settings_apply_stores_the_dialog_and_rearms_the_synchronisation, 5) {
     HWND form = OpenSettings(k);
     const auto before = StoredSettings();
     ShowPage(form, 1);
-    Click(form, ControlId(K::RadioButton, 2));
-    Click(form, ControlId(K::RadioButton, 5));
-    SetText(form, ControlId(K::Edit, 14), L"127.0.0.1");
+    PressButton(form, ControlId(K::RadioButton, 2));
+    PressButton(form, ControlId(K::RadioButton, 5));
+    SetControlText(form, ControlId(K::Edit, 14), L"127.0.0.1");
     ShowPage(form, 2);
-    SetText(form, ControlId(K::Edit, 16), L"e2e メモ");
-    SetText(form, ControlId(K::Edit, 4), L"/");
+    SetControlText(form, ControlId(K::Edit, 16), L"e2e メモ");
+    SetControlText(form, ControlId(K::Edit, 4), L"/");
     SleepMs(300);
-    Click(form, ControlId(K::Button, 1));
+    PressButton(form, ControlId(K::Button, 1));
     const ULONGLONG applied = NowMs();
     Check(WaitFor([&] { return ReadValue(kFlagKey, L"MEMO").text == L"e2e メモ"; }, 3000), "Apply stored no memo");
     const std::string changed = Changed(before, StoredSettings());
@@ -180,9 +159,9 @@ E2E_CASE(settings_bad_number_is_named_and_nothing_is_stored, 5) {
     HWND form = OpenSettings(k);
     const auto before = StoredSettings();
     ShowPage(form, 2);
-    SetText(form, ControlId(K::Edit, 3), L"abc");
-    SetText(form, ControlId(K::Edit, 13), L"令和");
-    Click(form, ControlId(K::Button, 1));
+    SetControlText(form, ControlId(K::Edit, 3), L"abc");
+    SetControlText(form, ControlId(K::Edit, 13), L"令和");
+    PressButton(form, ControlId(K::Button, 1));
     HWND box = WaitVisibleWindow(k.pid(), L"#32770", nullptr, 3000);
     Require(box != nullptr, "no error box");
     Check(MessageBoxText(box) == L"'abc' は整数ではありません", "the box reads " + Quote(MessageBoxText(box)));
@@ -199,34 +178,34 @@ E2E_CASE(settings_buttons_that_act_at_once_and_byte_limits, 5) {
         ShowClockIn(probe, own, "before the day-of-week button");
         HWND form = OpenSettings(k);
         ShowPage(form, 2);
-        Click(form, ControlId(K::SpeedButton, 1));  // day of week off, before Apply
-        Check(ControlText(Control(form, ControlId(K::SpeedButton, 1))) == L"曜日無し", "the button still reads on");
+        PressButton(form, ControlId(K::SpeedButton, 1));  // day of week off, before Apply
+        Check(ControlText(RequireControl(form, ControlId(K::SpeedButton, 1))) == L"曜日無し", "the button still reads on");
         Require(probe.Foreground(), "probe window did not become the foreground window");
         std::wstring caption;
         Check(WaitFor([&] { return (caption = probe.Caption()).find(L"[ ") == std::wstring::npos; }, 1000),
               "the caption still shows the day of week: " + Quote(caption));
     }
     HWND form = OpenSettings(k);  // the next opening brings back the stored choice
-    Check(ControlText(Control(form, ControlId(K::SpeedButton, 1))) == L"曜日有り", "the stored choice did not come back");
+    Check(ControlText(RequireControl(form, ControlId(K::SpeedButton, 1))) == L"曜日有り", "the stored choice did not come back");
 
     // The HTTP button: the proxy box, hours, and a period spin that steps hours.
     ShowPage(form, 0);
-    Click(form, ControlId(K::SpeedButton, 4));
-    Check(WaitFor([&] { return ControlText(Control(form, ControlId(K::Panel, 5))) == L"HTTP"; }, 2000), "Panel5 is not HTTP");
-    Check(ControlText(Control(form, ControlId(K::Label, 21))) == L"時間", "Label21 is not 時間");
-    Check((GetWindowLongW(Control(form, ControlId(K::GroupBox, 2)), GWL_STYLE) & WS_VISIBLE) != 0, "no proxy box");
+    PressButton(form, ControlId(K::SpeedButton, 4));
+    Check(WaitFor([&] { return ControlText(RequireControl(form, ControlId(K::Panel, 5))) == L"HTTP"; }, 2000), "Panel5 is not HTTP");
+    Check(ControlText(RequireControl(form, ControlId(K::Label, 21))) == L"時間", "Label21 is not 時間");
+    Check((GetWindowLongW(RequireControl(form, ControlId(K::GroupBox, 2)), GWL_STYLE) & WS_VISIBLE) != 0, "no proxy box");
     ShowPage(form, 1);
-    Click(form, ControlId(K::RadioButton, 9));
+    PressButton(form, ControlId(K::RadioButton, 9));
     const DWORD hours = ReadValue(kFlagKey, L"RUNTIME3").dword;
-    Spin(form, ControlId(K::CSpinButton, 3), true);
-    Click(form, ControlId(K::Button, 1));
+    ClickSpin(form, ControlId(K::CSpinButton, 3), true);
+    PressButton(form, ControlId(K::Button, 1));
     Check(WaitFor([&] { return ReadValue(kFlagKey, L"RUNTIME3").dword == hours + 1; }, 3000),
           "RUNTIME3 is " + Describe(ReadValue(kFlagKey, L"RUNTIME3")) + " after one step up from " + std::to_string(hours));
 
     // Four bytes hold two full-width characters: the third is refused.
     ShowPage(form, 2);
-    HWND era = Control(form, ControlId(K::Edit, 13));
-    SetText(form, ControlId(K::Edit, 13), L"");
+    HWND era = RequireControl(form, ControlId(K::Edit, 13));
+    SetControlText(form, ControlId(K::Edit, 13), L"");
     for (int i = 0; i < 3; ++i) PostMessageW(era, WM_CHAR, L'令', 0);
     SleepMs(500);
     Check(ControlText(era) == L"令令", "the era edit holds " + Quote(ControlText(era)));
@@ -242,7 +221,7 @@ E2E_CASE(settings_last_setting_fits_and_dialog_commands_stay_in_the_dialog, 5) {
     RegCloseKey(key);
     Kronvik k = Kronvik::StartResident();
     HWND form = OpenSettings(k);
-    HWND label = Control(form, ControlId(K::Label, 3));
+    HWND label = RequireControl(form, ControlId(K::Label, 3));
     Check(ControlText(label) == L"2026年12月08日 09時41分00秒に行いました。", "Label3 reads " + Quote(ControlText(label)));
     // Whole, on one line: as wide as the text in the label's 11-pixel font.
     HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0, 0,
@@ -291,7 +270,7 @@ E2E_CASE(settings_keyboard_switches_pages_and_esc_hides, 5) {
     SetForegroundWindow(form);
     Require(WaitFor([&] { return GetForegroundWindow() == form; }, 2000), "the settings are not in front");
     auto page_shown = [&](int n) {
-        return WaitFor([&] { return IsWindowVisible(Control(form, ControlId(K::TabPage, n))) != 0; }, 2000);
+        return WaitFor([&] { return IsWindowVisible(RequireControl(form, ControlId(K::TabPage, n))) != 0; }, 2000);
     };
     // Wine takes the keyboard state from X when a window gains the focus: a
     // first key press lets that pass before a held Ctrl counts.

@@ -24,10 +24,6 @@ void Tray(const Kronvik& k, UINT mouseMessage) {
     Require(PostMessageW(k.MainWindow(), kTrayNotify, 0, mouseMessage) != 0, "PostMessage failed");
 }
 
-void Command(const Kronvik& k, WPARAM id) {
-    Require(PostMessageW(k.MainWindow(), WM_COMMAND, id, 0) != 0, "PostMessage failed");
-}
-
 HWND Form(const Kronvik& k, const wchar_t* cls) {
     auto all = FindTopWindows(k.pid(), cls);
     Require(all.size() == 1, "expected one " + Utf8(cls) + " window, found " + std::to_string(all.size()));
@@ -80,7 +76,7 @@ E2E_CASE(version_command_shows_about_box_and_picture_click_hides_it, 2) {
     HWND about = Form(k, L"TForm2");
     CheckControlText(about, kAboutLabel1, L"x", "Label1 before the first version command");
 
-    Command(k, 3);
+    PostCommand(k, 3);
     Require(WaitVisibleWindow(k.pid(), L"TForm2", nullptr, 2000) == about, "the about box was not shown");
     CheckControlText(about, kAboutLabel1, L"Ver 3.2.0.2", "Label1");
     RECT box, area;
@@ -97,7 +93,7 @@ E2E_CASE(version_command_shows_about_box_and_picture_click_hides_it, 2) {
               ", expected 285x64");
 
     // A second version command shows the same single window.
-    Command(k, 3);
+    PostCommand(k, 3);
     SleepMs(600);
     Check(FindTopWindows(k.pid(), L"TForm2").size() == 1, "a second about box appeared");
     Check(IsWindowVisible(about), "the about box went away at the second version command");
@@ -129,7 +125,7 @@ E2E_CASE(version_command_shows_about_box_and_picture_click_hides_it, 2) {
     Check(WaitFor([&] { return !IsWindowVisible(about); }, 2000), "a click on the picture did not hide the box");
 
     // Shown again at its place with the same content.
-    Command(k, 3);
+    PostCommand(k, 3);
     Require(WaitVisibleWindow(k.pid(), L"TForm2", nullptr, 2000) == about, "the about box did not come back");
     CheckControlText(about, kAboutLabel1, L"Ver 3.2.0.2", "Label1 when shown again");
     Check(!IsWindowVisible(k.MainWindow()), "the main window is visible");
@@ -155,7 +151,7 @@ E2E_CASE(settings_dialog_on_double_click_holds_proxy, 2) {
     Require(k.Running(), "closing the settings dialog ended the program");
     Check(IsWindow(settings), "closing the settings dialog destroyed it");
 
-    Command(k, 1);
+    PostCommand(k, 1);
     Check(WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 2000) == settings,
           "the settings command did not show the same dialog again");
     Check(FindTopWindows(k.pid(), L"TForm4").size() == 1, "a second settings dialog appeared");
@@ -192,7 +188,7 @@ void RunManualBox(const ManualBoxCase& c) {
     const RegValue setTimeBefore = ReadValue(kFlagKey, L"SET_TIME");
     Kronvik k = Kronvik::StartResident();
 
-    Command(k, 2);
+    PostCommand(k, 2);
     HWND box = WaitVisibleWindow(k.pid(), L"#32770", kManualCaption, 3000);
     Require(box != nullptr, "no message box captioned " + Utf8(kManualCaption) + " within 3 s");
     std::wstring text = MessageBoxText(box);
@@ -221,7 +217,7 @@ E2E_CASE(exit_command_restores_caption_and_ends, 2) {
     const std::wstring own = L"Kronvik e2e exit";
     Probe probe(own);
     ShowClockIn(probe, own, "before the exit command");
-    Command(k, 5);
+    PostCommand(k, 5);
     ExpectExitZero(k, 2000, "the exit command");
     ExpectOwnCaption(probe, own, 200, "caption after the exit command");
 }

@@ -401,6 +401,31 @@ void ClickAt(POINT screen) {
     if (!there()) Abort("the mouse pointer left " + where + " during the click");
 }
 
+HWND RequireControl(HWND form, int id) {
+    HWND control = FindControl(form, id);
+    Require(control != nullptr, Utf8(ClassOf(form)) + " has no control " + std::to_string(id));
+    return control;
+}
+
+void PressButton(HWND form, int id) { PostMessageW(RequireControl(form, id), BM_CLICK, 0, 0); }
+
+void ClickSpin(HWND form, int id, bool up) {
+    RECT r;
+    GetWindowRect(RequireControl(form, id), &r);
+    const int h = r.bottom - r.top;
+    ClickAt(POINT{(r.left + r.right) / 2, up ? r.top + h / 4 : r.bottom - h / 4});
+}
+
+void SetControlText(HWND form, int id, const std::wstring& text) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(RequireControl(form, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 2000, &result);
+}
+
+void PostCommand(const Kronvik& k, WPARAM id) {
+    Require(PostMessageW(k.MainWindow(), WM_COMMAND, id, 0) != 0, "PostMessage failed");
+}
+
 // ---- the program under test -------------------------------------------------
 
 bool InstanceMutexExists() {

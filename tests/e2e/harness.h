@@ -109,10 +109,22 @@ HWND WaitVisibleWindow(DWORD pid, const wchar_t* cls, const wchar_t* caption, DW
 bool AnyVisibleWindow(DWORD pid, const wchar_t* cls);
 // A real left click (through the input queue) at a point in screen coordinates.
 void ClickAt(POINT screen);
+// A control of a form by its id; ends the case when there is none.
+HWND RequireControl(HWND form, int id);
+// A posted BM_CLICK, as a mouse click on the button would do.
+void PressButton(HWND form, int id);
+// A real click on the upper or lower arrow of an up-down control.
+void ClickSpin(HWND form, int id, bool up);
+// WM_SETTEXT to a control of another process.
+void SetControlText(HWND form, int id, const std::wstring& text);
 
 // ---- the program under test -------------------------------------------------
 // The path of kronvik.exe, as the runner was given it.
 extern std::wstring g_kronvikExe;
+
+class Kronvik;
+// A menu command posted to the main window, as the tray menu posts it.
+void PostCommand(const Kronvik& k, WPARAM id);
 
 class Kronvik {
 public:
