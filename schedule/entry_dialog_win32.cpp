@@ -23,13 +23,6 @@ constexpr int32_t kSpin2 = ControlId(ControlKind::CSpinButton, 2);
 constexpr int kCursorOffsetX = 240;
 constexpr int kCursorOffsetY = 60;
 
-// The spins never reach an end: the position stays in the middle of the
-// range and every click is only a step up or down.
-void PrepareSpin(HWND spin) {
-    SendMessageW(spin, UDM_SETRANGE32, 0, 100);
-    SendMessageW(spin, UDM_SETPOS32, 0, 50);
-}
-
 }  // namespace
 
 void EntryDialogWindow::Create(HINSTANCE instance, const DigitImages& digit_images,
@@ -44,8 +37,6 @@ void EntryDialogWindow::Create(HINSTANCE instance, const DigitImages& digit_imag
     small_font_ = MakeFont(10, FW_NORMAL, L"ＭＳ Ｐゴシック", SHIFTJIS_CHARSET);
     layout_.Create(window_, kEntryLayout, font_.get());
     SendMessageW(layout_.Control(kLabel6), WM_SETFONT, reinterpret_cast<WPARAM>(small_font_.get()), FALSE);
-    PrepareSpin(layout_.Control(kSpin1));
-    PrepareSpin(layout_.Control(kSpin2));
     LimitEditBytes(layout_.Control(kEdit1), kAppointmentTextMaxBytes);
     const HWND hints = CreateHints(window_);
     AddHint(hints, window_, layout_.Control(kEdit1), L"予定入力フィールド");
@@ -145,16 +136,16 @@ LRESULT CALLBACK EntryDialogWindow::Proc(HWND window, UINT message, WPARAM wpara
             if (HIWORD(wparam) == BN_CLICKED && self->Command(LOWORD(wparam))) return 0;
             break;
         case WM_NOTIFY: {
-            const auto* header = reinterpret_cast<const NMHDR*>(lparam);
-            if (header->code == UDN_DELTAPOS) {
-                const auto* change = reinterpret_cast<const NMUPDOWN*>(lparam);
-                self->Spin(static_cast<int>(header->idFrom), change->iDelta > 0);
-                return TRUE;  // the position stays where it is
+            int32_t id = 0;
+            bool up = false;
+            if (SpinClick(lparam, id, up)) {
+                self->Spin(id, up);
+                return TRUE;
             }
             break;
         }
         case WM_CLOSE:
-            // Alt+F4 leaves like Cancel.
+            // Closing the window from the keyboard leaves like Cancel.
             self->presenter_->Button1Click();
             return 0;
         case WM_CTLCOLORSTATIC:

@@ -62,12 +62,6 @@ void SettingsDialog::Create(HINSTANCE instance, HWND owner, const DigitImages& d
     SetWindowPos(layout_.Control(ControlId(K::Panel, 5)), HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    for (const int32_t spin : {ControlId(K::CSpinButton, 1), ControlId(K::CSpinButton, 2),
-                               ControlId(K::CSpinButton, 3)}) {
-        // Never at an end: every click is one step up or down.
-        SendMessageW(layout_.Control(spin), UDM_SETRANGE32, 0, 100);
-        SendMessageW(layout_.Control(spin), UDM_SETPOS32, 0, 50);
-    }
     for (const EditLimit& limit : kSettingsEditLimits)
         LimitEditBytes(layout_.Control(limit.id), static_cast<std::size_t>(limit.bytes));
     // The time shift is a number: typed without the input method.
@@ -202,9 +196,11 @@ LRESULT CALLBACK SettingsDialog::Proc(HWND window, UINT message, WPARAM wparam, 
                 self->SelectPage(static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
                 return 0;
             }
-            if (header->code == UDN_DELTAPOS) {
-                self->Spin(static_cast<int>(header->idFrom), reinterpret_cast<const NMUPDOWN*>(lparam)->iDelta > 0);
-                return TRUE;  // the position stays where it is
+            int32_t id = 0;
+            bool up = false;
+            if (SpinClick(lparam, id, up)) {
+                self->Spin(id, up);
+                return TRUE;
             }
             break;
         }

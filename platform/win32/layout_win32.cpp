@@ -179,6 +179,11 @@ void FormLayout::Create(HWND form, std::span<const ControlSpec> table, HFONT fon
         SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(entry.flags));
         if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (entry.kind == ControlKind::GroupBox) SetWindowSubclass(control, GroupBoxProc, 1, 0);
+        if (entry.kind == ControlKind::CSpinButton) {
+            // Never at an end: every click is one step up or down.
+            SendMessageW(control, UDM_SETRANGE32, 0, 100);
+            SendMessageW(control, UDM_SETPOS32, 0, 50);
+        }
         controls_[id] = control;
         flags_[id] = entry.flags;
     }
@@ -188,6 +193,14 @@ void FormLayout::Create(HWND form, std::span<const ControlSpec> table, HFONT fon
         SetWindowPos(Control(ControlId(entry.kind, entry.number)), HWND_BOTTOM, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
+}
+
+bool SpinClick(LPARAM notification, int32_t& id, bool& up) {
+    const auto* change = reinterpret_cast<const NMUPDOWN*>(notification);
+    if (change->hdr.code != UDN_DELTAPOS) return false;
+    id = static_cast<int32_t>(change->hdr.idFrom);
+    up = change->iDelta > 0;
+    return true;
 }
 
 void FormLayout::SetFontWhere(uint32_t flag, HFONT font) {

@@ -30,6 +30,11 @@ private:
     std::set<int32_t> auto_sized_;
 };
 
+// Reads a WM_NOTIFY from one of a layout's up-down controls: true for a click
+// on an arrow, with the control's id and whether it was the upper arrow. The
+// form answers TRUE, so the position stays in the middle of its range.
+bool SpinClick(LPARAM notification, int32_t& id, bool& up);
+
 // Window class of panels and tab pages: paints its background (black for
 // kBlack, with lowered bevels for kSunken) and hands commands and colour
 // requests of its children on to the form.
