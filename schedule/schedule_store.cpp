@@ -73,13 +73,16 @@ int32_t ScheduleStore::LoadSchedule() {
 
     // Only the upcoming days take slots: keys of past days (purged when the
     // menu opens) and of days further ahead must not crowd out today's.
+    std::array<std::string, kUpcomingDayCount> date_texts;
+    for (std::size_t i = 0; i < dates_.size(); ++i)
+        date_texts[i] = DateKeyText(dates_[i].year, dates_[i].month, dates_[i].day);
     std::size_t used = 0;
     for (const std::string& key_name : lists_.keys.Items()) {
         if (used == slots_.size()) break;
         const std::string_view prefix = std::string_view(key_name).substr(0, kDateKeyPrefixBytes);
-        for (const UpcomingDate& date : dates_) {
-            if (DateKeyText(date.year, date.month, date.day) != prefix) continue;
-            LoadSlot(slots_[used], lists_.values[used], date, key_name);
+        for (std::size_t i = 0; i < dates_.size(); ++i) {
+            if (date_texts[i] != prefix) continue;
+            LoadSlot(slots_[used], lists_.values[used], dates_[i], key_name);
             ++used;
             break;
         }
@@ -118,17 +121,12 @@ void ScheduleStore::LoadIfDateChanged(const LocalTime& now) {
 }
 
 void ScheduleStore::PurgePastDays() {
-    const LocalTime today = clock_.Now();
-    const std::array<int32_t, 3> today_date{today.year, today.month, today.day};
-    std::vector<std::string> past;
-    if (std::unique_ptr<RegistryKey> root = registry_.Open(kScheduleKey, false)) {
-        for (const std::string& name : root->SubkeyNames()) {
-            std::array<int32_t, 3> date{};
-            if (ScanNumbers(name, date) != date.size() || date[0] == 0) continue;
-            if (date < today_date) past.push_back(name);
-        }
+    const std::array<int32_t, 3> today{dates_[0].year, dates_[0].month, dates_[0].day};
+    for (const std::string& name : lists_.keys.Items()) {
+        std::array<int32_t, 3> date{};
+        if (ScanNumbers(name, date) != date.size() || date[0] == 0) continue;
+        if (date < today) registry_.DeleteTree(DatePath(name));
     }
-    for (const std::string& name : past) registry_.DeleteTree(DatePath(name));
 }
 
 bool ScheduleStore::StoreAppointment(const ScheduleTime& time, const std::string& text) {

@@ -41,8 +41,9 @@ public:
     int32_t LoadSchedule();
     // Loads again when the date has moved on (or back) since the last load.
     void LoadIfDateChanged(const LocalTime& now);
-    // Deletes the date keys of days before today, with their values. Keys of
-    // later days stay, however far ahead; keys whose name is not a date too.
+    // Deletes the date keys of the last load that name days before its today,
+    // with their values. Keys of later days stay, however far ahead; keys
+    // whose name is not a date too.
     void PurgePastDays();
 
     // Writes one appointment, replacing one at the same minute; false when it

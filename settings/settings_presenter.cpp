@@ -47,13 +47,16 @@ void SettingsPresenter::FormCreate() {
     if (!view_) return;
     view_->SetText(EditId(1), proxy.address);
     view_->SetText(EditId(2), proxy.port);
-    // The design's choices, kept for a value outside the choices.
-    CheckOne(kDisplayRadios, 3, Radio(1));
-    CheckOne(kSyncRadios, 4, Radio(9));
-    if (settings_.DSP_FLAG >= 0 && settings_.DSP_FLAG <= 2)
-        CheckOne(kDisplayRadios, 3, kDisplayRadios[settings_.DSP_FLAG]);
-    if (settings_.RUN_AND_RUN >= 0 && settings_.RUN_AND_RUN <= 3)
-        CheckOne(kSyncRadios, 4, kSyncRadios[settings_.RUN_AND_RUN]);
+    // A value outside the choices keeps the design's choice.
+    const int32_t display = settings_.DSP_FLAG >= 0 && settings_.DSP_FLAG <= 2
+                                ? kDisplayRadios[settings_.DSP_FLAG]
+                                : Radio(1);
+    const int32_t sync = settings_.RUN_AND_RUN >= 0 && settings_.RUN_AND_RUN <= 3
+                             ? kSyncRadios[settings_.RUN_AND_RUN]
+                             : Radio(9);
+    CheckOne(kDisplayRadios, display);
+    CheckOne(kSyncRadios, sync);
+    EnableSpins(sync == Radio(6), sync == Radio(9));
 }
 
 void SettingsPresenter::FillSettingsDialog() {
@@ -115,9 +118,8 @@ void SettingsPresenter::EnableSpins(bool time, bool period) {
     view_->SetEnabled(Spin(3), period);
 }
 
-void SettingsPresenter::CheckOne(const int32_t* group, std::size_t count, int32_t checked) {
-    for (std::size_t i = 0; i < count; ++i) view_->SetChecked(group[i], group[i] == checked);
-    if (group == kSyncRadios) EnableSpins(checked == Radio(6), checked == Radio(9));
+void SettingsPresenter::CheckOne(std::span<const int32_t> group, int32_t checked) {
+    for (const int32_t id : group) view_->SetChecked(id, id == checked);
 }
 
 void SettingsPresenter::ShowMethod(int32_t mode) {

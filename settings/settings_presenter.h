@@ -5,6 +5,7 @@
 // events here and does what it is told, control by control id.
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "platform/clock.h"
@@ -77,7 +78,8 @@ private:
     void ShowMinute() { ShowDigits(10, work_minute_); }
     void ShowPeriod() { ShowDigits(12, work_mode_ == 0 ? work_period_minutes_ : work_period_hours_); }
     void EnableSpins(bool time, bool period);
-    void CheckOne(const int32_t* group, std::size_t count, int32_t checked);
+    // Checks one radio of a group and clears the others.
+    void CheckOne(std::span<const int32_t> group, int32_t checked);
     void ShowMethod(int32_t mode);
     std::string YearCaption(int32_t year_sel, int32_t year) const;
 
