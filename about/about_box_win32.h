@@ -11,7 +11,8 @@ namespace kronvik {
 // TForm2: the logo with the version; a click on the picture hides it.
 class AboutBox {
 public:
-    void Create(HINSTANCE instance);
+    // owner: the main window, so the box has no taskbar button.
+    void Create(HINSTANCE instance, HWND owner);
     HWND Window() const { return window_; }
     // Sets the version text and shows the box: centred the first time, where
     // the user left it afterwards; brought to the front when already shown.
@@ -19,10 +20,8 @@ public:
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-    void SetLabel(const std::string& text);
 
     HWND window_ = nullptr;
-    Font label_font_;
     Bitmap logo_;
     FormLayout layout_;
     bool shown_before_ = false;

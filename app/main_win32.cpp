@@ -170,9 +170,9 @@ void CreateMainWindow(Program& p) {
 
 void CreateDialogs(Program& p) {
     RegisterPanelClass(p.instance);
-    p.about.Create(p.instance);
+    p.about.Create(p.instance, p.form1);
     p.form2 = p.about.Window();
-    p.entry_dialog.Create(p.instance, p.digit_image, p.main->EntryDialog());
+    p.entry_dialog.Create(p.instance, p.form1, p.digit_image, p.main->EntryDialog());
     p.form3 = p.entry_dialog.Window();
     p.settings_dialog.Create(p.instance, p.form1, p.digit_image, p.main->SettingsForm());
     p.form4 = p.settings_dialog.Window();

@@ -40,7 +40,7 @@ enum ControlFlags : uint32_t {
     kCentreImage = 1 << 7,  // a picture centred in its box, never resizing it
     kBold = 1 << 8,
     kBlueText = 1 << 9,
-    kSmallText = 1 << 10,   // the 11-pixel font of the form's small labels
+    kSmallText = 1 << 10,   // the smaller font of the form's notes
     kPushLike = 1 << 11,    // a check box drawn as a button that stays down
     kFlat = 1 << 12,        // a button drawn flat, its text in the text colour
     kGroupStart = 1 << 13,  // the first control of a group for the arrow keys

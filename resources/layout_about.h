@@ -12,7 +12,7 @@ inline constexpr int32_t kAboutLabelRight = 275;
 inline constexpr ControlSpec kAboutLayout[] = {
     {ControlKind::Panel, 1, 0, "", 0, 0, 285, 64, kSunken | kBlack},
     {ControlKind::Image, 1, ControlId(ControlKind::Panel, 1), "", 2, 2, 281, 63, kNotify | kBlack},
-    {ControlKind::Label, 1, ControlId(ControlKind::Panel, 1), "x", kAboutLabelRight, 3, 0, 8,
+    {ControlKind::Label, 1, ControlId(ControlKind::Panel, 1), "x", kAboutLabelRight, 3, 0, 0,
      kAlignRight | kBlack},
 };
 

@@ -40,7 +40,7 @@ inline constexpr ControlSpec kEntryLayout[] = {
     {ControlKind::CSpinButton, 2, 0, "", 302, 4, 15, 25, kNoFlags},
     {ControlKind::Label, 5, 0, "分", 319, 11, 0, 0, kNoFlags},
     {ControlKind::Edit, 1, 0, "", 2, 32, 360, 19, kNoFlags},
-    {ControlKind::Label, 6, 0, "全角３０文字　半角６０文字以内", 3, 58, 0, 0, kNoFlags},
+    {ControlKind::Label, 6, 0, "全角３０文字　半角６０文字以内", 3, 58, 0, 0, kSmallText},
     {ControlKind::Button, 2, 0, "Ok", 196, 53, 52, 19, kNoFlags},
     {ControlKind::Button, 3, 0, "Delete", 252, 53, 52, 19, kNoFlags},
     {ControlKind::Button, 1, 0, "Cancel", 308, 53, 52, 19, kNoFlags},

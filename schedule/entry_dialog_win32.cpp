@@ -13,7 +13,6 @@ namespace kronvik {
 namespace {
 
 constexpr int32_t kEdit1 = ControlId(ControlKind::Edit, 1);
-constexpr int32_t kLabel6 = ControlId(ControlKind::Label, 6);
 constexpr int32_t kButton1 = ControlId(ControlKind::Button, 1);
 constexpr int32_t kButton2 = ControlId(ControlKind::Button, 2);
 constexpr int32_t kButton3 = ControlId(ControlKind::Button, 3);
@@ -22,21 +21,20 @@ constexpr int32_t kSpin2 = ControlId(ControlKind::CSpinButton, 2);
 // The dialog's top-left corner relative to the cursor when it opens.
 constexpr int kCursorOffsetX = 240;
 constexpr int kCursorOffsetY = 60;
+constexpr FormFont kEntryFonts[] = {{0, 12, FW_BOLD, L"ＭＳ Ｐゴシック", SHIFTJIS_CHARSET},
+                                    {kSmallText, 10, FW_NORMAL, L"ＭＳ Ｐゴシック", SHIFTJIS_CHARSET}};
 
 }  // namespace
 
-void EntryDialogWindow::Create(HINSTANCE instance, const DigitImages& digit_images,
+void EntryDialogWindow::Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images,
                                ScheduleEntryDialog& presenter) {
     digit_images_ = &digit_images;
     presenter_ = &presenter;
     RegisterFormClass(instance, L"TForm3", Proc);
     window_ = CreateForm(instance, L"TForm3", L"予定入力フィールド", WS_POPUP | WS_CAPTION,
-                         WS_EX_TOOLWINDOW, kEntryClientWidth, kEntryClientHeight);
+                         WS_EX_TOOLWINDOW, kEntryClientWidth, kEntryClientHeight, owner);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    font_ = MakeFont(12, FW_BOLD, L"ＭＳ Ｐゴシック", SHIFTJIS_CHARSET);
-    small_font_ = MakeFont(10, FW_NORMAL, L"ＭＳ Ｐゴシック", SHIFTJIS_CHARSET);
-    layout_.Create(window_, kEntryLayout, font_.get());
-    SendMessageW(layout_.Control(kLabel6), WM_SETFONT, reinterpret_cast<WPARAM>(small_font_.get()), FALSE);
+    layout_.Create(window_, kEntryLayout, kEntryFonts, {kEntryClientWidth, kEntryClientHeight});
     LimitEditBytes(layout_.Control(kEdit1), kAppointmentTextMaxBytes);
     const HWND hints = CreateHints(window_);
     AddHint(hints, window_, layout_.Control(kEdit1), L"予定入力フィールド");
@@ -49,9 +47,8 @@ void EntryDialogWindow::Create(HINSTANCE instance, const DigitImages& digit_imag
 void EntryDialogWindow::ShowDigits(const EntryDigits& digits) {
     for (std::size_t i = 0; i < digits.size(); ++i) {
         const int32_t digit = digits[i] >= 0 && digits[i] <= 9 ? digits[i] : 0;
-        const HWND image = layout_.Control(ControlId(ControlKind::Image, static_cast<int32_t>(i)));
-        SendMessageW(image, STM_SETIMAGE, IMAGE_BITMAP,
-                     reinterpret_cast<LPARAM>((*digit_images_)[static_cast<std::size_t>(digit)].get()));
+        layout_.SetImage(ControlId(ControlKind::Image, static_cast<int32_t>(i)),
+                         (*digit_images_)[static_cast<std::size_t>(digit)].get());
     }
 }
 
@@ -81,8 +78,8 @@ void EntryDialogWindow::ShowAtCursor() {
     GetWindowRect(window_, &rect);
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    int x = cursor.x - kCursorOffsetX;
-    int y = cursor.y - kCursorOffsetY;
+    int x = cursor.x - layout_.Scaled(kCursorOffsetX);
+    int y = cursor.y - layout_.Scaled(kCursorOffsetY);
     // Kept inside the work area of the monitor that holds the cursor.
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
@@ -150,6 +147,9 @@ LRESULT CALLBACK EntryDialogWindow::Proc(HWND window, UINT message, WPARAM wpara
             return 0;
         case WM_CTLCOLORSTATIC:
             return self->layout_.Colors(wparam, lparam);
+        case WM_DPICHANGED:
+            self->layout_.DpiChanged(wparam, lparam);
+            return 0;
         default:
             break;
         }

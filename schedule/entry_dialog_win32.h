@@ -13,8 +13,9 @@ namespace kronvik {
 // from the layout table and forwards the buttons and spins to the presenter.
 class EntryDialogWindow : public EntryDialogView {
 public:
+    // owner: the main window, so the dialog has no taskbar button;
     // digit_images: the ten digit pictures, alive as long as the window.
-    void Create(HINSTANCE instance, const DigitImages& digit_images, ScheduleEntryDialog& presenter);
+    void Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images, ScheduleEntryDialog& presenter);
     HWND Window() const { return window_; }
 
     void ShowDigits(const EntryDigits& digits) override;
@@ -31,8 +32,6 @@ private:
     void Spin(int id, bool up);
 
     HWND window_ = nullptr;
-    Font font_;
-    Font small_font_;
     const DigitImages* digit_images_ = nullptr;
     ScheduleEntryDialog* presenter_ = nullptr;
     FormLayout layout_;

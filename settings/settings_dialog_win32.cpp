@@ -18,6 +18,11 @@ using K = ControlKind;
 constexpr int32_t kPageControl1 = ControlId(K::PageControl, 1);
 constexpr int32_t kPages[] = {kPageModeId, kPageBasicId, kPageOptionsId};
 constexpr int kPageCount = 3;
+constexpr const wchar_t* kGothic = L"ＭＳ Ｐゴシック";
+constexpr FormFont kSettingsFonts[] = {{0, 12, FW_NORMAL, kGothic, SHIFTJIS_CHARSET},
+                                       {kSmallText, 11, FW_NORMAL, kGothic, SHIFTJIS_CHARSET},
+                                       {kBold, 12, FW_BOLD, kGothic, SHIFTJIS_CHARSET},
+                                       {kTealTitle, 11, FW_BOLD, L"Arial", ANSI_CHARSET}};
 
 }  // namespace
 
@@ -32,15 +37,7 @@ void SettingsDialog::Create(HINSTANCE instance, HWND owner, const DigitImages& d
                          WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
                          kSettingsClientWidth, kSettingsClientHeight);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    const wchar_t* const gothic = L"ＭＳ Ｐゴシック";
-    font_ = MakeFont(12, FW_NORMAL, gothic, SHIFTJIS_CHARSET);
-    small_font_ = MakeFont(11, FW_NORMAL, gothic, SHIFTJIS_CHARSET);
-    bold_font_ = MakeFont(12, FW_BOLD, gothic, SHIFTJIS_CHARSET);
-    title_font_ = MakeFont(11, FW_BOLD, L"Arial", ANSI_CHARSET);
-    layout_.Create(window_, kSettingsLayout, font_.get());
-    layout_.SetFontWhere(kSmallText, small_font_.get());
-    layout_.SetFontWhere(kBold, bold_font_.get());
-    layout_.SetFontWhere(kTealTitle, title_font_.get());
+    layout_.Create(window_, kSettingsLayout, kSettingsFonts, {kSettingsClientWidth, kSettingsClientHeight});
 
     const HWND tabs = layout_.Control(kPageControl1);
     for (int i = 0; i < kPageCount; ++i) {
@@ -50,17 +47,8 @@ void SettingsDialog::Create(HINSTANCE instance, HWND owner, const DigitImages& d
         item.pszText = title.data();
         SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
     }
-    RECT area;
-    GetClientRect(tabs, &area);
-    SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-    for (const int32_t page : kPages) {
-        SetWindowPos(layout_.Control(page), HWND_TOP, area.left, area.top, area.right - area.left,
-                     area.bottom - area.top, SWP_NOACTIVATE);
-    }
+    FitPages();
     SelectPage(0);
-    // The method panel sits over the tab strip's free end.
-    SetWindowPos(layout_.Control(ControlId(K::Panel, 5)), HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     for (const EditLimit& limit : kSettingsEditLimits)
         LimitEditBytes(layout_.Control(limit.id), static_cast<std::size_t>(limit.bytes));
@@ -69,6 +57,20 @@ void SettingsDialog::Create(HINSTANCE instance, HWND owner, const DigitImages& d
 
     presenter.AttachView(this);
     presenter.FormCreate();
+}
+
+void SettingsDialog::FitPages() {
+    const HWND tabs = layout_.Control(kPageControl1);
+    RECT area;
+    GetClientRect(tabs, &area);
+    SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    for (const int32_t page : kPages) {
+        SetWindowPos(layout_.Control(page), HWND_TOP, area.left, area.top, area.right - area.left,
+                     area.bottom - area.top, SWP_NOACTIVATE);
+    }
+    // The method panel sits over the tab strip's free end.
+    SetWindowPos(layout_.Control(ControlId(K::Panel, 5)), HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void SettingsDialog::Show() { ShowDialog(window_, shown_before_); }
@@ -109,8 +111,7 @@ void SettingsDialog::SetVisible(int32_t id, bool visible) {
 
 void SettingsDialog::SetDigit(int32_t image_id, int32_t digit) {
     if (digit < 0 || digit > 9) return;
-    SendMessageW(layout_.Control(image_id), STM_SETIMAGE, IMAGE_BITMAP,
-                 reinterpret_cast<LPARAM>((*digit_images_)[static_cast<std::size_t>(digit)].get()));
+    layout_.SetImage(image_id, (*digit_images_)[static_cast<std::size_t>(digit)].get());
 }
 
 int32_t SettingsDialog::TrackYearMenu() {
@@ -210,6 +211,10 @@ LRESULT CALLBACK SettingsDialog::Proc(HWND window, UINT message, WPARAM wparam, 
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             return self->layout_.Colors(wparam, lparam);
+        case WM_DPICHANGED:
+            self->layout_.DpiChanged(wparam, lparam);
+            self->FitPages();
+            return 0;
         default:
             break;
         }

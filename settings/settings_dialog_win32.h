@@ -39,16 +39,14 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void SelectPage(int index);
+    // The pages fill the tab control's display area.
+    void FitPages();
     bool Command(int id);
     void Spin(int id, bool up);
     void DrawFlatButton(const DRAWITEMSTRUCT& item) const;
 
     HWND window_ = nullptr;
     HWND owner_ = nullptr;
-    Font font_;
-    Font small_font_;
-    Font bold_font_;
-    Font title_font_;
     const DigitImages* digit_images_ = nullptr;
     SettingsPresenter* presenter_ = nullptr;
     FormLayout layout_;

@@ -73,9 +73,15 @@ control() {
 : >"$out/wine.log"
 rm -f "$out"/*.png
 
-# Fresh settings, so the defaults show.
+# Fresh settings, so the defaults show, on a screen of 96 DPI.
 wine reg delete 'HKCU\Software\Velk' /f >/dev/null 2>&1 || true
-wineserver -w
+set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /f /v LogPixels /t REG_DWORD /d "$1" >/dev/null 2>&1
+  # The desktop reads the DPI when it starts.
+  wineserver -k 2>/dev/null
+  wineserver -w
+}
+set_dpi 96
 
 # ---- scenes
 
@@ -169,3 +175,23 @@ if control command 1; then
     control key TForm4 12001 0x27 && sleep 1 && shot "$page"
   done
 fi
+
+# The dialogs again on a screen of 144 DPI (150 %): each laid out for it.
+control quit || true
+sleep 1
+set_dpi 144
+in_desktop "$exe"
+sleep 3
+in_desktop notepad
+sleep 3
+for scene in "caption-clock-144dpi" "about-144dpi 3" "schedule-entry-144dpi 202" "settings-mode-144dpi 1"; do
+  set -- $scene
+  if [ $# -eq 1 ] || control command "$2"; then
+    sleep 2
+    shot "$1"
+  fi
+done
+for page in settings-basic-144dpi settings-options-144dpi; do
+  control key TForm4 12001 0x27 && sleep 1 && shot "$page"
+done
+set_dpi 96

@@ -6,6 +6,7 @@
 #
 # Usage: tools/e2e.sh <windows build dir> [case-prefix | batch=N ...]
 # Environment: KV_E2E_TIMEOUT (seconds, default 600) bounds the whole run;
+# KV_E2E_DPI (default 96) is the screen's DPI for the run;
 # KV_E2E_WINEPREFIX runs in another prefix than build/wineprefix, so that a
 # run does not disturb a kronvik.exe someone else runs in the shared one.
 set -u
@@ -51,6 +52,11 @@ trap 'exit 130' INT TERM
 
 kv_ensure_display || { echo "e2e: no X display"; echo "0 passed, 1 failed"; exit 1; }
 kv_ensure_prefix || { echo "e2e: no Wine prefix"; echo "0 passed, 1 failed"; exit 1; }
+# The screen's DPI, read by Wine when the desktop starts; every run sets it,
+# so one at another DPI leaves nothing behind.
+wine reg add 'HKCU\Control Panel\Desktop' /f /v LogPixels /t REG_DWORD /d "${KV_E2E_DPI:-96}" >/dev/null 2>&1
+wineserver -k 2>/dev/null
+wineserver -w
 
 winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
 

@@ -34,11 +34,11 @@ void RegisterFormClass(HINSTANCE instance, const wchar_t* class_name, WNDPROC pr
 }
 
 HWND CreateForm(HINSTANCE instance, const wchar_t* class_name, const wchar_t* caption,
-                DWORD style, DWORD ex_style, int client_width, int client_height) {
+                DWORD style, DWORD ex_style, int client_width, int client_height, HWND owner) {
     RECT rect{0, 0, client_width, client_height};
     AdjustWindowRectEx(&rect, style, FALSE, ex_style);
     return CreateWindowExW(ex_style, class_name, caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                           rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                           rect.right - rect.left, rect.bottom - rect.top, owner, nullptr,
                            instance, nullptr);
 }
 

@@ -7,9 +7,11 @@ namespace kronvik {
 // Registers a window class (arrow cursor, button-face background, MAINICON).
 void RegisterFormClass(HINSTANCE instance, const wchar_t* class_name, WNDPROC procedure);
 
-// A hidden top-level window whose client area has the given size.
+// A hidden top-level window whose client area has the given size. A window
+// with an owner gets no taskbar button of its own.
 HWND CreateForm(HINSTANCE instance, const wchar_t* class_name, const wchar_t* caption,
-                DWORD style, DWORD ex_style, int client_width, int client_height);
+                DWORD style, DWORD ex_style, int client_width, int client_height,
+                HWND owner = nullptr);
 
 // Shows a dialog non-modally and brings it to the front; the first showing
 // centres it, later ones leave it where the user put it.

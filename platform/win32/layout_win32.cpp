@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/dpi_win32.h"
 #include "platform/win32/win32_text.h"
 
 namespace kronvik {
@@ -144,40 +145,33 @@ void RegisterPanelClass(HINSTANCE instance) {
 }
 
 LRESULT FormLayout::Colors(WPARAM device_context, LPARAM control) const {
-    const auto it = flags_.find(GetDlgCtrlID(reinterpret_cast<HWND>(control)));
-    const uint32_t flags = it == flags_.end() ? 0 : it->second;
+    const auto it = entries_.find(GetDlgCtrlID(reinterpret_cast<HWND>(control)));
+    const uint32_t flags = it == entries_.end() ? 0 : it->second->flags;
     const auto dc = reinterpret_cast<HDC>(device_context);
     return reinterpret_cast<LRESULT>(ControlColors(dc, flags));
 }
 
-void FormLayout::Create(HWND form, std::span<const ControlSpec> table, HFONT font) {
+void FormLayout::Create(HWND form, std::span<const ControlSpec> table, std::span<const FormFont> fonts,
+                        SIZE client) {
+    form_ = form;
+    table_ = table;
+    font_table_ = fonts;
+    client_ = client;
+    dpi_ = WindowDpi(form);
+    MakeFonts();
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
     for (const ControlSpec& entry : table) {
         const int32_t id = ControlId(entry.kind, entry.number);
         const HWND parent = entry.parent_id == 0 ? form : Control(entry.parent_id);
         const WindowKind kind = KindOf(entry);
         const std::wstring text = Wide(entry.text ? entry.text : "");
-        int x = entry.x;
-        int width = entry.width;
-        int height = entry.height;
-        if (width == 0) {
-            // Sized to its text; a right-aligned one grows to the left of x,
-            // a radio or check box leaves room for its box.
-            const SIZE size = TextSize(form, font, text);
-            const bool boxed = entry.kind == ControlKind::RadioButton || entry.kind == ControlKind::CheckBox;
-            width = size.cx + (boxed ? 20 : 2);
-            height = height == 0 ? (boxed ? 17 : size.cy) : height;
-            if (entry.flags & kAlignRight) x -= width;
-            auto_sized_.insert(id);
-        }
         const DWORD visible = (entry.flags & kHidden) ? 0 : WS_VISIBLE;
         const DWORD group = (entry.flags & kGroupStart) ? WS_GROUP : 0;
         const HWND control = CreateWindowExW(
-            kind.ex_style, kind.class_name, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | visible | group | kind.style, x, entry.y,
-            width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+            kind.ex_style, kind.class_name, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | visible | group | kind.style, 0, 0,
+            0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         if (control == nullptr) continue;
         SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(entry.flags));
-        if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (entry.kind == ControlKind::GroupBox) SetWindowSubclass(control, GroupBoxProc, 1, 0);
         if (entry.kind == ControlKind::CSpinButton) {
             // Never at an end: every click is one step up or down.
@@ -185,7 +179,9 @@ void FormLayout::Create(HWND form, std::span<const ControlSpec> table, HFONT fon
             SendMessageW(control, UDM_SETPOS32, 0, 50);
         }
         controls_[id] = control;
-        flags_[id] = entry.flags;
+        entries_[id] = &entry;
+        if (const HFONT font = FontOf(entry)) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        Place(entry);
     }
     // A group box only frames: controls placed over it stay in front.
     for (const ControlSpec& entry : table) {
@@ -193,6 +189,96 @@ void FormLayout::Create(HWND form, std::span<const ControlSpec> table, HFONT fon
         SetWindowPos(Control(ControlId(entry.kind, entry.number)), HWND_BOTTOM, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
+    FitForm(0, 0, SWP_NOMOVE);
+}
+
+void FormLayout::DpiChanged(WPARAM wparam, LPARAM lparam) {
+    const UINT dpi = LOWORD(wparam);
+    if (dpi == 0) return;
+    dpi_ = dpi;
+    // The controls let go of the old fonts and pictures before they go.
+    const std::vector<Font> old_fonts = std::move(fonts_);
+    const std::map<HBITMAP, Bitmap> old_pictures = std::move(scaled_);
+    fonts_.clear();
+    scaled_.clear();
+    MakeFonts();
+    for (const auto& [id, entry] : entries_) {
+        if (const HFONT font = FontOf(*entry)) SendMessageW(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    for (const auto& [id, picture] : pictures_) {
+        SendMessageW(Control(id), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(ScaledPicture(picture)));
+    }
+    for (const auto& [id, entry] : entries_) Place(*entry);
+    const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+    if (suggested != nullptr) {
+        FitForm(suggested->left, suggested->top, 0);
+    } else {
+        FitForm(0, 0, SWP_NOMOVE);
+    }
+    InvalidateRect(form_, nullptr, TRUE);
+}
+
+int FormLayout::Scaled(int pixels) const { return ScaledPixels(pixels, dpi_); }
+
+void FormLayout::MakeFonts() {
+    for (const FormFont& font : font_table_)
+        fonts_.push_back(MakeFont(Scaled(font.height), font.weight, font.face, font.charset));
+}
+
+HFONT FormLayout::FontOf(const ControlSpec& entry) const {
+    HFONT chosen = nullptr;
+    for (std::size_t i = 0; i < font_table_.size() && i < fonts_.size(); ++i) {
+        const uint32_t flag = font_table_[i].flag;
+        if (flag == 0 && chosen == nullptr) chosen = fonts_[i].get();
+        if (flag != 0 && (entry.flags & flag) != 0) return fonts_[i].get();
+    }
+    return chosen;
+}
+
+void FormLayout::Place(const ControlSpec& entry) const {
+    const HWND control = Control(ControlId(entry.kind, entry.number));
+    int x = Scaled(entry.x);
+    int width = Scaled(entry.width);
+    int height = Scaled(entry.height);
+    if (entry.width == 0) {
+        // Sized to its text; a right-aligned one grows to the left of x,
+        // a radio or check box leaves room for its box.
+        const int length = GetWindowTextLengthW(control);
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+        const SIZE size = TextSize(control, FontOf(entry), text);
+        const bool boxed = entry.kind == ControlKind::RadioButton || entry.kind == ControlKind::CheckBox;
+        width = size.cx + Scaled(boxed ? 20 : 2);
+        if (entry.height == 0) height = boxed ? Scaled(17) : size.cy;
+        if (entry.flags & kAlignRight) x -= width;
+    }
+    SetWindowPos(control, nullptr, x, Scaled(entry.y), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HBITMAP FormLayout::ScaledPicture(HBITMAP picture) {
+    if (dpi_ == kDesignDpi) return picture;
+    auto it = scaled_.find(picture);
+    if (it == scaled_.end()) it = scaled_.emplace(picture, ScaledBitmap(picture, dpi_)).first;
+    return it->second ? it->second.get() : picture;
+}
+
+void FormLayout::SetImage(int32_t id, HBITMAP picture) {
+    pictures_[id] = picture;
+    SendMessageW(Control(id), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(ScaledPicture(picture)));
+}
+
+void FormLayout::FitForm(int left, int top, UINT flags) const {
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(form_, GWL_STYLE));
+    const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(form_, GWL_EXSTYLE));
+    const SIZE client{Scaled(client_.cx), Scaled(client_.cy)};
+    const SIZE frame = FrameSize(client, style, ex_style, dpi_);
+    SetWindowPos(form_, nullptr, left, top, frame.cx, frame.cy, flags | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A frame that is not yet drawn for the new DPI is made up for.
+    RECT actual;
+    GetClientRect(form_, &actual);
+    if (actual.right == client.cx && actual.bottom == client.cy) return;
+    SetWindowPos(form_, nullptr, 0, 0, frame.cx + client.cx - actual.right, frame.cy + client.cy - actual.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool SpinClick(LPARAM notification, int32_t& id, bool& up) {
@@ -203,20 +289,10 @@ bool SpinClick(LPARAM notification, int32_t& id, bool& up) {
     return true;
 }
 
-void FormLayout::SetFontWhere(uint32_t flag, HFONT font) {
-    for (const auto& [id, flags] : flags_) {
-        if (flags & flag) SendMessageW(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
-}
-
 void FormLayout::SetText(int32_t id, const std::string& text) {
-    const HWND control = Control(id);
-    const std::wstring wide = Wide(text);
-    SetWindowTextW(control, wide.c_str());
-    if (auto_sized_.count(id) == 0) return;
-    // Sized again to the new text, in the control's own font.
-    const SIZE size = TextSize(control, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), wide);
-    SetWindowPos(control, nullptr, 0, 0, size.cx + 2, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowTextW(Control(id), Wide(text).c_str());
+    const auto it = entries_.find(id);
+    if (it != entries_.end() && it->second->width == 0) Place(*it->second);
 }
 
 HWND FormLayout::Control(int32_t id) const {

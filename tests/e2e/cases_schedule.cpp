@@ -134,8 +134,10 @@ E2E_CASE(schedule_new_appointment_is_checked_and_stored, 4) {
         return;
     }
     Kronvik k = Kronvik::StartResident();
+    const int buttons = TaskbarButtons();
     HWND form = OpenEntry(k, 100);
     ExpectDigits(form, DigitsOf(now, 0, 0), "a new appointment for today");
+    Check(!WaitFor([&] { return TaskbarButtons() != buttons; }, 1000), "the entry dialog has a taskbar button");
     Check(!IsWindowEnabled(RequireControl(form, kButtonDelete)), "Delete is enabled for a new appointment");
 
     PressButton(form, kButtonOk);

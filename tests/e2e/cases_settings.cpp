@@ -71,15 +71,16 @@ const wchar_t* ClassOfKind(const kronvik::ControlSpec& entry) {
     }
 }
 
-E2E_CASE(settings_controls_stand_where_the_layout_puts_them, 5) {
-    PrepareSettings();
-    Kronvik k = Kronvik::StartResident();
-    HWND form = OpenSettings(k);
+// Every control stands where the layout table puts it, scaled from 96 DPI to
+// dpi, with its class and fixed text.
+void ExpectSettingsLayout(HWND form, UINT dpi) {
+    auto scaled = [dpi](int pixels) { return MulDiv(pixels, static_cast<int>(dpi), 96); };
+    auto close_to = [](LONG a, int b) { return a - b <= 1 && b - a <= 1; };
+    const std::string at = " at " + std::to_string(dpi) + " DPI";
     RECT client;
     GetClientRect(form, &client);
-    Check(client.right == 346 && client.bottom == 300,
-          "client area " + std::to_string(client.right) + " x " + std::to_string(client.bottom));
-    Check(WindowCaption(form).rfind(L"Kronvik設定", 0) == 0, "caption " + Quote(WindowCaption(form)));
+    Check(close_to(client.right, scaled(346)) && close_to(client.bottom, scaled(300)),
+          "client area " + std::to_string(client.right) + " x " + std::to_string(client.bottom) + at);
     // Texts that the fill or the method replace are not the layout's.
     const int replaced[] = {ControlId(K::Label, 3),  ControlId(K::Label, 12), ControlId(K::Label, 13),
                             ControlId(K::Label, 14), ControlId(K::Label, 15), ControlId(K::Label, 21),
@@ -105,21 +106,40 @@ E2E_CASE(settings_controls_stand_where_the_layout_puts_them, 5) {
         RECT r;
         GetWindowRect(control, &r);
         MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-        auto close_to = [](LONG a, int b) { return a - b <= 1 && b - a <= 1; };
         if (!(entry.flags & kronvik::kAlignRight)) {
-            Check(close_to(r.left, entry.x) && close_to(r.top, entry.y),
+            Check(close_to(r.left, scaled(entry.x)) && close_to(r.top, scaled(entry.y)),
                   what + " at " + std::to_string(r.left) + "," + std::to_string(r.top) + ", expected " +
-                      std::to_string(entry.x) + "," + std::to_string(entry.y));
+                      std::to_string(scaled(entry.x)) + "," + std::to_string(scaled(entry.y)) + at);
         }
         if (entry.width != 0) {
-            Check(close_to(r.right - r.left, entry.width) && close_to(r.bottom - r.top, entry.height),
-                  what + " is " + std::to_string(r.right - r.left) + " x " + std::to_string(r.bottom - r.top));
+            Check(close_to(r.right - r.left, scaled(entry.width)) && close_to(r.bottom - r.top, scaled(entry.height)),
+                  what + " is " + std::to_string(r.right - r.left) + " x " + std::to_string(r.bottom - r.top) + at);
         }
     }
-    Note(std::to_string(checked) + " controls checked");
+    Note(std::to_string(checked) + " controls checked" + at);
+}
+
+E2E_CASE(settings_controls_stand_where_the_layout_puts_them, 5) {
+    PrepareSettings();
+    Kronvik k = Kronvik::StartResident();
+    HWND form = OpenSettings(k);
+    Check(WindowCaption(form).rfind(L"Kronvik設定", 0) == 0, "caption " + Quote(WindowCaption(form)));
+    // The screen's DPI: 96, or what the suite was started with.
+    const UINT dpi = GetDpiForWindow(form);
+    ExpectSettingsLayout(form, dpi);
     // SNTP is the method: its server box shows, the proxy box does not.
     auto shown = [&](int id) { return (GetWindowLongW(RequireControl(form, id), GWL_STYLE) & WS_VISIBLE) != 0; };
     Check(shown(ControlId(K::GroupBox, 6)) && !shown(ControlId(K::GroupBox, 2)), "the SNTP method shows the proxy box");
+    if (dpi != 96) return;
+    // Moved to a monitor of 144 DPI, the dialog is laid out again for it.
+    PostMessageW(form, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
+    Require(WaitFor([&] {
+                RECT client;
+                GetClientRect(form, &client);
+                return client.right != 346;
+            }, 2000),
+            "WM_DPICHANGED left the dialog at its size");
+    ExpectSettingsLayout(form, 144);
 }
 
 E2E_CASE(settings_apply_stores_the_dialog_and_rearms_the_synchronisation, 5) {

@@ -532,6 +532,15 @@ bool TrayIconExists(HWND owner, UINT id) {
     return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
+int TaskbarButtons() {
+    int count = 0;
+    const HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    for (HWND child = taskbar ? GetWindow(taskbar, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child) && ClassOf(child) == L"Button") ++count;
+    }
+    return count;
+}
+
 UINT QuitRequestMessage() {
     static const UINT msg = RegisterWindowMessageW(L"Kronvik");
     return msg;

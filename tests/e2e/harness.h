@@ -159,6 +159,9 @@ void KillStarted();
 bool InstanceMutexExists();
 
 UINT QuitRequestMessage();
+// The visible buttons of the desktop's taskbar: the start button and one for
+// each window that has its own.
+int TaskbarButtons();
 
 // ---- probe windows ----------------------------------------------------------
 // A top-level window on a thread of its own that keeps pumping messages, so

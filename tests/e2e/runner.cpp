@@ -147,6 +147,8 @@ std::string Narrow(const wchar_t* w) { return e2e::Utf8(w ? std::wstring(w) : st
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Window places are read in the screen's pixels, whatever its DPI.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     using namespace e2e;
     if (argc < 3) {
         std::fputs("usage: kronvik_e2e <kronvik.exe> <results file> [case-prefix|batch=N ...]\n", stderr);
