@@ -21,9 +21,10 @@ WindowHandle Win32Desktop::Foreground() {
 
 std::u16string Win32Desktop::ReadCaption(WindowHandle window) {
     const HWND hwnd = ToHwnd(window);
-    if (hwnd == nullptr || !IsWindow(hwnd)) return {};
+    if (hwnd == nullptr) return {};
     // InternalGetWindowText reads the stored caption without sending a message,
-    // so a hung window cannot block the tick.
+    // so a hung window cannot block the tick; a window that is gone reads as
+    // empty. It is read every tick, so no other call is added to it.
     for (;;) {
         const int length = InternalGetWindowText(hwnd, buffer_.data(), static_cast<int>(buffer_.size()));
         if (length < 0) return {};
