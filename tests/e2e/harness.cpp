@@ -257,7 +257,7 @@ std::vector<HWND> FindTopWindows(DWORD pid, const wchar_t* cls) {
         DWORD pid;
         const wchar_t* cls;
         std::vector<HWND> found;
-    } q{pid, cls, {}};
+    } query{pid, cls, {}};
     EnumWindows(
         [](HWND h, LPARAM lp) -> BOOL {
             auto* q = reinterpret_cast<Query*>(lp);
@@ -266,8 +266,8 @@ std::vector<HWND> FindTopWindows(DWORD pid, const wchar_t* cls) {
             if (owner == q->pid && ClassOf(h) == q->cls) q->found.push_back(h);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&q));
-    return q.found;
+        reinterpret_cast<LPARAM>(&query));
+    return query.found;
 }
 
 HWND FindTopWindow(DWORD pid, const wchar_t* cls, DWORD timeoutMs) {
@@ -323,7 +323,7 @@ HWND FindControl(HWND root, int id) {
     struct Query {
         int id;
         HWND found;
-    } q{id, nullptr};
+    } query{id, nullptr};
     EnumChildWindows(
         root,
         [](HWND h, LPARAM lp) -> BOOL {
@@ -332,8 +332,8 @@ HWND FindControl(HWND root, int id) {
             q->found = h;
             return FALSE;
         },
-        reinterpret_cast<LPARAM>(&q));
-    return q.found;
+        reinterpret_cast<LPARAM>(&query));
+    return query.found;
 }
 
 namespace {
