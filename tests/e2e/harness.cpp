@@ -166,18 +166,6 @@ std::vector<std::wstring> ValueNames(const std::wstring& key) {
     return names;
 }
 
-void DeleteTree(const std::wstring& key) {
-    LONG rc = RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
-    if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {
-        HKEY h;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
-            RegCloseKey(h);
-            RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
-        }
-    }
-    if (KeyExists(key)) Abort("could not delete HKCU\\" + Utf8(key));
-}
-
 void DeleteValue(const std::wstring& key, const std::wstring& name) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str());
 }
@@ -268,18 +256,6 @@ std::vector<HWND> FindTopWindows(DWORD pid, const wchar_t* cls) {
         },
         reinterpret_cast<LPARAM>(&query));
     return query.found;
-}
-
-HWND FindTopWindow(DWORD pid, const wchar_t* cls, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitFor(
-        [&] {
-            auto all = FindTopWindows(pid, cls);
-            if (!all.empty()) found = all.front();
-            return found != nullptr;
-        },
-        timeoutMs);
-    return found;
 }
 
 std::wstring WindowCaption(HWND hwnd) {
