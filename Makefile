@@ -32,8 +32,14 @@ build: bootstrap
 
 # The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
 # and the worker tests under ThreadSanitizer; ctest runs them with the rest.
+# The first are built with clang, so that every test run holds the code to
+# clang's warnings as well as GCC's; CMake cannot change the compiler of an
+# existing build directory, so one made with another compiler starts afresh.
 sanitized: bootstrap
-	@$(call configure,build/asan,-DKRONVIK_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DKRONVIK_SANITIZE=address$(COMMA)undefined)
+	@if [ -f build/asan/CMakeCache.txt ] && ! grep -q '^CMAKE_CXX_COMPILER:.*=.*clang++$$' build/asan/CMakeCache.txt; then \
+	  rm -rf build/asan; \
+	fi
+	@$(call configure,build/asan,-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKRONVIK_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DKRONVIK_SANITIZE=address$(COMMA)undefined)
 	cmake --build build/asan -j$(JOBS) --target kronvik_unit fuzz_replays
 	@$(call configure,build/tsan,-DKRONVIK_TESTS=ON -DCMAKE_BUILD_TYPE=Debug -DKRONVIK_SANITIZE=thread)
 	cmake --build build/tsan -j$(JOBS) --target kronvik_unit

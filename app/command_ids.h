@@ -16,8 +16,6 @@ inline constexpr uint32_t kCmdExit = 5;
 inline constexpr uint32_t kCmdScheduleFirst = 100;
 inline constexpr uint32_t kCmdScheduleLast = 1499;
 
-inline constexpr char kMutexName[] = "Kronvik-Velk";
-inline constexpr char kQuitMessageName[] = "Kronvik";
 inline constexpr char kApplicationTitle[] = "Kronvik";
 inline constexpr char kVersionText[] = "Ver " KRONVIK_VERSION_TEXT;
 

@@ -1,13 +1,9 @@
 #pragma once
 // The command line: only the uninstall argument has a meaning.
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace kronvik {
-
-// Arguments are separated by blanks; a double-quoted stretch is one argument.
-std::vector<std::string> SplitArguments(std::string_view command_line);
 
 // Exactly one argument that, after one leading '/' or '-' is removed, is "DEL"
 // or "del". A substring test would wipe a user's data for an innocent file name.

@@ -95,11 +95,6 @@ public:
 
     SettingsRecord& Settings() { return settings_; }
     SyncFlags& Flags() { return flags_; }
-    ClockTextComposer& Composer() { return composer_; }
-    CaptionWriter& Writer() { return writer_; }
-    TimeSync& Sync() { return time_sync_; }
-    ScheduleStore& Schedule() { return schedule_; }
-    ScheduleAlert& Alert() { return alert_; }
     ScheduleEntryDialog& EntryDialog() { return entry_dialog_; }
     SettingsPresenter& SettingsForm() { return settings_dialog_; }
     int32_t DateOrder() const { return date_order_; }

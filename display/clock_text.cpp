@@ -17,7 +17,7 @@ std::string ComposeText(const SettingsRecord& s, const LocalTime& t) {
     // The weekday text becomes part of the format string, so its '%' are
     // doubled: a percent sign in a weekday prefix must print, not convert.
     std::string weekday;
-    if (s.WEEK_ON != 0) weekday = " " + EscapePercent(FormatWeekday(t.day_of_week, s));
+    if (s.WEEK_ON != 0) weekday.append(" ").append(EscapePercent(FormatWeekday(t.day_of_week, s)));
     const std::string_view memo = s.MEMO;
 
     if (s.DSP_FLAG == 1) return SafeFormat(s.TIM_FORM + weekday + "  %s", {t.hour, t.minute, memo});

@@ -9,7 +9,6 @@ namespace kronvik {
 constexpr uint32_t kBoxOk = 0x00;
 constexpr uint32_t kBoxOkCancel = 0x01;
 constexpr uint32_t kBoxIconError = 0x10;
-constexpr uint32_t kBoxIconWarning = 0x30;
 constexpr uint32_t kBoxIconInformation = 0x40;
 constexpr int kAnswerOk = 1;
 constexpr int kAnswerCancel = 2;

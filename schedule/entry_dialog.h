@@ -59,7 +59,6 @@ public:
     int32_t CompareWithNow() const;
 
     const ScheduleTime& Chosen() const { return chosen_; }
-    bool Existing() const { return existing_; }
 
 private:
     void ShowDigits();

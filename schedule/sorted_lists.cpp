@@ -19,10 +19,10 @@ bool NameLessIgnoringCase(const std::string& a, const std::string& b) {
         [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
 }
 
-std::size_t SortedNameList::Insert(std::string name) {
+void SortedNameList::Insert(std::string name) {
     // upper_bound: after every name that compares equal.
     const auto pos = std::upper_bound(items_.begin(), items_.end(), name, NameLessIgnoringCase);
-    return static_cast<std::size_t>(items_.insert(pos, std::move(name)) - items_.begin());
+    items_.insert(pos, std::move(name));
 }
 
 }  // namespace kronvik

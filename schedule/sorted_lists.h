@@ -13,12 +13,9 @@ namespace kronvik {
 // after them.
 class SortedNameList {
 public:
-    // Returns the position the name was put at.
-    std::size_t Insert(std::string name);
+    void Insert(std::string name);
     void Clear() { items_.clear(); }
     std::size_t Count() const { return items_.size(); }
-    // Throws std::out_of_range for a position past the end.
-    const std::string& At(std::size_t index) const { return items_.at(index); }
     const std::vector<std::string>& Items() const { return items_; }
 
 private:

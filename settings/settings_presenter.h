@@ -65,12 +65,8 @@ public:
     void SpeedButton4Click();
     void Button1Click();
 
-    int32_t WorkHour() const { return work_hour_; }
     int32_t WorkMinute() const { return work_minute_; }
     int32_t WorkPeriodHours() const { return work_period_hours_; }
-    int32_t WorkPeriodMinutes() const { return work_period_minutes_; }
-    int32_t WorkYearSel() const { return work_year_sel_; }
-    int32_t WorkMode() const { return work_mode_; }
 
 private:
     void ShowDigits(int32_t tens_image, int32_t value);

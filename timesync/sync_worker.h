@@ -16,7 +16,6 @@ public:
     virtual ~Worker() = default;
     // Starts one exchange when idle; false when one is already running.
     virtual bool Wake() = 0;
-    virtual bool Busy() const = 0;
 };
 
 class WorkerStarter {
@@ -35,7 +34,8 @@ public:
     SyncWorker& operator=(const SyncWorker&) = delete;
 
     bool Wake() override;
-    bool Busy() const override { return busy_.load(); }
+    // Between a wake-up and the end of its exchange.
+    bool Busy() const { return busy_.load(); }
 
 private:
     void Run();

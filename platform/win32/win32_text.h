@@ -16,6 +16,4 @@ inline std::string Narrow(std::wstring_view text) {
     return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
-inline std::wstring WideFrom16(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-
 }  // namespace kronvik

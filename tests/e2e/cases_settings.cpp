@@ -1,12 +1,13 @@
 // The settings dialog driven from outside: its controls against the layout,
 // Apply and what it stores, the error box, the buttons that act at once, the
 // byte limits, and commands that reach a dialog instead of the menu's owner.
+// fake_servers.h first: winsock2.h must come before the windows.h of harness.h.
+#include "fake_servers.h"
 #include "harness.h"
 
 #include <algorithm>
 #include <map>
 
-#include "fake_servers.h"
 #include "resources/layout_settings.h"
 
 namespace e2e {
@@ -54,7 +55,9 @@ std::string Changed(const std::map<std::wstring, std::string>& before,
     std::string names;
     for (const auto& [name, value] : after) {
         const auto it = before.find(name);
-        if (it == before.end() || it->second != value) names += (names.empty() ? "" : " ") + Utf8(name);
+        if (it != before.end() && it->second == value) continue;
+        if (!names.empty()) names += ' ';
+        names += Utf8(name);
     }
     return names;
 }

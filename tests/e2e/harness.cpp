@@ -166,18 +166,6 @@ std::vector<std::wstring> ValueNames(const std::wstring& key) {
     return names;
 }
 
-void DeleteTree(const std::wstring& key) {
-    LONG rc = RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
-    if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {
-        HKEY h;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
-            RegCloseKey(h);
-            RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
-        }
-    }
-    if (KeyExists(key)) Abort("could not delete HKCU\\" + Utf8(key));
-}
-
 void DeleteValue(const std::wstring& key, const std::wstring& name) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), name.c_str());
 }
@@ -257,7 +245,7 @@ std::vector<HWND> FindTopWindows(DWORD pid, const wchar_t* cls) {
         DWORD pid;
         const wchar_t* cls;
         std::vector<HWND> found;
-    } q{pid, cls, {}};
+    } query{pid, cls, {}};
     EnumWindows(
         [](HWND h, LPARAM lp) -> BOOL {
             auto* q = reinterpret_cast<Query*>(lp);
@@ -266,20 +254,8 @@ std::vector<HWND> FindTopWindows(DWORD pid, const wchar_t* cls) {
             if (owner == q->pid && ClassOf(h) == q->cls) q->found.push_back(h);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&q));
-    return q.found;
-}
-
-HWND FindTopWindow(DWORD pid, const wchar_t* cls, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitFor(
-        [&] {
-            auto all = FindTopWindows(pid, cls);
-            if (!all.empty()) found = all.front();
-            return found != nullptr;
-        },
-        timeoutMs);
-    return found;
+        reinterpret_cast<LPARAM>(&query));
+    return query.found;
 }
 
 std::wstring WindowCaption(HWND hwnd) {
@@ -323,7 +299,7 @@ HWND FindControl(HWND root, int id) {
     struct Query {
         int id;
         HWND found;
-    } q{id, nullptr};
+    } query{id, nullptr};
     EnumChildWindows(
         root,
         [](HWND h, LPARAM lp) -> BOOL {
@@ -332,8 +308,8 @@ HWND FindControl(HWND root, int id) {
             q->found = h;
             return FALSE;
         },
-        reinterpret_cast<LPARAM>(&q));
-    return q.found;
+        reinterpret_cast<LPARAM>(&query));
+    return query.found;
 }
 
 namespace {

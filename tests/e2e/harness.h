@@ -65,7 +65,6 @@ struct RegValue {
 RegValue ReadValue(const std::wstring& key, const std::wstring& name);
 bool KeyExists(const std::wstring& key);
 std::vector<std::wstring> ValueNames(const std::wstring& key);
-void DeleteTree(const std::wstring& key);
 void DeleteValue(const std::wstring& key, const std::wstring& name);
 void WriteDword(const std::wstring& key, const std::wstring& name, DWORD value);
 void WriteString(const std::wstring& key, const std::wstring& name, const std::wstring& value);
@@ -95,7 +94,6 @@ private:
 // ---- windows ----------------------------------------------------------------
 // Top-level windows (visible or not) of a process with the given class.
 std::vector<HWND> FindTopWindows(DWORD pid, const wchar_t* cls);
-HWND FindTopWindow(DWORD pid, const wchar_t* cls, DWORD timeoutMs);
 std::wstring WindowCaption(HWND hwnd);         // never sends a message
 std::wstring ControlText(HWND hwnd);           // WM_GETTEXT with a time-out
 std::wstring ClassOf(HWND hwnd);

@@ -19,7 +19,7 @@ namespace kronvik {
 
 class FakeRegistry : public Registry {
 public:
-    enum class Kind { Int, Text, ExpandText, Other, NoData };
+    enum class Kind { Int, Text, ExpandText, Other };
     struct Value {
         Kind kind = Kind::Int;
         int32_t number = 0;
@@ -34,8 +34,6 @@ public:
     // --- Registry -----------------------------------------------------------
     std::unique_ptr<RegistryKey> Open(const std::string& path, bool create) override {
         std::lock_guard lock(mutex_);
-        ++open_calls_;
-        if (fail_open_) return nullptr;
         const auto parts = Split(path);
         if (!FindKey(parts)) {
             if (!create || fail_create_) return nullptr;
@@ -71,10 +69,6 @@ public:
     void SetWrongType(const std::string& path, const std::string& name) {
         Plant(path, name, Value{Kind::Other, 0, {}});
     }
-    // A value of a type other than text with no data at all (an empty binary value).
-    void SetNoData(const std::string& path, const std::string& name) {
-        Plant(path, name, Value{Kind::NoData, 0, {}});
-    }
     bool DeleteValue(const std::string& path, const std::string& name) {
         std::lock_guard lock(mutex_);
         Key* key = FindKey(Split(path));
@@ -86,14 +80,6 @@ public:
     }
     bool Has(const std::string& path, const std::string& name) const {
         return Get(path, name).has_value();
-    }
-    std::optional<Value> Get(const std::string& path, const std::string& name) const {
-        std::lock_guard lock(mutex_);
-        const Key* key = FindKey(Split(path));
-        if (!key) return std::nullopt;
-        const auto it = key->values.find(name);
-        if (it == key->values.end()) return std::nullopt;
-        return it->second;
     }
     // The value when it is an integer, nullopt when missing or of another type.
     std::optional<int32_t> Int(const std::string& path, const std::string& name) const {
@@ -108,14 +94,6 @@ public:
             return std::nullopt;
         }
         return value->text;
-    }
-    std::vector<std::string> ValueNames(const std::string& path) const {
-        std::lock_guard lock(mutex_);
-        std::vector<std::string> names;
-        if (const Key* key = FindKey(Split(path))) {
-            for (const auto& [name, value] : key->values) names.push_back(name);
-        }
-        return names;
     }
     std::vector<std::string> SubkeyNames(const std::string& path) const {
         std::lock_guard lock(mutex_);
@@ -141,11 +119,6 @@ public:
     void SetKeyCreationFails(bool fail) {
         std::lock_guard lock(mutex_);
         fail_create_ = fail;
-    }
-    // Every Open answers nullptr, existing key or not.
-    void SetOpenFails(bool fail) {
-        std::lock_guard lock(mutex_);
-        fail_open_ = fail;
     }
 
     // --- Observation --------------------------------------------------------
@@ -175,10 +148,6 @@ public:
     void ClearWrites() {
         std::lock_guard lock(mutex_);
         writes_.clear();
-    }
-    int OpenCalls() const {
-        std::lock_guard lock(mutex_);
-        return open_calls_;
     }
     // Handles handed out and not yet destroyed.
     int LiveHandles() const {
@@ -262,6 +231,14 @@ private:
         }
         return *key;
     }
+    std::optional<Value> Get(const std::string& path, const std::string& name) const {
+        std::lock_guard lock(mutex_);
+        const Key* key = FindKey(Split(path));
+        if (!key) return std::nullopt;
+        const auto it = key->values.find(name);
+        if (it == key->values.end()) return std::nullopt;
+        return it->second;
+    }
     void Plant(const std::string& path, const std::string& name, Value value) {
         std::lock_guard lock(mutex_);
         MakeKey(Split(path)).values[name] = std::move(value);
@@ -288,10 +265,6 @@ private:
             std::lock_guard lock(owner_.mutex_);
             const Value* value = nullptr;
             if (const RegResult r = Find(name, value); r != RegResult::Ok) return r;
-            if (value->kind == Kind::NoData) {
-                out.clear();
-                return RegResult::Ok;
-            }
             if (value->kind != Kind::Text && value->kind != Kind::ExpandText) return RegResult::WrongType;
             out = value->text;
             return RegResult::Ok;
@@ -355,8 +328,6 @@ private:
     std::set<std::string, NoCaseLess> fail_write_names_;
     bool fail_all_writes_ = false;
     bool fail_create_ = false;
-    bool fail_open_ = false;
-    int open_calls_ = 0;
     int live_handles_ = 0;
 };
 

@@ -26,7 +26,6 @@ public:
         busy_ = true;
         return true;
     }
-    bool Busy() const override { return busy_; }
     // Runs the exchange a wake-up started, as the worker thread would.
     bool Run() {
         if (!busy_) return false;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "app/command_ids.h"
-#include "app/command_line.h"
 #include "timesync/system_proxy.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_desktop.h"
@@ -61,13 +60,6 @@ struct Harness {
     }
     MainWindow::Start Start(std::vector<std::string> arguments = {}) { return main->Create(arguments); }
 };
-
-TEST(CommandLineTest, SplitsOnBlanksAndKeepsQuotedStretchesWhole) {
-    EXPECT_EQ(SplitArguments(""), std::vector<std::string>{});
-    EXPECT_EQ(SplitArguments("  /DEL  "), std::vector<std::string>{"/DEL"});
-    EXPECT_EQ(SplitArguments("\"my file.txt\" x"), (std::vector<std::string>{"my file.txt", "x"}));
-    EXPECT_EQ(SplitArguments("\"\""), std::vector<std::string>{""});
-}
 
 TEST(MainWindowStartTest, OnlyAnExactUninstallArgumentDeletesTheUsersData) {
     struct Case {

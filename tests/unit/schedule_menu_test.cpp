@@ -44,7 +44,7 @@ protected:
 TEST_F(ScheduleMenuTest, NoScheduleListsFourteenPlainDays) {
     const std::vector<MenuItem> menu = BuildScheduleMenu(dates_, {});
     ASSERT_EQ(menu.size(), 14u);
-    for (std::size_t i = 0; i < menu.size(); ++i) ExpectPlainDay(menu[i], 100 * (i + 1));
+    for (uint32_t i = 0; i < menu.size(); ++i) ExpectPlainDay(menu[i], 100 * (i + 1));
     EXPECT_EQ(menu[0].text, "2007年06月21日 木曜日");
     EXPECT_EQ(menu[3].text, "2007年06月24日 日曜日");
     EXPECT_EQ(menu[9].text, "2007年06月30日 土曜日");
@@ -75,7 +75,7 @@ TEST_F(ScheduleMenuTest, DayWithAppointmentsOpensItsOwnSubmenu) {
     EXPECT_EQ(day.children[3].text, "09時05分  歯医者");
 
     // Yesterday's key is not among the upcoming days and shows nowhere.
-    for (std::size_t i = 0; i < menu.size(); ++i) {
+    for (uint32_t i = 0; i < menu.size(); ++i) {
         if (i != 2) ExpectPlainDay(menu[i], 100 * (i + 1));
     }
 }

@@ -80,7 +80,7 @@ TEST_F(ScheduleStoreTest, LongTextsAreCutAtACharacterBoundary) {
     store.LoadSchedule();
     const DaySlot& slot = store.Slots()[0];
     ASSERT_EQ(slot.count, 3);
-    EXPECT_EQ(slot.entries[0].text, "a" + text.substr(0, 30 * 3));  // 61 bytes
+    EXPECT_EQ(slot.entries[0].text, ("a" + text).substr(0, 1 + 30 * 3));  // 61 bytes
     EXPECT_EQ(slot.entries[1].text, text.substr(0, 30 * 3));        // 60: a 31st would be 62
     EXPECT_EQ(slot.entries[2].text, "");
 }

@@ -24,8 +24,8 @@ const std::vector<std::string> kDefaultOrder = {
     "SNTP",       "SNTPanswer",  "SNTPcycle",   "MEMO"};
 
 struct ProxyGives : SystemProxy {
-    ProxyGives(int result, std::string host, std::string port)
-        : result(result), host(std::move(host)), port(std::move(port)) {}
+    ProxyGives(int answer, std::string proxy_host, std::string proxy_port)
+        : result(answer), host(std::move(proxy_host)), port(std::move(proxy_port)) {}
     int Query(std::string& h, std::string& p) const override {
         h = host;
         p = port;
