@@ -13,18 +13,51 @@ constexpr size_t kLongestCaption = 1 << 16;
 
 HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 
+// The desktop whose cache the system's reports invalidate; the reports come
+// to the thread that set the hooks, the one that runs the display tick.
+Win32Desktop* watching = nullptr;
+
 }  // namespace
 
+Win32Desktop::~Win32Desktop() {
+    if (hook_ != nullptr) UnhookWinEvent(hook_);
+    if (watching == this) watching = nullptr;
+}
+
+void Win32Desktop::Watch() {
+    watch_tried_ = true;
+    if (watching != nullptr) return;
+    hook_ = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, Changed, 0, 0,
+                            WINEVENT_OUTOFCONTEXT);
+    if (hook_ != nullptr) watching = this;
+}
+
+void CALLBACK Win32Desktop::Changed(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+    Win32Desktop* self = watching;
+    if (self != nullptr && object == OBJID_WINDOW && window == self->read_window_) self->caption_known_ = false;
+}
+
+// Asked every tick: not every system reports each change of the foreground.
 WindowHandle Win32Desktop::Foreground() {
+    if (!watch_tried_) Watch();
     return reinterpret_cast<WindowHandle>(GetForegroundWindow());
 }
 
 std::u16string Win32Desktop::ReadCaption(WindowHandle window) {
     const HWND hwnd = ToHwnd(window);
     if (hwnd == nullptr) return {};
+    if (!caption_known_ || hwnd != read_window_) {
+        read_caption_ = ReadNow(hwnd);
+        read_window_ = hwnd;
+        caption_known_ = watching == this;
+    }
+    return read_caption_;
+}
+
+std::u16string Win32Desktop::ReadNow(HWND hwnd) {
     // InternalGetWindowText reads the stored caption without sending a message,
     // so a hung window cannot block the tick; a window that is gone reads as
-    // empty. It is read every tick, so no other call is added to it.
+    // empty.
     for (;;) {
         const int length = InternalGetWindowText(hwnd, buffer_.data(), static_cast<int>(buffer_.size()));
         if (length < 0) return {};
@@ -39,6 +72,15 @@ std::u16string Win32Desktop::ReadCaption(WindowHandle window) {
 bool Win32Desktop::WriteCaption(WindowHandle window, const std::u16string& caption) {
     const HWND hwnd = ToHwnd(window);
     if (hwnd == nullptr || !IsWindow(hwnd)) return false;
+    if (caption_known_ && hwnd == read_window_) {
+        const std::u16string now = ReadNow(hwnd);
+        if (now != read_caption_) {
+            // Changed unreported: the next tick decides again on what it shows.
+            read_caption_ = now;
+            return false;
+        }
+    }
+    caption_known_ = false;
     DWORD_PTR result = 0;
     const LRESULT sent = SendMessageTimeoutW(
         hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()),
