@@ -173,7 +173,7 @@ launch idle "$(winpath "$build/idle_reference.exe")" 300
 idle_pid=$(wait_for_process "$launched" idle_reference.exe) ||
   fail "idle_reference.exe did not start"
 # Let both finish starting up: the figures are about the resident state.
-sleep 2
+sleep "${KV_BENCH_SETTLE_SECONDS:-10}"
 
 probe_out="$work/probe.txt"
 launch probe "$(winpath "$build/caption_probe.exe")" "$seconds" "$(winpath "$probe_out")"
