@@ -78,7 +78,9 @@ void CaptionWriter::GiveBackCaption() {
     // the three blanks, also when it added to the text it was given (an MDI
     // frame appends its document); a window that retitled itself since, or is
     // gone, keeps whatever it shows.
-    if (desktop_.ReadCaption(tracked_window_).find(saved_caption_ + u"   ") != std::u16string::npos)
+    // A write the window has not taken yet lands when it answers again; the
+    // caption given back waits behind it and lands last.
+    if (pending_ || desktop_.ReadCaption(tracked_window_).find(saved_caption_ + u"   ") != std::u16string::npos)
         Send(tracked_window_, saved_caption_);
     written_ = false;
 }
@@ -112,7 +114,7 @@ void CaptionWriter::Write(const std::u16string& caption) {
 }
 
 void CaptionWriter::Send(WindowHandle window, const std::u16string& caption) {
-    desktop_.WriteCaption(window, caption);
+    pending_ = desktop_.WriteCaption(window, caption) == CaptionWrite::Pending;
     ++caption_writes_;
     current_known_ = false;
 }

@@ -56,6 +56,7 @@ private:
     int32_t saved_caption_size_ = 0;
     int32_t miss_count_ = 0;
     bool written_ = false;  // this program has written into the tracked window
+    bool pending_ = false;  // the last write still waits in the window's queue
     std::u16string current_caption_;  // the tracked window's caption as read in this tick
     bool current_known_ = false;
     uint64_t caption_writes_ = 0;

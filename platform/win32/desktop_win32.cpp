@@ -69,15 +69,15 @@ std::u16string Win32Desktop::ReadNow(HWND hwnd) {
     }
 }
 
-bool Win32Desktop::WriteCaption(WindowHandle window, const std::u16string& caption) {
+CaptionWrite Win32Desktop::WriteCaption(WindowHandle window, const std::u16string& caption) {
     const HWND hwnd = ToHwnd(window);
-    if (hwnd == nullptr || !IsWindow(hwnd)) return false;
+    if (hwnd == nullptr || !IsWindow(hwnd)) return CaptionWrite::Refused;
     if (caption_known_ && hwnd == read_window_) {
         const std::u16string now = ReadNow(hwnd);
         if (now != read_caption_) {
             // Changed unreported: the next tick decides again on what it shows.
             read_caption_ = now;
-            return false;
+            return CaptionWrite::Refused;
         }
     }
     caption_known_ = false;
@@ -85,7 +85,8 @@ bool Win32Desktop::WriteCaption(WindowHandle window, const std::u16string& capti
     const LRESULT sent = SendMessageTimeoutW(
         hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()),
         SMTO_ABORTIFHUNG | SMTO_NORMAL, kWriteTimeoutMs, &result);
-    return sent != 0 && result != 0;
+    if (sent == 0) return GetLastError() == ERROR_TIMEOUT ? CaptionWrite::Pending : CaptionWrite::Refused;
+    return result != 0 ? CaptionWrite::Written : CaptionWrite::Refused;
 }
 
 void Win32Desktop::Flash(WindowHandle window, bool invert) {

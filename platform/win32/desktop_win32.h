@@ -23,7 +23,7 @@ public:
     std::u16string ReadCaption(WindowHandle window) override;
     // Writes only when the window still shows what the last read returned,
     // so a change whose report was lost is seen before anything is written.
-    bool WriteCaption(WindowHandle window, const std::u16string& caption) override;
+    CaptionWrite WriteCaption(WindowHandle window, const std::u16string& caption) override;
     void Flash(WindowHandle window, bool invert) override;
     void Beep() override;
 

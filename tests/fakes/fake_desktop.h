@@ -19,6 +19,8 @@ public:
         std::u16string own_title;
         std::u16string appends;         // added to every caption given from outside
         int writes = 0;                 // WriteCaption calls aimed at this window
+        bool busy = false;              // takes no text until Answer(); it queues
+        std::u16string queued_last;     // the last text queued while busy
         int flashes = 0;
     };
 
@@ -45,15 +47,25 @@ public:
         return it == windows.end() ? std::u16string() : it->second.caption;
     }
 
-    bool WriteCaption(WindowHandle handle, const std::u16string& caption) override {
+    CaptionWrite WriteCaption(WindowHandle handle, const std::u16string& caption) override {
         ++total_writes;
         const auto it = windows.find(handle);
-        if (it == windows.end()) return false;
+        if (it == windows.end()) return CaptionWrite::Refused;
         Window& w = it->second;
         ++w.writes;
-        if (w.refuses_caption) return false;
+        if (w.busy) {
+            w.queued_last = caption;
+            return CaptionWrite::Pending;
+        }
+        if (w.refuses_caption) return CaptionWrite::Refused;
         w.caption = w.retitles_itself ? w.own_title : caption + w.appends;
-        return true;
+        return CaptionWrite::Written;
+    }
+    // A busy window answers again and takes what was queued, in order.
+    void Answer(WindowHandle handle) {
+        Window& w = windows.at(handle);
+        w.busy = false;
+        if (!w.queued_last.empty()) w.caption = w.queued_last;
     }
 
     void Flash(WindowHandle handle, bool) override {

@@ -133,6 +133,17 @@ TEST_F(CaptionWriterTest, WindowThatAddsToItsCaptionGetsItBackAsWell) {
     }
 }
 
+TEST_F(CaptionWriterTest, BusyWindowGetsItsCaptionBackAfterTheClockItHadNotTakenYet) {
+    desktop.Add(3, u"Busy").busy = true;
+    desktop.foreground = 3;
+    Ticks(1);
+    EXPECT_EQ(desktop.Caption(3), u"Busy");  // the clock waits in its queue
+    desktop.foreground = 1;
+    Ticks(1);
+    desktop.Answer(3);
+    EXPECT_EQ(desktop.Caption(3), u"Busy");
+}
+
 TEST_F(CaptionWriterTest, WindowThatRefusesTheClockIsLeftAloneUntilTheNextMinute) {
     for (const bool retitles : {false, true}) {
         SCOPED_TRACE(retitles);
