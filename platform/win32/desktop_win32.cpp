@@ -24,12 +24,20 @@ Win32Desktop::~Win32Desktop() {
     if (watching == this) watching = nullptr;
 }
 
-void Win32Desktop::Watch() {
-    watch_tried_ = true;
-    if (watching != nullptr) return;
-    hook_ = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, Changed, 0, 0,
-                            WINEVENT_OUTOFCONTEXT);
-    if (hook_ != nullptr) watching = this;
+// Only the process of the window read is watched, so a program elsewhere
+// that keeps renaming its controls costs nothing here.
+bool Win32Desktop::Watch(HWND window) {
+    if (watching != nullptr && watching != this) return false;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (hook_ != nullptr && process == watched_process_) return true;
+    if (hook_ != nullptr) UnhookWinEvent(hook_);
+    hook_ = process == 0 ? nullptr
+                         : SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, Changed,
+                                           process, 0, WINEVENT_OUTOFCONTEXT);
+    watched_process_ = process;
+    watching = hook_ != nullptr ? this : nullptr;
+    return hook_ != nullptr;
 }
 
 void CALLBACK Win32Desktop::Changed(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
@@ -38,18 +46,17 @@ void CALLBACK Win32Desktop::Changed(HWINEVENTHOOK, DWORD, HWND window, LONG obje
 }
 
 // Asked every tick: not every system reports each change of the foreground.
-WindowHandle Win32Desktop::Foreground() {
-    if (!watch_tried_) Watch();
-    return reinterpret_cast<WindowHandle>(GetForegroundWindow());
-}
+WindowHandle Win32Desktop::Foreground() { return reinterpret_cast<WindowHandle>(GetForegroundWindow()); }
 
 std::u16string Win32Desktop::ReadCaption(WindowHandle window) {
     const HWND hwnd = ToHwnd(window);
     if (hwnd == nullptr) return {};
     if (!caption_known_ || hwnd != read_window_) {
-        read_caption_ = ReadNow(hwnd);
+        // Watched before the read, so a change right after it is reported.
+        const bool watched = hwnd == read_window_ ? watching == this : Watch(hwnd);
         read_window_ = hwnd;
-        caption_known_ = watching == this;
+        read_caption_ = ReadNow(hwnd);
+        caption_known_ = watched;
     }
     return read_caption_;
 }

@@ -30,11 +30,11 @@ public:
 private:
     static void CALLBACK Changed(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object, LONG child,
                                  DWORD thread, DWORD time);
-    void Watch();
+    bool Watch(HWND window);
     std::u16string ReadNow(HWND window);
 
-    bool watch_tried_ = false;
     HWINEVENTHOOK hook_ = nullptr;
+    DWORD watched_process_ = 0;
     HWND read_window_ = nullptr;
     std::u16string read_caption_;
     bool caption_known_ = false;
