@@ -50,7 +50,7 @@ int32_t CaptionWriter::TrackForeground(int32_t count) {
     if (foreground != tracked_window_) {
         GiveBackCaption();
         tracked_window_ = foreground;
-        saved_caption_ = desktop_.ReadCaption(foreground);
+        SaveCaption(desktop_.ReadCaption(foreground));
         saved_caption_size_ = CaptionSize(saved_caption_);
         current_caption_ = saved_caption_;
         current_known_ = true;
@@ -62,12 +62,17 @@ int32_t CaptionWriter::TrackForeground(int32_t count) {
     const int32_t size = CaptionSize(current_caption_);
     // Without "<own caption>   " in it the window has retitled itself or
     // refused the clock: what it shows now is its own caption.
-    if (current_caption_.find(saved_caption_ + u"   ") == std::u16string::npos) {
+    if (current_caption_.find(own_and_blanks_) == std::u16string::npos) {
         saved_caption_size_ = size;
-        saved_caption_ = current_caption_;
+        SaveCaption(current_caption_);
     }
     if (saved_caption_size_ != size) return 0;
     return count >= kMissCap - 1 ? kMissCap : count + 1;
+}
+
+void CaptionWriter::SaveCaption(const std::u16string& caption) {
+    saved_caption_ = caption;
+    own_and_blanks_.assign(saved_caption_).append(u"   ");
 }
 
 void CaptionWriter::RestoreCaption() { GiveBackCaption(); }
@@ -80,7 +85,7 @@ void CaptionWriter::GiveBackCaption() {
     // gone, keeps whatever it shows.
     // A write the window has not taken yet lands when it answers again; the
     // caption given back waits behind it and lands last.
-    if (pending_ || desktop_.ReadCaption(tracked_window_).find(saved_caption_ + u"   ") != std::u16string::npos)
+    if (pending_ || desktop_.ReadCaption(tracked_window_).find(own_and_blanks_) != std::u16string::npos)
         Send(tracked_window_, saved_caption_);
     written_ = false;
 }

@@ -43,6 +43,8 @@ private:
     // Puts saved_caption_ back into the tracked window if it still shows what
     // this program wrote there.
     void GiveBackCaption();
+    // Takes caption as the tracked window's own.
+    void SaveCaption(const std::u16string& caption);
 
     Desktop& desktop_;
     ClockTextComposer& composer_;
@@ -53,6 +55,7 @@ private:
 
     WindowHandle tracked_window_ = 0;
     std::u16string saved_caption_;
+    std::u16string own_and_blanks_;  // saved_caption_ and the three blanks that follow it
     int32_t saved_caption_size_ = 0;
     int32_t miss_count_ = 0;
     bool written_ = false;  // this program has written into the tracked window

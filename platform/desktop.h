@@ -18,7 +18,8 @@ public:
     virtual ~Desktop() = default;
     virtual WindowHandle Foreground() = 0;
     // Empty for a null or destroyed window. Never blocks on the window's thread.
-    virtual std::u16string ReadCaption(WindowHandle window) = 0;
+    // The text stays valid until the next call.
+    virtual const std::u16string& ReadCaption(WindowHandle window) = 0;
     // Bounded: a window that does not answer within a few hundred ms is given up on.
     virtual CaptionWrite WriteCaption(WindowHandle window, const std::u16string& caption) = 0;
     virtual void Flash(WindowHandle window, bool invert) = 0;

@@ -48,9 +48,10 @@ void CALLBACK Win32Desktop::Changed(HWINEVENTHOOK, DWORD, HWND window, LONG obje
 // Asked every tick: not every system reports each change of the foreground.
 WindowHandle Win32Desktop::Foreground() { return reinterpret_cast<WindowHandle>(GetForegroundWindow()); }
 
-std::u16string Win32Desktop::ReadCaption(WindowHandle window) {
+const std::u16string& Win32Desktop::ReadCaption(WindowHandle window) {
+    static const std::u16string none;
     const HWND hwnd = ToHwnd(window);
-    if (hwnd == nullptr) return {};
+    if (hwnd == nullptr) return none;
     if (!caption_known_ || hwnd != read_window_) {
         // Watched before the read, so a change right after it is reported.
         const bool watched = hwnd == read_window_ ? watching == this : Watch(hwnd);

@@ -20,7 +20,7 @@ public:
     ~Win32Desktop() override;
 
     WindowHandle Foreground() override;
-    std::u16string ReadCaption(WindowHandle window) override;
+    const std::u16string& ReadCaption(WindowHandle window) override;
     // Writes only when the window still shows what the last read returned,
     // so a change whose report was lost is seen before anything is written.
     CaptionWrite WriteCaption(WindowHandle window, const std::u16string& caption) override;

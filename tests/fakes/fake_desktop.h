@@ -41,10 +41,11 @@ public:
 
     WindowHandle Foreground() override { return foreground; }
 
-    std::u16string ReadCaption(WindowHandle handle) override {
+    const std::u16string& ReadCaption(WindowHandle handle) override {
+        static const std::u16string none;
         ++reads;
         const auto it = windows.find(handle);
-        return it == windows.end() ? std::u16string() : it->second.caption;
+        return it == windows.end() ? none : it->second.caption;
     }
 
     CaptionWrite WriteCaption(WindowHandle handle, const std::u16string& caption) override {
