@@ -33,6 +33,10 @@ void CaptionWriter::Timer1Timer() {
     if (settings_.DSP_FLAG == 2) return;
 
     DSPDRAW_CLASS tick;
+    if (owed_.window != 0) {
+        const Owed owed = std::exchange(owed_, Owed{});
+        GiveBack(owed);
+    }
     miss_count_ = TrackForeground(miss_count_);
     const int32_t unchanged = composer_.ComposeClockText(tick);
     // A new minute always clears the count, so a window that refused the
@@ -50,6 +54,7 @@ int32_t CaptionWriter::TrackForeground(int32_t count) {
     if (foreground != tracked_window_) {
         GiveBackCaption();
         tracked_window_ = foreground;
+        added_.clear();
         SaveCaption(desktop_.ReadCaption(foreground));
         saved_caption_size_ = CaptionSize(saved_caption_);
         current_caption_ = saved_caption_;
@@ -59,6 +64,7 @@ int32_t CaptionWriter::TrackForeground(int32_t count) {
 
     current_caption_ = desktop_.ReadCaption(tracked_window_);
     current_known_ = true;
+    LearnAdded(current_caption_);
     const int32_t size = CaptionSize(current_caption_);
     // Without "<own caption>   " in it the window has retitled itself or
     // refused the clock: what it shows now is its own caption.
@@ -79,15 +85,34 @@ void CaptionWriter::RestoreCaption() { GiveBackCaption(); }
 
 void CaptionWriter::GiveBackCaption() {
     if (!written_) return;
-    // Given back while the window still shows its own caption followed by
-    // the three blanks, also when it added to the text it was given (an MDI
-    // frame appends its document); a window that retitled itself since, or is
-    // gone, keeps whatever it shows.
-    // A write the window has not taken yet lands when it answers again; the
-    // caption given back waits behind it and lands last.
-    if (pending_ || desktop_.ReadCaption(tracked_window_).find(own_and_blanks_) != std::u16string::npos)
-        Send(tracked_window_, saved_caption_);
     written_ = false;
+    Owed owed{tracked_window_, saved_caption_, own_and_blanks_};
+    // A window that adds to any text it is given (an MDI frame its document)
+    // added it to its own caption as read, too: given that back whole, it
+    // would show the addition twice.
+    if (!pending_) LearnAdded(desktop_.ReadCaption(tracked_window_));
+    if (!added_.empty() && owed.own.ends_with(added_)) owed.own.resize(owed.own.size() - added_.size());
+    // A write the window has not taken yet may still land when it answers
+    // again; the caption given back then waits behind it.
+    if (pending_) {
+        if (Send(owed.window, owed.own) == CaptionWrite::Pending) owed_ = std::move(owed);
+        return;
+    }
+    GiveBack(owed);
+}
+
+void CaptionWriter::GiveBack(const Owed& owed) {
+    // Given back while the window still shows its own caption followed by
+    // the three blanks; a window that retitled itself since, or is gone,
+    // keeps whatever it shows. A window too busy to take it is asked again
+    // in the next ticks.
+    if (desktop_.ReadCaption(owed.window).find(owed.own_and_blanks) == std::u16string::npos) return;
+    if (Send(owed.window, owed.own) == CaptionWrite::Pending) owed_ = owed;
+}
+
+void CaptionWriter::LearnAdded(const std::u16string& caption) {
+    if (written_ && caption.size() > last_written_.size() && caption.starts_with(last_written_))
+        added_.assign(caption, last_written_.size());
 }
 
 void CaptionWriter::WriteCaption(int32_t due, DSPDRAW_CLASS& tick) {
@@ -113,15 +138,18 @@ void CaptionWriter::Write(const std::u16string& caption) {
     }
     // The caption already carries this text: the miss count has seen the
     // clock present, and writing it again would only make the window repaint.
-    if (current_caption_ == caption) return;
-    Send(tracked_window_, caption);
+    if (current_caption_.starts_with(caption) && current_caption_.compare(caption.size(), std::u16string::npos, added_) == 0)
+        return;
+    pending_ = Send(tracked_window_, caption) == CaptionWrite::Pending;
+    last_written_ = caption;
     written_ = true;
 }
 
-void CaptionWriter::Send(WindowHandle window, const std::u16string& caption) {
-    pending_ = desktop_.WriteCaption(window, caption) == CaptionWrite::Pending;
+CaptionWrite CaptionWriter::Send(WindowHandle window, const std::u16string& caption) {
+    const CaptionWrite result = desktop_.WriteCaption(window, caption);
     ++caption_writes_;
     current_known_ = false;
+    return result;
 }
 
 }  // namespace kronvik

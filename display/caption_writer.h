@@ -39,10 +39,19 @@ private:
     void WriteCaption(int32_t due, DSPDRAW_CLASS& tick);
     // Writes caption into the tracked window unless it already reads so.
     void Write(const std::u16string& caption);
-    void Send(WindowHandle window, const std::u16string& caption);
+    CaptionWrite Send(WindowHandle window, const std::u16string& caption);
     // Puts saved_caption_ back into the tracked window if it still shows what
     // this program wrote there.
     void GiveBackCaption();
+    // A window's own caption, owed to it until it takes it.
+    struct Owed {
+        WindowHandle window = 0;
+        std::u16string own;
+        std::u16string own_and_blanks;
+    };
+    void GiveBack(const Owed& owed);
+    // Learns what the tracked window adds to the text it is given.
+    void LearnAdded(const std::u16string& caption);
     // Takes caption as the tracked window's own.
     void SaveCaption(const std::u16string& caption);
 
@@ -59,7 +68,10 @@ private:
     int32_t saved_caption_size_ = 0;
     int32_t miss_count_ = 0;
     bool written_ = false;  // this program has written into the tracked window
-    bool pending_ = false;  // the last write still waits in the window's queue
+    bool pending_ = false;  // the window had not taken the last write when it returned
+    std::u16string last_written_;  // the last text written into the tracked window
+    std::u16string added_;         // what the tracked window adds to any text it is given
+    Owed owed_;                    // a caption given back that a busy window has not taken yet
     std::u16string current_caption_;  // the tracked window's caption as read in this tick
     bool current_known_ = false;
     uint64_t caption_writes_ = 0;

@@ -20,6 +20,7 @@ public:
         std::u16string appends;         // added to every caption given from outside
         int writes = 0;                 // WriteCaption calls aimed at this window
         bool busy = false;              // takes no text until Answer(); it queues
+        bool drops_queued = false;      // Answer() forgets what was queued meanwhile
         std::u16string queued_last;     // the last text queued while busy
         int flashes = 0;
     };
@@ -66,7 +67,8 @@ public:
     void Answer(WindowHandle handle) {
         Window& w = windows.at(handle);
         w.busy = false;
-        if (!w.queued_last.empty()) w.caption = w.queued_last;
+        if (!w.queued_last.empty() && !w.drops_queued) w.caption = w.queued_last;
+        w.queued_last.clear();
     }
 
     void Flash(WindowHandle handle, bool) override {
