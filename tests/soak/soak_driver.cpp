@@ -172,11 +172,26 @@ std::optional<long long> ThreadCount(HANDLE, DWORD pid) {
     return n;
 }
 
-std::optional<long long> PrivateKb(HANDLE process, DWORD) {
-    PROCESS_MEMORY_COUNTERS m{};
-    if (!GetProcessMemoryInfo(process, &m, sizeof m)) return std::nullopt;
-    return static_cast<long long>(m.PagefileUsage / 1024);
+std::optional<long long> HandleCountByApi(HANDLE process, DWORD) {
+    DWORD n = 0;
+    return GetProcessHandleCount(process, &n) ? std::optional<long long>(n) : std::nullopt;
 }
+
+std::optional<PROCESS_MEMORY_COUNTERS_EX> Memory(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS_EX m{};
+    if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&m), sizeof m)) return std::nullopt;
+    return m;
+}
+std::optional<long long> PrivateKb(HANDLE process, DWORD) {
+    const auto m = Memory(process);
+    return m ? std::optional<long long>(static_cast<long long>(m->PagefileUsage / 1024)) : std::nullopt;
+}
+std::optional<long long> PrivateUsageKb(HANDLE process, DWORD) {
+    const auto m = Memory(process);
+    return m ? std::optional<long long>(static_cast<long long>(m->PrivateUsage / 1024)) : std::nullopt;
+}
+
+std::string Cell(const std::optional<long long>& v) { return v ? std::to_string(*v) : "n/a"; }
 
 // A source is used only when it follows what this process does: `make`
 // creates objects the source should count `rise` more of (at least `rise`
@@ -223,20 +238,20 @@ std::vector<Column> ChooseSources(HANDLE kronvik) {
                           {"threads", 1, nullptr, ""}, {"private_kb", 4096, nullptr, ""}};
     SetLastError(0);
     const DWORD guiUser = GetGuiResources(kronvik, GR_USEROBJECTS), guiGdi = GetGuiResources(kronvik, GR_GDIOBJECTS);
-    const std::string gui = Format("GetGuiResources gave USER %lu, GDI %lu for kronvik.exe (last error %lu)",
-                                   guiUser, guiGdi, GetLastError());
+    const std::string gui = Format("; GetGuiResources gave USER %lu, GDI %lu (last error %lu) and does not follow "
+                                   "objects made here", guiUser, guiGdi, GetLastError());
     if (Follows(GuiUser, 4, false, MakeWindows)) {
         c[0] = {"user", 2, GuiUser, "GetGuiResources(GR_USEROBJECTS)"};
     } else if (Follows(WindowCount, 4, false, MakeWindows)) {
         c[0].read = WindowCount;
         c[0].source = "windows of the process (EnumWindows, EnumChildWindows, message-only windows); menus, icons "
-                      "and cursors are not visible from outside. " + gui + ", not following objects made here";
+                      "and cursors are not visible from outside" + gui;
     }
     if (Follows(GuiGdi, 16, false, MakeBrushes)) {
         c[1] = {"gdi", 12, GuiGdi, "GetGuiResources(GR_GDIOBJECTS)"};
     } else if (Follows(GdiTableCount, 16, false, MakeBrushes)) {
         c[1].read = GdiTableCount;
-        c[1].source = "used entries of the process's GDI handle table (PEB::GdiSharedHandleTable, ReadProcessMemory)";
+        c[1].source = "used entries of the process's GDI handle table (PEB::GdiSharedHandleTable, ReadProcessMemory)" + gui;
     }
     if (Follows(HandleCount, 16, false, [] {
             std::vector<HANDLE> e;
@@ -246,8 +261,8 @@ std::vector<Column> ChooseSources(HANDLE kronvik) {
             };
         }))
         c[2] = {"handles", 8, HandleCount,
-                "NtQuerySystemInformation(SystemExtendedHandleInformation), entries of the process (GetProcessHandleCount "
-                "gives 0 here)"};
+                "NtQuerySystemInformation(SystemExtendedHandleInformation), entries of the process; " +
+                    Format("GetProcessHandleCount gave %s", Cell(HandleCountByApi(kronvik, 0)).c_str())};
     if (Follows(ThreadCount, 1, false, [] {
             const HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
             auto t = std::make_shared<std::thread>([go] { WaitForSingleObject(go, INFINITE); });
@@ -266,8 +281,9 @@ std::vector<Column> ChooseSources(HANDLE kronvik) {
             return [p] { VirtualFree(const_cast<char*>(p), 0, MEM_RELEASE); };
         }))
         c[4] = {"private_kb", 4096, PrivateKb,
-                "GetProcessMemoryInfo PagefileUsage, the private commit on Windows; Wine fills it from RssAnon + "
-                "VmSwap of /proc/<pid>/status (resident private memory) and leaves PrivateUsage 0"};
+                "GetProcessMemoryInfo PagefileUsage (KB), the private commit on Windows; Wine fills it from RssAnon + "
+                "VmSwap of /proc/<pid>/status, resident private memory. " +
+                    Format("PrivateUsage gave %s KB", Cell(PrivateUsageKb(kronvik, 0)).c_str())};
     return c;
 }
 
@@ -279,18 +295,26 @@ struct Sample {
 
 // ---- appointments ------------------------------------------------------------
 
-std::wstring DayKey(int days) {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
+SYSTEMTIME Shifted(SYSTEMTIME t, long long seconds) {
     FILETIME f;
     SystemTimeToFileTime(&t, &f);
     ULARGE_INTEGER n{{f.dwLowDateTime, f.dwHighDateTime}};
-    n.QuadPart += static_cast<ULONGLONG>(static_cast<long long>(days) * 864000000000LL);
+    n.QuadPart += static_cast<ULONGLONG>(seconds * 10000000LL);
     f = {n.LowPart, n.HighPart};
     FileTimeToSystemTime(&f, &t);
+    return t;
+}
+
+std::wstring DateKey(const SYSTEMTIME& t) {
     wchar_t text[64];
     swprintf(text, 64, L"%ls\\%04u %02u %02u", kInfoKey, t.wYear, t.wMonth, t.wDay);
     return text;
+}
+
+std::wstring DayKey(int days) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return DateKey(Shifted(now, days * 86400LL));
 }
 
 using Slot = std::pair<std::wstring, std::wstring>;  // date key, "HH MM"
@@ -317,6 +341,11 @@ void WatchAnnouncements() {
         }
         Sleep(100);
     }
+}
+
+bool AnyAnnounced() {
+    std::lock_guard<std::mutex> lock(g_duesLock);
+    return std::any_of(g_dues.begin(), g_dues.end(), [](const auto& d) { return d->seen.load(); });
 }
 
 // ---- the program's windows -----------------------------------------------------
@@ -451,18 +480,10 @@ void PlantDue(const Kronvik& k, int round) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     const DWORD wait = now.wSecond <= 40 ? 0 : static_cast<DWORD>((60 - now.wSecond) * 1000 - now.wMilliseconds);
-    if (wait) {
-        FILETIME f;
-        SystemTimeToFileTime(&now, &f);
-        ULARGE_INTEGER n{{f.dwLowDateTime, f.dwHighDateTime}};
-        n.QuadPart += 600000000ULL;
-        f = {n.LowPart, n.HighPart};
-        FileTimeToSystemTime(&f, &now);
-    }
-    wchar_t key[64], name[16];
-    swprintf(key, 64, L"%ls\\%04u %02u %02u", kInfoKey, now.wYear, now.wMonth, now.wDay);
+    if (wait) now = Shifted(now, 60);
+    wchar_t name[16];
     swprintf(name, 16, L"%02u %02u", now.wHour, now.wMinute);
-    const Slot slot{key, name};
+    const Slot slot{DateKey(now), name};
     if (g_expected.count(slot)) return;
     const std::wstring text = L"soak 予定 " + std::to_wstring(round);
     WriteString(slot.first, slot.second, text);
@@ -513,6 +534,14 @@ struct Probes {
     Probe neutral{L"Soak neutral"};
 };
 
+// The frame's caption grows by its document at every give-back and soon
+// outgrows the harness's reading buffer.
+std::wstring FullCaption(const Probe& probe) {
+    std::vector<wchar_t> text(1 << 16);
+    const int n = InternalGetWindowText(probe.hwnd(), text.data(), static_cast<int>(text.size()));
+    return std::wstring(text.data(), static_cast<size_t>(std::max(0, n)));
+}
+
 bool Answers(const Probe& probe) {
     return SendMessageTimeoutW(probe.hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 200, nullptr) != 0;
 }
@@ -525,7 +554,7 @@ void Turn(Probes& p, int step) {
     if (!probe.Foreground()) return Note("a probe did not come to the front");
     ++g_stats.turns;
     // Kronvik writes "own caption   clock" within two ticks.
-    g_stats.clockSeen += WaitFor([&] { return probe.Caption().find(L"   ") != std::wstring::npos; }, 1500);
+    g_stats.clockSeen += WaitFor([&] { return FullCaption(probe).find(L"   ") != std::wstring::npos; }, 1500);
     if (&probe == &p.retitling) {
         p.title = L"Soak doc " + std::to_wstring(step);
         SetWindowTextW(probe.hwnd(), p.title.c_str());
@@ -533,7 +562,6 @@ void Turn(Probes& p, int step) {
         probe.Hang(kHangMs);
     }
 }
-
 
 // Nothing open that nobody asked for, every caption given back, a clean end.
 void EndOfRun(const Kronvik& k, Probes& probes) {
@@ -549,12 +577,9 @@ void EndOfRun(const Kronvik& k, Probes& probes) {
     own(probes.hung, L"Soak hung", "the probe that hangs now and then");
     own(probes.empty, L"", "the probe without caption");
     own(probes.wide, kWideCaption, "the probe with text outside code page 932");
-    // The frame adds its document to every text, the one given back included,
-    // so its caption outgrows the harness's reading buffer.
-    std::vector<wchar_t> text(1 << 16);
-    std::wstring frame(text.data(), static_cast<size_t>(std::max(
-                                        0, InternalGetWindowText(probes.frame.hwnd(), text.data(), 1 << 16))));
-    const std::wstring shown = frame;
+    // The frame adds its document to every text, the one given back included.
+    const std::wstring shown = FullCaption(probes.frame);
+    std::wstring frame = shown;
     int suffixes = 0;
     const std::wstring suffix = Probe::kDocumentSuffix;
     for (; frame.size() > suffix.size() && frame.ends_with(suffix); ++suffixes) frame.resize(frame.size() - suffix.size());
@@ -567,8 +592,6 @@ void EndOfRun(const Kronvik& k, Probes& probes) {
 }
 
 // ---- the verdict ---------------------------------------------------------------
-
-std::string Cell(const std::optional<long long>& v) { return v ? std::to_string(*v) : "n/a"; }
 
 void PrintTable(const std::vector<Column>& columns, const std::vector<Sample>& samples, size_t baseline) {
     std::string head = "  time";
@@ -614,7 +637,9 @@ void CheckFlat(const std::vector<Column>& columns, const std::vector<Sample>& sa
 
 bool Run(int minutes) {
     const ULONGLONG interval = minutes >= 5 ? 60000 : 10000, warmMin = minutes >= 5 ? 2 * interval : 0;
-    Log(Format("Soak run of kronvik.exe for %d min, a sample every %llu s", minutes, interval / 1000));
+    Log(Format("Soak run of kronvik.exe for %d min, a sample every %llu s; the baseline is the first sample after "
+               "%llu min, two rounds of every action and the first announcement",
+               minutes, interval / 1000, warmMin / 60000));
 
     // Defaults from a first start, then only 127.0.0.1 to synchronise with.
     RegDeleteTreeW(HKEY_CURRENT_USER, kVelkKey);
@@ -657,6 +682,8 @@ bool Run(int minutes) {
         About, Store, [](const Kronvik& kv, int) { Synchronise(kv, FakeSntpServer::Answer::HourAhead, 1); },
         Settings, Delete, [](const Kronvik& kv, int) { Synchronise(kv, FakeSntpServer::Answer::Silent, 2); }};
     constexpr int kActions = static_cast<int>(std::size(actions));
+    // Two rounds: each action's two ways (odd and even rounds) once.
+    constexpr int kWarmSteps = 2 * kActions;
     const ULONGLONG start = NowMs(), end = start + static_cast<ULONGLONG>(minutes) * 60000;
     ULONGLONG next = start;
     size_t baseline = SIZE_MAX;
@@ -668,8 +695,11 @@ bool Run(int minutes) {
         }
         if (now >= next) {
             sample(now - start, step);
-            if (baseline == SIZE_MAX && step >= kActions && now - start >= warmMin) baseline = samples.size() - 1;
-            Log(Format("sample at%s after %d steps", Clock(now - start).c_str(), step));
+            const bool announced = AnyAnnounced();
+            if (baseline == SIZE_MAX && step >= kWarmSteps && now - start >= warmMin && announced)
+                baseline = samples.size() - 1;
+            Log(Format("sample at%s after %d steps%s", Clock(now - start).c_str(), step,
+                       announced ? "" : ", no announcement seen yet"));
             next += interval;
         }
         try {
@@ -683,7 +713,7 @@ bool Run(int minutes) {
     const ULONGLONG activityEnd = NowMs();
     if (k.Running()) {
         sample(activityEnd - start, step);
-        if (baseline == SIZE_MAX && step >= kActions) baseline = samples.size() - 1;
+        if (baseline == SIZE_MAX && step >= kWarmSteps && AnyAnnounced()) baseline = samples.size() - 1;
         try {
             EndOfRun(k, probes);
         } catch (const SoakAbort&) {
@@ -712,7 +742,7 @@ bool Run(int minutes) {
     Log("");
     PrintTable(columns, samples, baseline);
     if (baseline == SIZE_MAX) {
-        Check(false, "the run ended before one round of every action");
+        Check(false, "the run ended before two rounds of every action and the first announcement");
     } else {
         CheckFlat(columns, samples, baseline);
     }
