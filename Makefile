@@ -1,11 +1,12 @@
 # Kronvik: build, test and run on Debian 12 (cross-compiled with mingw-w64,
 # run under Wine). Every target first installs what is missing.
-#   make run | test | unit | build | demo | bench | fuzz | bootstrap | clean
+#   make run | test | unit | build | demo | bench | soak | fuzz | bootstrap | clean
 
 SHELL := /bin/bash
 JOBS ?= 2
 COMMA := ,
 FUZZ_RUNS ?= 1000000
+SOAK_MIN ?= 30
 
 # Ninja when it is there; a directory keeps the generator it was made with.
 GENERATOR := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
@@ -17,7 +18,7 @@ define configure
 	fi
 endef
 
-.PHONY: all bootstrap build sanitized test unit run demo bench fuzz clean
+.PHONY: all bootstrap build sanitized test unit run demo bench soak fuzz clean
 
 all: build
 
@@ -68,6 +69,10 @@ bench: bootstrap
 	  $(MAKE) --no-print-directory build && tools/bench-wine.sh build/windows; \
 	fi
 
+# kronvik.exe kept busy for SOAK_MIN minutes; its object counts must stay flat.
+soak: build
+	tools/soak.sh build/windows $(SOAK_MIN)
+
 fuzz: bootstrap
 	@$(call configure,build/fuzz,-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKRONVIK_FUZZ=ON -DKRONVIK_TESTS=OFF)
 	cmake --build build/fuzz -j$(JOBS)
@@ -81,7 +86,7 @@ fuzz: bootstrap
 
 # Wine must not run in a prefix that is being deleted.
 clean:
-	@for p in build/wineprefix build/wineprefix-run build/wineprefix-demo; do \
+	@for p in build/wineprefix build/wineprefix-run build/wineprefix-demo build/wineprefix-soak; do \
 	  if [ -d $$p ]; then WINEPREFIX=$(CURDIR)/$$p wineserver -k 2>/dev/null || true; fi; \
 	done
 	rm -rf build

@@ -564,6 +564,10 @@ LRESULT CALLBACK Probe::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             InterlockedIncrement(&self->setTextCount_);
             return TRUE;
         }
+        if (self && self->kind_ == Kind::AppendsDocument && lp) {
+            const std::wstring shown = reinterpret_cast<const wchar_t*>(lp) + std::wstring(kDocumentSuffix);
+            return DefWindowProcW(hwnd, msg, wp, reinterpret_cast<LPARAM>(shown.c_str()));
+        }
         break;
     case WM_CLOSE:
         DestroyWindow(hwnd);

@@ -169,7 +169,9 @@ public:
     enum class Kind {
         Normal,
         RefusesCaption,  // keeps its caption and counts every WM_SETTEXT
+        AppendsDocument, // adds kDocumentSuffix to every text it is given, like an MDI frame
     };
+    static constexpr const wchar_t* kDocumentSuffix = L" - [doc]";
     explicit Probe(const std::wstring& caption, Kind kind = Kind::Normal);
     ~Probe();
     Probe(const Probe&) = delete;
