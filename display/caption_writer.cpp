@@ -85,12 +85,12 @@ void CaptionWriter::RestoreCaption() { GiveBackCaption(); }
 
 void CaptionWriter::GiveBackCaption() {
     if (!written_) return;
-    written_ = false;
     Owed owed{tracked_window_, saved_caption_, own_and_blanks_};
     // A window that adds to any text it is given (an MDI frame its document)
     // added it to its own caption as read, too: given that back whole, it
     // would show the addition twice.
     if (!pending_) LearnAdded(desktop_.ReadCaption(tracked_window_));
+    written_ = false;
     if (!added_.empty() && owed.own.ends_with(added_)) owed.own.resize(owed.own.size() - added_.size());
     // A write the window has not taken yet may still land when it answers
     // again; the caption given back then waits behind it.

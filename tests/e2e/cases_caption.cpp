@@ -46,6 +46,29 @@ E2E_CASE(caption_window_retitling_itself_is_followed, 1) {
     Check(k.Running(), "kronvik.exe ended during the case");
 }
 
+// A frame that adds its document to every text it is given, the caption
+// given back included, shows the document once however often it is visited.
+E2E_CASE(caption_frame_adding_its_document_keeps_one_copy, 1) {
+    Kronvik k = Kronvik::StartResident();
+    Probe frame(L"Kronvik e2e frame", Probe::Kind::AppendsDocument);
+    Probe other(L"Kronvik e2e other");
+    // Named once from outside, it shows the name with its document.
+    SetWindowTextW(frame.hwnd(), L"Kronvik e2e frame");
+    const std::wstring own = std::wstring(L"Kronvik e2e frame") + Probe::kDocumentSuffix;
+    for (int visit = 0; visit < 3; ++visit) {
+        Require(frame.Foreground(), "the frame did not come to the front");
+        ExpectCaption(frame.hwnd(), [&] {
+            std::vector<std::wstring> shown;
+            for (const std::wstring& text : WithClock(own))
+                shown.push_back(text + Probe::kDocumentSuffix);
+            return shown;
+        }, kTickSlackMs, "the frame in front, visit " + std::to_string(visit));
+        ShowClockIn(other, L"Kronvik e2e other", "the other window");
+        ExpectOwnCaption(frame, own, kTickSlackMs, "the frame after visit " + std::to_string(visit));
+    }
+    Check(k.Running(), "kronvik.exe ended during the case");
+}
+
 // A window that keeps its caption gets five attempts, then is left alone
 // until the minute changes.
 E2E_CASE(caption_refused_is_retried_five_times, 1) {
