@@ -11,6 +11,9 @@ namespace {
 
 constexpr int32_t kMissLimit = 5;   // writing pauses from this many misses on
 constexpr int32_t kMissCap = 10;
+// Ticks a window that was busy is still watched after it took its caption
+// back: a write it had not taken may yet land late.
+constexpr int32_t kOwedWatchTicks = 10;
 
 int32_t CaptionSize(const std::u16string& caption) {
     constexpr size_t kMax = std::numeric_limits<int32_t>::max() - 1;
@@ -34,8 +37,13 @@ void CaptionWriter::Timer1Timer() {
 
     DSPDRAW_CLASS tick;
     if (owed_.window != 0) {
-        const Owed owed = std::exchange(owed_, Owed{});
-        GiveBack(owed);
+        Owed owed = std::exchange(owed_, Owed{});
+        if (desktop_.ReadCaption(owed.window).find(owed.own_and_blanks) == std::u16string::npos) {
+            if (++owed.quiet_ticks < kOwedWatchTicks) owed_ = std::move(owed);
+        } else {
+            owed.quiet_ticks = 0;
+            if (Send(owed.window, owed.own) != CaptionWrite::Refused) owed_ = std::move(owed);
+        }
     }
     miss_count_ = TrackForeground(miss_count_);
     const int32_t unchanged = composer_.ComposeClockText(tick);
@@ -55,10 +63,16 @@ int32_t CaptionWriter::TrackForeground(int32_t count) {
         GiveBackCaption();
         tracked_window_ = foreground;
         added_.clear();
-        SaveCaption(desktop_.ReadCaption(foreground));
-        saved_caption_size_ = CaptionSize(saved_caption_);
-        current_caption_ = saved_caption_;
+        current_caption_ = desktop_.ReadCaption(foreground);
         current_known_ = true;
+        // A window still owed its caption may show text of this program: its
+        // own caption is then the one owed, not what it shows.
+        const bool owed = owed_.window == foreground &&
+                          current_caption_.find(owed_.own_and_blanks) != std::u16string::npos;
+        SaveCaption(owed ? owed_.own : current_caption_);
+        written_ = owed;
+        if (owed_.window == foreground) owed_ = Owed{};
+        saved_caption_size_ = CaptionSize(saved_caption_);
         return 0;
     }
 
@@ -108,6 +122,7 @@ void CaptionWriter::GiveBack(const Owed& owed) {
     // in the next ticks.
     if (desktop_.ReadCaption(owed.window).find(owed.own_and_blanks) == std::u16string::npos) return;
     if (Send(owed.window, owed.own) == CaptionWrite::Pending) owed_ = owed;
+
 }
 
 void CaptionWriter::LearnAdded(const std::u16string& caption) {

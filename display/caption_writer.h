@@ -43,11 +43,13 @@ private:
     // Puts saved_caption_ back into the tracked window if it still shows what
     // this program wrote there.
     void GiveBackCaption();
-    // A window's own caption, owed to it until it takes it.
+    // A busy window's own caption, owed to it until it has shown it for a
+    // while.
     struct Owed {
         WindowHandle window = 0;
         std::u16string own;
         std::u16string own_and_blanks;
+        int32_t quiet_ticks = 0;  // ticks it has shown no text of this program since
     };
     void GiveBack(const Owed& owed);
     // Learns what the tracked window adds to the text it is given.

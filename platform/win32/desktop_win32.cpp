@@ -93,7 +93,9 @@ CaptionWrite Win32Desktop::WriteCaption(WindowHandle window, const std::u16strin
     const LRESULT sent = SendMessageTimeoutW(
         hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()),
         SMTO_ABORTIFHUNG | SMTO_NORMAL, kWriteTimeoutMs, &result);
-    if (sent == 0) return GetLastError() == ERROR_TIMEOUT ? CaptionWrite::Pending : CaptionWrite::Refused;
+    // No answer in time, or none at all from a window the system takes for
+    // hung: the window has not taken the text, whether or not it keeps it.
+    if (sent == 0) return IsWindow(hwnd) ? CaptionWrite::Pending : CaptionWrite::Refused;
     return result != 0 ? CaptionWrite::Written : CaptionWrite::Refused;
 }
 

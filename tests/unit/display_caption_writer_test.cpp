@@ -163,6 +163,11 @@ TEST_F(CaptionWriterTest, BusyWindowGetsItsCaptionBackWhenItAnswersAgain) {
             Ticks(1);
             desktop.foreground = 1;
             Ticks(2);
+            // Back in front while still busy: what it shows is not its own.
+            desktop.foreground = 3;
+            Ticks(1);
+            desktop.foreground = 1;
+            Ticks(1);
             desktop.Answer(3);
             Ticks(2);
             EXPECT_EQ(desktop.Caption(3), u"Busy");
