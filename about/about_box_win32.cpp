@@ -16,10 +16,10 @@ constexpr int32_t kLabel1 = ControlId(ControlKind::Label, 1);
 // The version text is 8 pixels high whatever the screen's text scaling.
 constexpr FormFont kAboutFonts[] = {{0, 8, FW_NORMAL, L"Small Fonts", ANSI_CHARSET}};
 
-void AboutBox::Create(HINSTANCE instance, HWND owner) {
+void AboutBox::Create(HINSTANCE instance) {
     RegisterFormClass(instance, L"TForm2", Proc);
     window_ = CreateForm(instance, L"TForm2", L"バージョン情報", WS_POPUP | WS_CAPTION,
-                         WS_EX_TOOLWINDOW, kAboutClientWidth, kAboutClientHeight, owner);
+                         WS_EX_TOOLWINDOW, kAboutClientWidth, kAboutClientHeight);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     layout_.Create(window_, kAboutLayout, kAboutFonts, {kAboutClientWidth, kAboutClientHeight});
     logo_.reset(static_cast<HBITMAP>(LoadImageW(instance, L"LOGO", IMAGE_BITMAP, 0, 0, 0)));

@@ -11,8 +11,7 @@ namespace kronvik {
 // TForm2: the logo with the version; a click on the picture hides it.
 class AboutBox {
 public:
-    // owner: the main window, so the box has no taskbar button.
-    void Create(HINSTANCE instance, HWND owner);
+    void Create(HINSTANCE instance);
     HWND Window() const { return window_; }
     // Sets the version text and shows the box: centred the first time, where
     // the user left it afterwards; brought to the front when already shown.

@@ -170,7 +170,7 @@ void CreateMainWindow(Program& p) {
 
 void CreateDialogs(Program& p) {
     RegisterPanelClass(p.instance);
-    p.about.Create(p.instance, p.form1);
+    p.about.Create(p.instance);
     p.form2 = p.about.Window();
     p.entry_dialog.Create(p.instance, p.form1, p.digit_image, p.main->EntryDialog());
     p.form3 = p.entry_dialog.Window();
