@@ -60,8 +60,6 @@ trap 'exit 143' TERM
 kv_ensure_display || fail "no X display"
 kv_ensure_prefix || fail "no Wine prefix"
 
-winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
-
 # Starts a program in the benchmark's virtual desktop, in a session of its own
 # whose id (the launcher's PID) is left in $launched.
 # Wine hands every new Windows process to init, so parent links lead nowhere;
@@ -148,7 +146,7 @@ ms_of_ns() { awk -v ns="$1" 'BEGIN { printf "%.1f", ns / 1e6 }'; }
 # The exchanges first, while no other program of the prefix runs; the fakes
 # hold 127.0.0.1:123 and :18089 only while exchange_bench.exe runs.
 exchange_out="$work/exchange.txt"
-timeout -k 5 300 wine "$(winpath "$build/exchange_bench.exe")" "$(winpath "$exchange_out")" \
+timeout -k 5 300 wine "$(kv_winpath "$build/exchange_bench.exe")" "$(kv_winpath "$exchange_out")" \
   >"$work/exchange.log" 2>&1
 exchange_rc=$?
 [ -f "$exchange_out" ] || { cat "$work/exchange.log" >&2; fail "exchange_bench.exe wrote no result (exit code $exchange_rc)"; }
@@ -165,18 +163,18 @@ wine reg delete 'HKCU\Software\Velk' /f >/dev/null 2>&1
 
 # One after the other: the first explorer creates the desktop, the later ones
 # only start their program in it.
-launch kronvik "$(winpath "$build/kronvik.exe")"
+launch kronvik "$(kv_winpath "$build/kronvik.exe")"
 kronvik_pid=$(wait_for_process "$launched" kronvik.exe) ||
   fail "kronvik.exe did not start or did not stay running (another instance in $WINEPREFIX?)"
 # Ends by itself well after the run, should the teardown not happen.
-launch idle "$(winpath "$build/idle_reference.exe")" 300
+launch idle "$(kv_winpath "$build/idle_reference.exe")" 300
 idle_pid=$(wait_for_process "$launched" idle_reference.exe) ||
   fail "idle_reference.exe did not start"
 # Let both finish starting up: the figures are about the resident state.
 sleep "${KV_BENCH_SETTLE_SECONDS:-10}"
 
 probe_out="$work/probe.txt"
-launch probe "$(winpath "$build/caption_probe.exe")" "$seconds" "$(winpath "$probe_out")"
+launch probe "$(kv_winpath "$build/caption_probe.exe")" "$seconds" "$(kv_winpath "$probe_out")"
 for _ in $(seq 1 100); do
   [ -f "$probe_out.counting" ] && break
   sleep 0.2

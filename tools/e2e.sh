@@ -39,15 +39,8 @@ done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kronvik-e2e.XXXXXX")
 results="$work/results.txt"
-wine_pid=""
-cleanup() {
-  if [ -n "$wine_pid" ] && kill -0 "$wine_pid" 2>/dev/null; then
-    kill "$wine_pid" 2>/dev/null || true
-  fi
-  kv_teardown
-  rm -rf "$work"
-}
-trap cleanup EXIT
+KV_RUN_DIR=$work
+trap kv_end_run EXIT
 trap 'exit 130' INT TERM
 
 kv_ensure_display || { echo "e2e: no X display"; echo "0 passed, 1 failed"; exit 1; }
@@ -58,14 +51,12 @@ wine reg add 'HKCU\Control Panel\Desktop' /f /v LogPixels /t REG_DWORD /d "${KV_
 wineserver -k 2>/dev/null
 wineserver -w
 
-winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
-
 started=$(date +%s)
 : >"$results"
 timeout -k 5 "$limit" wine explorer /desktop=KronvikE2E,1024x768 \
-  "$(winpath "$build/kronvik_e2e.exe")" "$(winpath "$build/kronvik.exe")" "$(winpath "$results")" \
+  "$(kv_winpath "$build/kronvik_e2e.exe")" "$(kv_winpath "$build/kronvik.exe")" "$(kv_winpath "$results")" \
   "$@" >"$work/wine.log" 2>&1 &
-wine_pid=$!
+KV_RUN_PID=$!
 
 # The desktop may outlive the driver; the END line is what says it is done.
 # The driver bounds every case itself; a results file that stops growing
@@ -74,10 +65,10 @@ deadline=$((started + limit))
 stall=90
 last_size=-1
 last_change=$started
-while kill -0 "$wine_pid" 2>/dev/null; do
+while kill -0 "$KV_RUN_PID" 2>/dev/null; do
   if grep -q '^END ' "$results" 2>/dev/null; then
     for _ in 1 2 3 4 5 6 7 8 9 10; do
-      kill -0 "$wine_pid" 2>/dev/null || break
+      kill -0 "$KV_RUN_PID" 2>/dev/null || break
       sleep 0.5
     done
     break

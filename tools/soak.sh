@@ -32,33 +32,24 @@ done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kronvik-soak.XXXXXX")
 results="$work/results.txt"
-wine_pid=""
-cleanup() {
-  if [ -n "$wine_pid" ] && kill -0 "$wine_pid" 2>/dev/null; then
-    kill "$wine_pid" 2>/dev/null || true
-  fi
-  kv_teardown
-  rm -rf "$work"
-}
-trap cleanup EXIT
+KV_RUN_DIR=$work
+trap kv_end_run EXIT
 trap 'exit 130' INT TERM
 
 kv_ensure_display || { echo "soak: no X display"; exit 1; }
 kv_ensure_prefix || { echo "soak: no Wine prefix"; exit 1; }
 
-winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
-
 : >"$results"
 timeout -k 5 $((minutes * 60 + 300)) wine explorer /desktop=KronvikSoak,1024x768 \
-  "$(winpath "$build/soak_driver.exe")" "$(winpath "$build/kronvik.exe")" "$(winpath "$results")" \
+  "$(kv_winpath "$build/soak_driver.exe")" "$(kv_winpath "$build/kronvik.exe")" "$(kv_winpath "$results")" \
   "$minutes" >"$work/wine.log" 2>&1 &
-wine_pid=$!
+KV_RUN_PID=$!
 
 # The driver writes at least one line a minute; the VERDICT line ends it.
 stall=240
 last_size=-1
 last_change=$(date +%s)
-while kill -0 "$wine_pid" 2>/dev/null && ! grep -q '^VERDICT ' "$results"; do
+while kill -0 "$KV_RUN_PID" 2>/dev/null && ! grep -q '^VERDICT ' "$results"; do
   now=$(date +%s)
   size=$(stat -c %s "$results")
   if [ "$size" != "$last_size" ]; then

@@ -32,6 +32,22 @@ KV_JP_FONT="Noto Sans CJK JP"
 
 kv_log() { printf 'wine-env: %s\n' "$*" >&2; }
 
+# A Linux path as Wine's Z: drive names it.
+kv_winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
+
+# The end of a run that started one Wine program in the background (its PID
+# in KV_RUN_PID) and kept its files in KV_RUN_DIR: the program, the prefix's
+# wineserver, our Xvfb and the files go. Set as the EXIT trap.
+KV_RUN_PID=""
+KV_RUN_DIR=""
+kv_end_run() {
+  if [ -n "$KV_RUN_PID" ] && kill -0 "$KV_RUN_PID" 2>/dev/null; then
+    kill "$KV_RUN_PID" 2>/dev/null || true
+  fi
+  kv_teardown
+  if [ -n "$KV_RUN_DIR" ]; then rm -rf "$KV_RUN_DIR"; fi
+}
+
 # Runs the calling script again inside a network namespace of its own, in
 # which only loopback is up: Kronvik's defaults name public time servers, and
 # nothing a test, demo or benchmark starts may reach them. Call it before
