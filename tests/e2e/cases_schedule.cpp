@@ -11,18 +11,9 @@
 namespace e2e {
 namespace {
 
-constexpr UINT kTrayNotify = 0x08C9;
-constexpr int kEdit1 = 2001;
-constexpr int kButtonCancel = 3001, kButtonOk = 3002, kButtonDelete = 3003;
 constexpr int kSpinHour = 7001, kSpinMinute = 7002;
 constexpr int kImage0 = 10000;
 const wchar_t kEntryCaption[] = L"予定入力フィールド";
-
-std::wstring DateKey(const SYSTEMTIME& t) {
-    wchar_t text[64];
-    swprintf(text, 64, L"%ls\\%04u %02u %02u", kInfoKey, t.wYear, t.wMonth, t.wDay);
-    return text;
-}
 
 std::wstring TimeName(int hour, int minute) {
     wchar_t text[16];

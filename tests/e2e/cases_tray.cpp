@@ -7,7 +7,6 @@
 namespace e2e {
 namespace {
 
-constexpr UINT kTrayNotify = 0x08C9;
 constexpr int kAboutLabel1 = 1001;
 constexpr int kAboutImage1 = 10001;
 constexpr int kSettingsEdit1 = 2001;

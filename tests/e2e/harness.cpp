@@ -210,6 +210,12 @@ const wchar_t* const kPlantedText = L"e2e 予定";
 
 void PlantAppointment() { WriteString(kPlantedDayKey, kPlantedTime, kPlantedText); }
 
+std::wstring DateKey(const SYSTEMTIME& t) {
+    wchar_t text[64];
+    swprintf(text, 64, L"%ls\\%04u %02u %02u", kInfoKey, t.wYear, t.wMonth, t.wDay);
+    return text;
+}
+
 bool AppointmentPresent() {
     RegValue v = ReadValue(kPlantedDayKey, kPlantedTime);
     return v.present && v.type == REG_SZ && v.text == kPlantedText;

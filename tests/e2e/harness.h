@@ -75,6 +75,12 @@ std::string Describe(const RegValue& v);
 extern const wchar_t* const kPlantedDayKey;
 extern const wchar_t* const kPlantedTime;
 extern const wchar_t* const kPlantedText;
+// The registry key of a date's appointments.
+std::wstring DateKey(const SYSTEMTIME& t);
+// The tray icon's message, and the entry dialog's text and buttons.
+constexpr UINT kTrayNotify = 0x08C9;
+constexpr int kEdit1 = 2001;
+constexpr int kButtonCancel = 3001, kButtonOk = 3002, kButtonDelete = 3003;
 void PlantAppointment();
 bool AppointmentPresent();
 

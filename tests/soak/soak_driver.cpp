@@ -26,9 +26,7 @@
 namespace e2e {
 namespace {
 
-constexpr UINT kTrayNotify = 0x08C9;
 constexpr WPARAM kCmdSettings = 1, kCmdManualSync = 2, kCmdAbout = 3;
-constexpr int kEdit1 = 2001, kButtonCancel = 3001, kButtonOk = 3002, kButtonDelete = 3003;
 constexpr int kAboutImage1 = 10001;
 const wchar_t kManualCaption[] = L"日付時刻設定（手動）";
 const wchar_t kFailureCaption[] = L"日付時刻設定";
@@ -303,12 +301,6 @@ SYSTEMTIME Shifted(SYSTEMTIME t, long long seconds) {
     f = {n.LowPart, n.HighPart};
     FileTimeToSystemTime(&f, &t);
     return t;
-}
-
-std::wstring DateKey(const SYSTEMTIME& t) {
-    wchar_t text[64];
-    swprintf(text, 64, L"%ls\\%04u %02u %02u", kInfoKey, t.wYear, t.wMonth, t.wDay);
-    return text;
 }
 
 std::wstring DayKey(int days) {
