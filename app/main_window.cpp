@@ -155,7 +155,7 @@ void MainWindow::ManualTimeSetting() {
 void MainWindow::ExitSequence() {
     if (ending_) return;
     ending_ = true;
-    writer_.RestoreCaption();
+    writer_.GiveBackAll();
     if (icon_added_) {
         ports_.tray.Remove();
         icon_added_ = false;

@@ -76,8 +76,9 @@ public:
     std::vector<MenuItem> TrayMenu();
     void ManualTimeSetting();
 
-    // Gives the tracked window its caption back and removes the icon; the
-    // caller then ends the process. Runs at most once.
+    // Gives every window that may show the clock its caption back (about two
+    // seconds at most) and removes the icon; the caller then ends the
+    // process. Runs at most once.
     void ExitSequence();
     bool Ending() const { return ending_; }
 

@@ -1,6 +1,6 @@
 #include "display/caption_writer.h"
 
-#include <limits>
+#include <algorithm>
 #include <utility>
 
 #include "platform/text.h"
@@ -9,16 +9,17 @@ namespace kronvik {
 
 namespace {
 
-constexpr int32_t kMissLimit = 5;   // writing pauses from this many misses on
-constexpr int32_t kMissCap = 10;
-// Ticks a window that was busy is still watched after it took its caption
-// back: a write it had not taken may yet land late.
-constexpr int32_t kOwedWatchTicks = 10;
+using State = WindowCaption::State;
 
-int32_t CaptionSize(const std::u16string& caption) {
-    constexpr size_t kMax = std::numeric_limits<int32_t>::max() - 1;
-    return static_cast<int32_t>(caption.size() < kMax ? caption.size() : kMax) + 1;
-}
+constexpr int32_t kMissLimit = 5;  // writing pauses from this many misses on
+constexpr int32_t kMissCap = 10;
+// The end of the program waits this long at most for owed windows to answer,
+// in slices, so that one hung window does not starve the others.
+constexpr uint64_t kExitWaitMs = 1750;
+constexpr uint64_t kExitSliceMs = 100;
+// The tick waits for no window: one that does not answer is asked again in
+// the next tick.
+constexpr uint64_t kNoDeadline = 0;
 
 }  // namespace
 
@@ -33,19 +34,10 @@ CaptionWriter::CaptionWriter(Desktop& desktop, ClockTextComposer& composer,
       check_schedule_(std::move(check_schedule)) {}
 
 void CaptionWriter::Timer1Timer() {
-    if (settings_.DSP_FLAG == 2) return;
-
+    if (settings_.DSP_FLAG == 2 || sending_ || ended_) return;
     DSPDRAW_CLASS tick;
-    if (owed_.window != 0) {
-        Owed owed = std::exchange(owed_, Owed{});
-        if (desktop_.ReadCaption(owed.window).find(owed.own_and_blanks) == std::u16string::npos) {
-            if (++owed.quiet_ticks < kOwedWatchTicks) owed_ = std::move(owed);
-        } else {
-            owed.quiet_ticks = 0;
-            if (Send(owed.window, owed.own) != CaptionWrite::Refused) owed_ = std::move(owed);
-        }
-    }
     miss_count_ = TrackForeground(miss_count_);
+    if (ended_) return;
     const int32_t unchanged = composer_.ComposeClockText(tick);
     // A new minute always clears the count, so a window that refused the
     // clock gets a fresh run of attempts.
@@ -54,117 +46,153 @@ void CaptionWriter::Timer1Timer() {
         const int32_t due = check_schedule_ ? check_schedule_(tick) : 0;
         WriteCaption(due, tick);
     }
-    current_known_ = false;
 }
 
 int32_t CaptionWriter::TrackForeground(int32_t count) {
     const WindowHandle foreground = desktop_.Foreground();
-    if (foreground != tracked_window_) {
-        GiveBackCaption();
-        tracked_window_ = foreground;
-        added_.clear();
-        current_caption_ = desktop_.ReadCaption(foreground);
-        current_known_ = true;
-        // A window still owed its caption may show text of this program: its
-        // own caption is then the one owed, not what it shows.
-        const bool owed = owed_.window == foreground &&
-                          current_caption_.find(owed_.own_and_blanks) != std::u16string::npos;
-        SaveCaption(owed ? owed_.own : current_caption_);
-        written_ = owed;
-        if (owed_.window == foreground) owed_ = Owed{};
-        saved_caption_size_ = CaptionSize(saved_caption_);
-        return 0;
-    }
+    const bool moved = foreground != tracked_.window;
+    // The window that lost the foreground is given its caption back first.
+    if (moved) LetGo();
+    SettleDebts(foreground, kNoDeadline);
+    if (ended_) return 0;
+    if (!moved) return Follow(count);
+    Adopt(foreground);
+    return 0;
+}
 
-    current_caption_ = desktop_.ReadCaption(tracked_window_);
-    current_known_ = true;
-    LearnAdded(current_caption_);
-    const int32_t size = CaptionSize(current_caption_);
-    // Without "<own caption>   " in it the window has retitled itself or
-    // refused the clock: what it shows now is its own caption.
-    if (current_caption_.find(own_and_blanks_) == std::u16string::npos) {
-        saved_caption_size_ = size;
-        SaveCaption(current_caption_);
-    }
-    if (saved_caption_size_ != size) return 0;
+// The same window as in the last tick: the clock is there (count 0), or the
+// window shows a title of its own, which becomes its own caption (count up).
+// A window that has not answered since a write gives no verdict yet.
+int32_t CaptionWriter::Follow(int32_t count) {
+    const WindowHandle window = tracked_.window;
+    if (tracked_.state == State::Unknown && !desktop_.Answers(window)) return count;
+    const std::u16string& shown = desktop_.ReadCaption(window);
+    if (tracked_.state == State::Unknown) tracked_.Resolve(shown);
+    if (tracked_.ShowsOurs(shown)) return 0;
+    tracked_.Adopt(shown);
     return count >= kMissCap - 1 ? kMissCap : count + 1;
 }
 
-void CaptionWriter::SaveCaption(const std::u16string& caption) {
-    saved_caption_ = caption;
-    own_and_blanks_.assign(saved_caption_).append(u"   ");
-}
-
-void CaptionWriter::RestoreCaption() { GiveBackCaption(); }
-
-void CaptionWriter::GiveBackCaption() {
-    if (!written_) return;
-    Owed owed{tracked_window_, saved_caption_, own_and_blanks_};
-    // A window that adds to any text it is given (an MDI frame its document)
-    // added it to its own caption as read, too: given that back whole, it
-    // would show the addition twice.
-    if (!pending_) LearnAdded(desktop_.ReadCaption(tracked_window_));
-    written_ = false;
-    if (!added_.empty() && owed.own.ends_with(added_)) owed.own.resize(owed.own.size() - added_.size());
-    // A write the window has not taken yet may still land when it answers
-    // again; the caption given back then waits behind it.
-    if (pending_) {
-        if (Send(owed.window, owed.own) == CaptionWrite::Pending) owed_ = std::move(owed);
+void CaptionWriter::Adopt(WindowHandle foreground) {
+    // A window still owed its caption comes back with what is known of it:
+    // what it shows may be ours, and its own caption is the one owed.
+    const auto owed = std::find_if(owed_.begin(), owed_.end(),
+                                   [&](const WindowCaption& debt) { return debt.window == foreground; });
+    if (owed != owed_.end()) {
+        tracked_ = std::move(*owed);
+        owed_.erase(owed);
         return;
     }
-    GiveBack(owed);
+    tracked_ = WindowCaption{};
+    tracked_.window = foreground;
+    tracked_.Adopt(desktop_.ReadCaption(foreground));
 }
 
-void CaptionWriter::GiveBack(const Owed& owed) {
-    // Given back while the window still shows its own caption followed by
-    // the three blanks; a window that retitled itself since, or is gone,
-    // keeps whatever it shows. A window too busy to take it is asked again
-    // in the next ticks.
-    if (desktop_.ReadCaption(owed.window).find(owed.own_and_blanks) == std::u16string::npos) return;
-    if (Send(owed.window, owed.own) == CaptionWrite::Pending) owed_ = owed;
-
-}
-
-void CaptionWriter::LearnAdded(const std::u16string& caption) {
-    if (written_ && caption.size() > last_written_.size() && caption.starts_with(last_written_))
-        added_.assign(caption, last_written_.size());
+void CaptionWriter::LetGo() {
+    if (tracked_.state != State::Clean) owed_.push_back(std::move(tracked_));
+    tracked_ = WindowCaption{};
 }
 
 void CaptionWriter::WriteCaption(int32_t due, DSPDRAW_CLASS& tick) {
-    tick.CaptionText = saved_caption_;
-    tick.CaptionText += u"   ";
+    caption_.assign(tracked_.own).append(u"   ");
     if (due != 0) {
         // The due appointment replaces the clock for its whole minute.
-        tick.CaptionText += Utf8ToUtf16(tick.ScheduleText);
+        caption_ += Utf8ToUtf16(tick.ScheduleText);
     } else {
-        tick.CaptionText += composer_.ClockText16();
+        caption_ += composer_.ClockText16();
         // Nothing is due: an alert's flashing ends at once.
         timer2_.SetInterval(0);
     }
     if (flags_.SyncRunning.load() != 0)
-        tick.CaptionText += flags_.AutoSync.load() == 1 ? u"." : u" [ Internet Access ]";
-    Write(tick.CaptionText);
+        caption_ += flags_.AutoSync.load() == 1 ? u"." : u" [ Internet Access ]";
+    // A window that has not answered is sent nothing; one that shows this
+    // text already is not made to repaint it.
+    if (tracked_.state == State::Unknown || caption_ == tracked_.written) return;
+    tick.CaptionText = caption_;
+    PutClock(tick);
 }
 
-void CaptionWriter::Write(const std::u16string& caption) {
-    if (!current_known_) {
-        current_caption_ = desktop_.ReadCaption(tracked_window_);
-        current_known_ = true;
+void CaptionWriter::PutClock(const DSPDRAW_CLASS& tick) {
+    const std::u16string shown =
+        tracked_.state == State::Clocked ? tracked_.written + tracked_.addition : tracked_.own;
+    const CaptionWrite result = Send(tracked_, shown, tick.CaptionText, false);
+    if (result == CaptionWrite::Written && !ended_)
+        tracked_.Took(tick.CaptionText, desktop_.ReadCaption(tracked_.window));
+}
+
+void CaptionWriter::SettleDebts(WindowHandle skip, uint64_t deadline) {
+    for (size_t i = 0; i < owed_.size();) {
+        if (owed_[i].window == skip) {
+            ++i;
+            continue;
+        }
+        const bool settled = Settle(owed_[i], deadline);
+        // The program ended inside a write: the end has settled everything.
+        if (ended_) return;
+        if (settled) {
+            owed_.erase(owed_.begin() + static_cast<std::ptrdiff_t>(i));
+        } else {
+            ++i;
+        }
     }
-    // The caption already carries this text: the miss count has seen the
-    // clock present, and writing it again would only make the window repaint.
-    if (current_caption_.starts_with(caption) && current_caption_.compare(caption.size(), std::u16string::npos, added_) == 0)
-        return;
-    pending_ = Send(tracked_window_, caption) == CaptionWrite::Pending;
-    last_written_ = caption;
-    written_ = true;
 }
 
-CaptionWrite CaptionWriter::Send(WindowHandle window, const std::u16string& caption) {
-    const CaptionWrite result = desktop_.WriteCaption(window, caption);
-    ++caption_writes_;
-    current_known_ = false;
+bool CaptionWriter::Settle(WindowCaption& debt, uint64_t deadline) {
+    const WindowHandle window = debt.window;
+    if (!desktop_.Exists(window)) return true;
+    if (debt.state == State::Unknown) {
+        if (deadline == kNoDeadline) {
+            if (!desktop_.Answers(window)) return false;
+        } else {
+            const uint64_t now = desktop_.Milliseconds();
+            if (now >= deadline || !desktop_.AwaitAnswer(window, static_cast<uint32_t>(
+                                                                     std::min(deadline - now, kExitSliceMs))))
+                return false;
+        }
+    }
+    const std::u16string& shown = desktop_.ReadCaption(window);
+    if (debt.state == State::Unknown) debt.Resolve(shown);
+    // Anything but text of ours is a title of its own: nothing is owed any more.
+    if (!debt.ShowsOurs(shown)) return true;
+    return GiveBack(debt, shown);
+}
+
+bool CaptionWriter::GiveBack(WindowCaption& debt, const std::u16string& shown) {
+    const std::u16string was(shown);  // the next read reuses the text read
+    switch (Send(debt, was, debt.OwnToGiveBack(), true)) {
+    case CaptionWrite::Written:
+    case CaptionWrite::Refused:
+        return true;
+    case CaptionWrite::Retitled:  // looked at afresh next time
+    case CaptionWrite::Unknown:   // waits for the window to answer
+        break;
+    }
+    return false;
+}
+
+// The record is marked unknown while the write waits, so an end of the
+// program that runs meanwhile treats the window as it must.
+CaptionWrite CaptionWriter::Send(WindowCaption& record, const std::u16string& shown,
+                                 const std::u16string& text, bool back) {
+    const State before = record.state;
+    record.state = State::Unknown;
+    record.sent = text;
+    record.sent_back = back;
+    sending_ = true;
+    const CaptionWrite result = desktop_.WriteCaption(record.window, shown, text);
+    sending_ = false;
+    // Ended inside the write: the records belong to the end now.
+    if (ended_) return result;
+    if (result != CaptionWrite::Unknown) record.state = before;
     return result;
+}
+
+void CaptionWriter::GiveBackAll() {
+    if (ended_) return;
+    LetGo();
+    const uint64_t deadline = desktop_.Milliseconds() + kExitWaitMs;
+    while (!owed_.empty() && desktop_.Milliseconds() < deadline) SettleDebts(0, deadline);
+    ended_ = true;
 }
 
 }  // namespace kronvik

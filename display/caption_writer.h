@@ -1,13 +1,21 @@
 #pragma once
-// The 500 ms display tick: follows the foreground window, keeps its own caption,
-// writes "<own caption>   <clock text>" into it and gives the caption back when
-// the foreground moves on.
+// The 500 ms display tick: follows the foreground window, writes
+// "<own caption>   <clock text>" into it and gives every window its own
+// caption back once the foreground has moved on.
+//
+// It writes only over what it has just read and recognised: the window's own
+// caption or the text of ours it last saw the window take. A write that gets
+// no answer leaves the window unknown until it answers again; every window
+// that may show our text stays owed its caption until it shows a title of its
+// own, is given it back, or is gone.
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "display/clock_text.h"
 #include "display/dspdraw.h"
+#include "display/window_caption.h"
 #include "platform/desktop.h"
 #include "platform/timer.h"
 #include "settings/settings_record.h"
@@ -24,38 +32,32 @@ public:
                   const SyncFlags& flags, Timer& timer2, ScheduleCheck check_schedule);
 
     void Timer1Timer();
-    int32_t TrackForeground(int32_t count);
-    // Gives the tracked window its own caption back (orderly end of the program).
-    void RestoreCaption();
+    // The orderly end: every caption of ours is given back, waiting about two
+    // seconds at most for windows that do not answer. Nothing is written after.
+    void GiveBackAll();
 
-    WindowHandle TrackedWindow() const { return tracked_window_; }
-    const std::u16string& SavedCaption() const { return saved_caption_; }
-    int32_t MissCount() const { return miss_count_; }
-    uint64_t CaptionWrites() const { return caption_writes_; }
+    WindowHandle TrackedWindow() const { return tracked_.window; }
 
 private:
+    // The foreground moved, the clock is there, or the window shows a title
+    // of its own: the miss count for this tick.
+    int32_t TrackForeground(int32_t count);
+    int32_t Follow(int32_t count);
+    void Adopt(WindowHandle foreground);
+    void LetGo();
     // Composes "<own caption>   <clock or appointment>[marker]" into the tick
-    // and writes it; due != 0 puts the appointment in place of the clock.
+    // and writes it unless the window already shows it; due != 0 puts the
+    // appointment in place of the clock.
     void WriteCaption(int32_t due, DSPDRAW_CLASS& tick);
-    // Writes caption into the tracked window unless it already reads so.
-    void Write(const std::u16string& caption);
-    CaptionWrite Send(WindowHandle window, const std::u16string& caption);
-    // Puts saved_caption_ back into the tracked window if it still shows what
-    // this program wrote there.
-    void GiveBackCaption();
-    // A busy window's own caption, owed to it until it has shown it for a
-    // while.
-    struct Owed {
-        WindowHandle window = 0;
-        std::u16string own;
-        std::u16string own_and_blanks;
-        int32_t quiet_ticks = 0;  // ticks it has shown no text of this program since
-    };
-    void GiveBack(const Owed& owed);
-    // Learns what the tracked window adds to the text it is given.
-    void LearnAdded(const std::u16string& caption);
-    // Takes caption as the tracked window's own.
-    void SaveCaption(const std::u16string& caption);
+    void PutClock(const DSPDRAW_CLASS& tick);
+    // Settles what is owed to every window but `skip`; at the end the
+    // windows that do not answer are waited for until `deadline`.
+    void SettleDebts(WindowHandle skip, uint64_t deadline);
+    // True when nothing more is owed to the window.
+    bool Settle(WindowCaption& debt, uint64_t deadline);
+    bool GiveBack(WindowCaption& debt, const std::u16string& shown);
+    CaptionWrite Send(WindowCaption& record, const std::u16string& shown, const std::u16string& text,
+                      bool back);
 
     Desktop& desktop_;
     ClockTextComposer& composer_;
@@ -64,19 +66,12 @@ private:
     Timer& timer2_;
     ScheduleCheck check_schedule_;
 
-    WindowHandle tracked_window_ = 0;
-    std::u16string saved_caption_;
-    std::u16string own_and_blanks_;  // saved_caption_ and the three blanks that follow it
-    int32_t saved_caption_size_ = 0;
+    WindowCaption tracked_;
+    std::vector<WindowCaption> owed_;
     int32_t miss_count_ = 0;
-    bool written_ = false;  // this program has written into the tracked window
-    bool pending_ = false;  // the window had not taken the last write when it returned
-    std::u16string last_written_;  // the last text written into the tracked window
-    std::u16string added_;         // what the tracked window adds to any text it is given
-    Owed owed_;                    // a caption given back that a busy window has not taken yet
-    std::u16string current_caption_;  // the tracked window's caption as read in this tick
-    bool current_known_ = false;
-    uint64_t caption_writes_ = 0;
+    std::u16string caption_;  // this tick's caption, kept to spare an allocation per tick
+    bool sending_ = false;    // a write waits for its window: the tick is not run again inside it
+    bool ended_ = false;
 };
 
 }  // namespace kronvik

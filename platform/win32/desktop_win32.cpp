@@ -6,98 +6,79 @@ namespace kronvik {
 
 namespace {
 
-// A window that does not answer WM_SETTEXT within this time is given up on for
-// this tick, so a hung program never freezes the clock or the exit.
+// A window that does not take a caption within this time is left unknown for
+// this tick, so a hung program never freezes the clock or the end.
 constexpr UINT kWriteTimeoutMs = 250;
+// The tick's question whether a window answers again: brief, as the tick
+// asks again half a second later.
+constexpr UINT kPingTimeoutMs = 50;
 constexpr size_t kLongestCaption = 1 << 16;
 
 HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 
-// The desktop whose cache the system's reports invalidate; the reports come
-// to the thread that set the hooks, the one that runs the display tick.
-Win32Desktop* watching = nullptr;
+// SMTO_BLOCK: nothing sent to this program runs while it waits, so the
+// display tick is never entered again from inside a write, and an end of the
+// session that arrives meanwhile runs after the write has been settled.
+bool Ping(HWND window, UINT flags, UINT wait_ms) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK | flags, wait_ms, &result) != 0;
+}
 
 }  // namespace
-
-Win32Desktop::~Win32Desktop() {
-    if (hook_ != nullptr) UnhookWinEvent(hook_);
-    if (watching == this) watching = nullptr;
-}
-
-// Only the process of the window read is watched, so a program elsewhere
-// that keeps renaming its controls costs nothing here.
-bool Win32Desktop::Watch(HWND window) {
-    if (watching != nullptr && watching != this) return false;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (hook_ != nullptr && process == watched_process_) return true;
-    if (hook_ != nullptr) UnhookWinEvent(hook_);
-    hook_ = process == 0 ? nullptr
-                         : SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, Changed,
-                                           process, 0, WINEVENT_OUTOFCONTEXT);
-    watched_process_ = process;
-    watching = hook_ != nullptr ? this : nullptr;
-    return hook_ != nullptr;
-}
-
-void CALLBACK Win32Desktop::Changed(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
-    Win32Desktop* self = watching;
-    if (self != nullptr && object == OBJID_WINDOW && window == self->read_window_) self->caption_known_ = false;
-}
 
 // Asked every tick: not every system reports each change of the foreground.
 WindowHandle Win32Desktop::Foreground() { return reinterpret_cast<WindowHandle>(GetForegroundWindow()); }
 
+bool Win32Desktop::Exists(WindowHandle window) { return window != 0 && IsWindow(ToHwnd(window)); }
+
 const std::u16string& Win32Desktop::ReadCaption(WindowHandle window) {
-    static const std::u16string none;
-    const HWND hwnd = ToHwnd(window);
-    if (hwnd == nullptr) return none;
-    if (!caption_known_ || hwnd != read_window_) {
-        // Watched before the read, so a change right after it is reported.
-        const bool watched = hwnd == read_window_ ? watching == this : Watch(hwnd);
-        read_window_ = hwnd;
-        read_caption_ = ReadNow(hwnd);
-        caption_known_ = watched;
-    }
-    return read_caption_;
+    ReadInto(ToHwnd(window), read_);
+    return read_;
 }
 
-std::u16string Win32Desktop::ReadNow(HWND hwnd) {
-    // InternalGetWindowText reads the stored caption without sending a message,
-    // so a hung window cannot block the tick; a window that is gone reads as
-    // empty.
+void Win32Desktop::ReadInto(HWND window, std::u16string& text) {
+    text.clear();
+    if (window == nullptr) return;
     for (;;) {
-        const int length = InternalGetWindowText(hwnd, buffer_.data(), static_cast<int>(buffer_.size()));
-        if (length < 0) return {};
+        // A window that is gone reads as empty.
+        const int length = InternalGetWindowText(window, buffer_.data(), static_cast<int>(buffer_.size()));
+        if (length <= 0) return;
         if (static_cast<size_t>(length) + 1 < buffer_.size() || buffer_.size() >= kLongestCaption) {
-            return std::u16string(reinterpret_cast<const char16_t*>(buffer_.data()),
-                                  static_cast<size_t>(length));
+            text.assign(reinterpret_cast<const char16_t*>(buffer_.data()), static_cast<size_t>(length));
+            return;
         }
         buffer_.resize(buffer_.size() * 4);
     }
 }
 
-CaptionWrite Win32Desktop::WriteCaption(WindowHandle window, const std::u16string& caption) {
+CaptionWrite Win32Desktop::WriteCaption(WindowHandle window, const std::u16string& shown,
+                                        const std::u16string& text) {
     const HWND hwnd = ToHwnd(window);
     if (hwnd == nullptr || !IsWindow(hwnd)) return CaptionWrite::Refused;
-    if (caption_known_ && hwnd == read_window_) {
-        const std::u16string now = ReadNow(hwnd);
-        if (now != read_caption_) {
-            // Changed unreported: the next tick decides again on what it shows.
-            read_caption_ = now;
-            return CaptionWrite::Refused;
-        }
-    }
-    caption_known_ = false;
+    // Read again right before the send: a title the window set since the
+    // caller's read is not written over.
+    ReadInto(hwnd, check_);
+    if (check_ != shown) return CaptionWrite::Retitled;
     DWORD_PTR result = 0;
-    const LRESULT sent = SendMessageTimeoutW(
-        hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption.c_str()),
-        SMTO_ABORTIFHUNG | SMTO_NORMAL, kWriteTimeoutMs, &result);
-    // No answer in time, or none at all from a window the system takes for
-    // hung: the window has not taken the text, whether or not it keeps it.
-    if (sent == 0) return IsWindow(hwnd) ? CaptionWrite::Pending : CaptionWrite::Refused;
-    return result != 0 ? CaptionWrite::Written : CaptionWrite::Refused;
+    SetLastError(ERROR_SUCCESS);
+    const LRESULT sent =
+        SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                            SMTO_BLOCK | SMTO_ABORTIFHUNG, kWriteTimeoutMs, &result);
+    if (sent != 0) return result != 0 ? CaptionWrite::Written : CaptionWrite::Refused;
+    // A window of a program with higher rights is not let through at all.
+    if (GetLastError() == ERROR_ACCESS_DENIED || !IsWindow(hwnd)) return CaptionWrite::Refused;
+    return CaptionWrite::Unknown;
 }
+
+bool Win32Desktop::Answers(WindowHandle window) {
+    return Ping(ToHwnd(window), SMTO_ABORTIFHUNG, kPingTimeoutMs);
+}
+
+bool Win32Desktop::AwaitAnswer(WindowHandle window, uint32_t wait_ms) {
+    return Ping(ToHwnd(window), 0, wait_ms);
+}
+
+uint64_t Win32Desktop::Milliseconds() { return GetTickCount64(); }
 
 void Win32Desktop::Flash(WindowHandle window, bool invert) {
     FlashWindow(ToHwnd(window), invert ? TRUE : FALSE);

@@ -8,36 +8,27 @@
 
 namespace kronvik {
 
-// The foreground window and its caption, read every display tick. The
-// caption is kept between ticks and read again only when the system reports
-// that the window's name changed, so an idle tick asks the system only for
-// the foreground. Without those reports every read asks.
+// Captions are read from the system every time (InternalGetWindowText sends
+// the window nothing), and written with sends that never let another
+// message run inside them.
 class Win32Desktop : public Desktop {
 public:
-    Win32Desktop() = default;
-    Win32Desktop(const Win32Desktop&) = delete;
-    Win32Desktop& operator=(const Win32Desktop&) = delete;
-    ~Win32Desktop() override;
-
     WindowHandle Foreground() override;
+    bool Exists(WindowHandle window) override;
     const std::u16string& ReadCaption(WindowHandle window) override;
-    // Writes only when the window still shows what the last read returned,
-    // so a change whose report was lost is seen before anything is written.
-    CaptionWrite WriteCaption(WindowHandle window, const std::u16string& caption) override;
+    CaptionWrite WriteCaption(WindowHandle window, const std::u16string& shown,
+                              const std::u16string& text) override;
+    bool Answers(WindowHandle window) override;
+    bool AwaitAnswer(WindowHandle window, uint32_t wait_ms) override;
+    uint64_t Milliseconds() override;
     void Flash(WindowHandle window, bool invert) override;
     void Beep() override;
 
 private:
-    static void CALLBACK Changed(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object, LONG child,
-                                 DWORD thread, DWORD time);
-    bool Watch(HWND window);
-    std::u16string ReadNow(HWND window);
+    void ReadInto(HWND window, std::u16string& text);
 
-    HWINEVENTHOOK hook_ = nullptr;
-    DWORD watched_process_ = 0;
-    HWND read_window_ = nullptr;
-    std::u16string read_caption_;
-    bool caption_known_ = false;
+    std::u16string read_;
+    std::u16string check_;
     std::vector<wchar_t> buffer_ = std::vector<wchar_t>(1024);
 };
 
