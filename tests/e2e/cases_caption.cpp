@@ -172,8 +172,8 @@ E2E_CASE(wm_close_ends_in_order, 1) {
 }
 
 // Makes the probe stop pumping and confirms that it really does not answer.
-void HangProbe(Probe& probe) {
-    probe.Hang(20000);
+void HangProbe(Probe& probe, DWORD ms = 20000) {
+    probe.Hang(ms);
     const bool hung = WaitFor(
         [&] { return SendMessageTimeoutW(probe.hwnd(), WM_NULL, 0, 0, SMTO_NORMAL, 100, nullptr) == 0; },
         1000);
@@ -208,6 +208,26 @@ E2E_CASE(hung_window_losing_foreground_does_not_stall_clock, 1) {
     PostQuit(k.MainWindow(), 0, 0);
     ExpectExitZero(k, 3000, "the quit request");
     hung.Release();
+}
+
+// Two windows stop pumping for 7 s, past the system's hung threshold, while
+// the focus moves on from each: once they pump again both show their own
+// captions, and keep them.
+E2E_CASE(caption_hung_windows_get_their_captions_back, 1) {
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring a = L"Kronvik e2e hung A", b = L"Kronvik e2e hung B", c = L"Kronvik e2e next";
+    Probe pa(a), pb(b), pc(c);
+    ShowClockIn(pa, a, "the first window");
+    HangProbe(pa, 7000);
+    ShowClockIn(pb, b, "the second window while the first hangs");
+    HangProbe(pb, 7000);
+    ShowClockIn(pc, c, "the third window while both hang");
+    ExpectOwnCaption(pa, a, 10000, "the first window once it pumps again");
+    ExpectOwnCaption(pb, b, 3000, "the second window once it pumps again");
+    SleepMs(1500);
+    Check(pa.Caption() == a && pb.Caption() == b,
+          "a caption changed again: " + Quote(pa.Caption()) + ", " + Quote(pb.Caption()));
+    Check(k.Running(), "kronvik.exe ended during the case");
 }
 
 // A clock change or a resume from sleep recomposes the clock text at once:

@@ -31,7 +31,9 @@ constexpr int kAboutImage1 = 10001;
 const wchar_t kManualCaption[] = L"日付時刻設定（手動）";
 const wchar_t kFailureCaption[] = L"日付時刻設定";
 const wchar_t kMidnight[] = L"00 00";
-constexpr DWORD kHangMs = 4000;
+// The hung probe stops pumping for the shorter time on most turns and, on
+// every other of its turns, past the system's hung threshold of five seconds.
+constexpr DWORD kHangMs = 4000, kLongHangMs = 7000;
 const wchar_t kWideCaption[] = L"\U0001F600 한국어 café — soak ①";
 
 struct SoakAbort {};
@@ -542,7 +544,7 @@ void Turn(Probes& p, int step) {
     Probe* order[] = {&p.retitling, &p.frame, &p.hung, &p.empty, &p.wide};
     Probe& probe = *order[step % 5];
     // Back in front only once it pumps again, like a user who waits for it.
-    if (&probe == &p.hung) WaitFor([&] { return Answers(probe); }, kHangMs + 1000);
+    if (&probe == &p.hung) WaitFor([&] { return Answers(probe); }, kLongHangMs + 1000);
     if (!probe.Foreground()) return Note("a probe did not come to the front");
     ++g_stats.turns;
     // Kronvik writes "own caption   clock" within two ticks.
@@ -551,14 +553,14 @@ void Turn(Probes& p, int step) {
         p.title = L"Soak doc " + std::to_wstring(step);
         SetWindowTextW(probe.hwnd(), p.title.c_str());
     } else if (&probe == &p.hung) {
-        probe.Hang(kHangMs);
+        probe.Hang(step / 5 % 2 != 0 ? kLongHangMs : kHangMs);
     }
 }
 
 // Nothing open that nobody asked for, every caption given back, a clean end.
 void EndOfRun(const Kronvik& k, Probes& probes) {
     probes.hung.Release();
-    Check(WaitFor([&] { return Answers(probes.hung); }, kHangMs), "the hung probe does not answer again");
+    Check(WaitFor([&] { return Answers(probes.hung); }, kLongHangMs), "the hung probe does not answer again");
     for (HWND h : VisibleWindows(k.pid()))
         Check(false, "left open at the end: " + Utf8(ClassOf(h)) + " " + Quote(WindowCaption(h)));
     Require(probes.neutral.Foreground(), "the neutral probe did not come to the front");
