@@ -6,6 +6,7 @@ SHELL := /bin/bash
 JOBS ?= 2
 COMMA := ,
 FUZZ_RUNS ?= 1000000
+MODEL_RUNS ?= 200000
 SOAK_MIN ?= 30
 
 # Ninja when it is there; a directory keeps the generator it was made with.
@@ -83,6 +84,9 @@ fuzz: bootstrap
 	  echo "== $$f"; "$$f" -runs=$(FUZZ_RUNS) build/fuzz/corpus/$$n tests/fuzz/corpus/$$n; \
 	done; \
 	[ $$found = 1 ] || { echo "no fuzz targets built"; exit 1; }
+	@$(call configure,build/native,-DKRONVIK_TESTS=ON)
+	cmake --build build/native -j$(JOBS) --target kronvik_unit
+	KV_MODEL_RUNS=$(MODEL_RUNS) build/native/kronvik_unit --gtest_filter='CaptionModel*'
 
 # Wine must not run in a prefix that is being deleted.
 clean:
