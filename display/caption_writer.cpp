@@ -94,22 +94,29 @@ void CaptionWriter::LetGo() {
 }
 
 void CaptionWriter::WriteCaption(int32_t due, DSPDRAW_CLASS& tick) {
-    caption_.assign(tracked_.own).append(u"   ");
+    std::u16string_view body = composer_.ClockText16();
     if (due != 0) {
         // The due appointment replaces the clock for its whole minute.
-        caption_ += Utf8ToUtf16(tick.ScheduleText);
+        appointment_ = Utf8ToUtf16(tick.ScheduleText);
+        body = appointment_;
     } else {
-        caption_ += composer_.ClockText16();
         // Nothing is due: an alert's flashing ends at once.
         timer2_.SetInterval(0);
     }
-    if (flags_.SyncRunning.load() != 0)
-        caption_ += flags_.AutoSync.load() == 1 ? u"." : u" [ Internet Access ]";
+    std::u16string_view marker;
+    if (flags_.SyncRunning.load() != 0) marker = flags_.AutoSync.load() == 1 ? u"." : u" [ Internet Access ]";
     // A window that has not answered is sent nothing; one that shows this
     // text already is not made to repaint it.
-    if (tracked_.state == State::Unknown || caption_ == tracked_.written) return;
-    tick.CaptionText = caption_;
+    if (tracked_.state == State::Unknown || IsCaption(tracked_.written, body, marker)) return;
+    tick.CaptionText.assign(tracked_.own).append(u"   ").append(body).append(marker);
     PutClock(tick);
+}
+
+bool CaptionWriter::IsCaption(std::u16string_view text, std::u16string_view body, std::u16string_view marker) const {
+    const std::u16string_view own = tracked_.own;
+    return text.size() == own.size() + 3 + body.size() + marker.size() && text.starts_with(own) &&
+           text.substr(own.size(), 3) == u"   " && text.substr(own.size() + 3, body.size()) == body &&
+           text.ends_with(marker);
 }
 
 void CaptionWriter::PutClock(const DSPDRAW_CLASS& tick) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "display/clock_text.h"
@@ -49,6 +50,9 @@ private:
     // and writes it unless the window already shows it; due != 0 puts the
     // appointment in place of the clock.
     void WriteCaption(int32_t due, DSPDRAW_CLASS& tick);
+    // Whether text is "<own caption>   <body><marker>", without building it:
+    // the steady tick compares and writes nothing.
+    bool IsCaption(std::u16string_view text, std::u16string_view body, std::u16string_view marker) const;
     void PutClock(const DSPDRAW_CLASS& tick);
     // Settles what is owed to every window but `skip`; at the end the
     // windows that do not answer are waited for until `deadline`.
@@ -69,7 +73,7 @@ private:
     WindowCaption tracked_;
     std::vector<WindowCaption> owed_;
     int32_t miss_count_ = 0;
-    std::u16string caption_;  // this tick's caption, kept to spare an allocation per tick
+    std::u16string appointment_;  // the due appointment's text, kept while the tick uses it
     bool sending_ = false;    // a write waits for its window: the tick is not run again inside it
     bool ended_ = false;
 };

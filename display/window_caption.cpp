@@ -17,7 +17,8 @@ bool WindowCaption::ShowsWritten(const std::u16string& shown) const {
 
 bool WindowCaption::ShowsOurs(const std::u16string& shown) {
     if (written.empty() || !shown.starts_with(written)) return false;
-    if (!ShowsWritten(shown)) SwitchAddition(shown.substr(written.size()));
+    if (shown.size() - written.size() != addition.size() || !shown.ends_with(addition))
+        SwitchAddition(shown.substr(written.size()));
     return true;
 }
 

@@ -93,14 +93,15 @@ public:
     bool Exists(WindowHandle handle) override { return windows.count(handle) != 0; }
 
     const std::u16string& ReadCaption(WindowHandle handle) override {
+        static const std::u16string none;
         ++reads;
         const auto it = windows.find(handle);
-        read_ = it == windows.end() ? std::u16string() : it->second.caption;
+        if (it == windows.end()) return none;
         const auto retitle = after_read_.find(handle);
-        if (retitle != after_read_.end() && it != windows.end()) {
-            Retitle(handle, retitle->second);
-            after_read_.erase(retitle);
-        }
+        if (retitle == after_read_.end()) return it->second.caption;
+        read_ = it->second.caption;
+        Retitle(handle, retitle->second);
+        after_read_.erase(retitle);
         return read_;
     }
 
