@@ -11,6 +11,9 @@ namespace kronvik {
 
 namespace {
 
+// The proxy's own answer: its Date is the proxy's clock, not the server's.
+constexpr uint32_t kProxyAuthenticationRequired = 407;
+
 bool FromCache(const std::optional<std::string>& age) {
     if (!age) return false;
     if (age->empty()) return true;
@@ -27,7 +30,7 @@ std::optional<ServerTime> ServerTimeOf(std::string_view body, uint32_t status,
                                        const std::optional<std::string>& date,
                                        const std::optional<std::string>& age) {
     if (const std::optional<int64_t> page = ParseTimePage(body)) return ServerTime{*page, 0};
-    if (!date || status >= 500 || FromCache(age)) return std::nullopt;
+    if (!date || status >= 500 || status == kProxyAuthenticationRequired || FromCache(age)) return std::nullopt;
     const std::optional<int64_t> seconds = ParseHttpDate(*date);
     if (!seconds) return std::nullopt;
     return ServerTime{*seconds, 500};

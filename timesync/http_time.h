@@ -29,7 +29,8 @@ struct ServerTime {
 // The server's time as a response tells it: the page's time line, or else its
 // Date header plus half a second (the header drops the fraction), but the
 // Date only of a response with a status below 500 (a 5xx may come from the
-// proxy) and not from a cache (an Age above 0).
+// proxy), not of a 407 (the proxy asks for credentials) and not from a cache
+// (an Age above 0).
 std::optional<ServerTime> ServerTimeOf(std::string_view body, uint32_t status,
                                        const std::optional<std::string>& date,
                                        const std::optional<std::string>& age);

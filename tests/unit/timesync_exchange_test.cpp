@@ -183,6 +183,7 @@ TEST_F(ExchangeTest, DateHeaderIsUsedOnlyWhenThePageHasNoTimeAndTheResponseIsFre
         {"date, half a second on", "", 200, date, std::nullopt, 784111777, 500},
         {"404 with date", "", 404, date, "0", 784111777, 500},
         {"502 from a proxy", "", 502, date, std::nullopt, std::nullopt, 0},
+        {"407 from a proxy", "", 407, date, std::nullopt, std::nullopt, 0},
         {"cached", "", 200, date, "30", std::nullopt, 0},
         {"no date", "", 200, std::nullopt, std::nullopt, std::nullopt, 0},
     };
