@@ -26,7 +26,8 @@ public:
 class HttpSession {
 public:
     virtual ~HttpSession() = default;
-    virtual void SetReceiveTimeout(uint32_t milliseconds) = 0;
+    // Bounds each wait of the session: connecting, sending, receiving.
+    virtual void SetTimeout(uint32_t milliseconds) = 0;
     // nullptr when the request could not be made or answered.
     virtual std::unique_ptr<HttpResponse> OpenUrl(const std::string& url, uint32_t flags) = 0;
 };

@@ -1,6 +1,7 @@
 #include "timesync/http_time.h"
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -26,38 +27,58 @@ bool FromCache(const std::optional<std::string>& age) {
 
 }  // namespace
 
+int64_t SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 std::optional<ServerTime> ServerTimeOf(std::string_view body, uint32_t status,
                                        const std::optional<std::string>& date,
                                        const std::optional<std::string>& age) {
     if (const std::optional<int64_t> page = ParseTimePage(body)) return ServerTime{*page, 0};
-    if (!date || status >= 500 || status == kProxyAuthenticationRequired || FromCache(age)) return std::nullopt;
+    if (!date || status >= 500 || status == kProxyAuthenticationRequired || FromCache(age))
+        return std::nullopt;
     const std::optional<int64_t> seconds = ParseHttpDate(*date);
     if (!seconds) return std::nullopt;
     return ServerTime{*seconds, 500};
 }
 
-bool FetchTimePage(HttpClient& http, const std::string& proxy, const ApplyTime& apply) {
-    const std::unique_ptr<HttpSession> session = http.Open(kTimePageAgent, proxy);
-    if (!session) return false;
-    session->SetReceiveTimeout(kTimePageReceiveTimeoutMs);
-    const std::unique_ptr<HttpResponse> response = session->OpenUrl(kTimePageUrl, kTimePageOpenFlags);
-    if (!response) return false;
+namespace {
 
-    // To the end of the body: each read waits only as long as data takes to
-    // come, bounded by the receive time-out. A broken read leaves a time that
-    // may be as old as that time-out, so it sets nothing.
+// The body to its end, or nothing when a read broke or the exchange ran past
+// its deadline: either leaves a time that may be as old as the wait.
+std::optional<std::string> ReadBody(HttpResponse& response, const std::function<bool()>& late) {
     std::string body;
     std::vector<char> chunk(8192);
     while (body.size() < kTimePageBodyLimit) {
         const size_t room = std::min(chunk.size(), kTimePageBodyLimit - body.size());
-        const int64_t got = response->Read(chunk.data(), room);
-        if (got < 0) return false;
+        const int64_t got = response.Read(chunk.data(), room);
+        if (got < 0 || late()) return std::nullopt;
         if (got == 0) break;
         body.append(chunk.data(), static_cast<size_t>(got));
     }
+    return body;
+}
+
+}  // namespace
+
+bool FetchTimePage(HttpClient& http, const std::string& proxy, const ApplyTime& apply,
+                   const MonotonicMs& now_ms) {
+    // From the request to the last byte: a server or proxy that trickles its
+    // answer would otherwise hold the worker and age the time it gives.
+    const int64_t start = now_ms();
+    const auto late = [&] { return now_ms() - start > kTimePageDeadlineMs; };
+    const std::unique_ptr<HttpSession> session = http.Open(kTimePageAgent, proxy);
+    if (!session) return false;
+    session->SetTimeout(static_cast<uint32_t>(kTimePageDeadlineMs));
+    const std::unique_ptr<HttpResponse> response = session->OpenUrl(kTimePageUrl, kTimePageOpenFlags);
+    if (!response || late()) return false;
+    const std::optional<std::string> body = ReadBody(*response, late);
+    if (!body) return false;
 
     const std::optional<ServerTime> time =
-        ServerTimeOf(body, response->Status(), response->Header(HttpHeader::Date), response->Header(HttpHeader::Age));
+        ServerTimeOf(*body, response->Status(), response->Header(HttpHeader::Date), response->Header(HttpHeader::Age));
     if (!time) return false;
     std::optional<LocalTime> local = LocalFromSeconds(time->seconds);
     if (!local) return false;
