@@ -143,7 +143,7 @@ void TimeSync::ReportSyncFailure(uint32_t set_error) {
     }
     ports_.ui.Post([this, automatic] {
         if (automatic && view_) view_->SetFailureNotice(settings_.MODE == 0 ? kSntpFailureNotice : kHttpFailureNotice);
-        if (AutomaticSyncConfigured(settings_.RUN_AND_RUN)) ports_.timer3.SetInterval(kRetryDelayMs);
+        if (ScheduleRuns(settings_)) ports_.timer3.SetInterval(kRetryDelayMs);
     });
 }
 

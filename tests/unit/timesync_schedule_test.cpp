@@ -43,6 +43,11 @@ TEST(NextSyncIntervalTest, EveryModeAndItsLimits) {
         {"periodic HTTP", 3, 1, 0, 0, 3, 30, 1, 9, 0, 0, 10800000, 1},
         {"period too long", 3, 1, 0, 0, 597, 30, 0, 9, 0, 0, 0, 0},
         {"period negative", 3, 0, 0, 0, 3, -5, 1, 9, 0, 0, 0, 1},
+        {"period 0", 3, 0, 0, 0, 3, 0, 0, 9, 0, 0, 0, 0},
+        {"period of a minute, by hand", 3, 0, 0, 0, 3, 1, 1, 9, 0, 0, 60000, 1},
+        {"daily, hour 24", 2, 0, 24, 0, 3, 30, 0, 9, 0, 0, 0, 0},
+        {"daily, minute 60", 2, 0, 9, 60, 3, 30, 0, 9, 0, 0, 0, 0},
+        {"daily, minute 17, by hand", 2, 0, 9, 17, 3, 30, 0, 9, 0, 0, 1020000, 0},
         {"mode 4", 4, 0, 0, 0, 3, 30, 0, 9, 0, 0, 0, 0},
         {"mode -1", -1, 0, 0, 0, 3, 30, 0, 9, 0, 0, 0, 0},
     };
@@ -153,6 +158,17 @@ TEST(TimeSyncTest, RefusedClockIsAFailureWithBoxAndRetryOnlyWhenScheduled) {
         EXPECT_EQ(h.timer3.Interval(), run_and_run ? 180000u : 0u) << run_and_run;
         EXPECT_EQ(h.view.label27, "");
         EXPECT_EQ(h.view.label3, "");
+    }
+}
+
+TEST(TimeSyncTest, AFailureRetriesOnlyWhenTheScheduleCanRun) {
+    for (const auto& [hour, retry] : {std::pair{23, 180000u}, std::pair{24, 0u}}) {
+        SyncHarness h(2);
+        h.settings.RUNTIME1 = hour;
+        h.sync.ManualRequest();
+        ASSERT_TRUE(h.Sntp().Run());
+        h.ui.RunAll();
+        EXPECT_EQ(h.timer3.Interval(), retry) << hour;
     }
 }
 
