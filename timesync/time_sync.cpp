@@ -19,17 +19,14 @@ std::string SetTimeText(const LocalTime& t) {
 }
 
 TimeSync::TimeSync(TimeSyncPorts ports, SettingsRecord& settings, SyncFlags& flags)
-    : ports_(ports), settings_(settings), flags_(flags) {}
+    : ports_(ports), settings_(settings), flags_(flags),
+      timer_(ports_.timer3, ports_.clock, settings_, flags_.SyncArmed) {}
 
 TimeSync::~TimeSync() = default;
 
 void TimeSync::StartWorkers() {
     workers_[kHttp] = ports_.workers.Start([this] { RunExchange(kHttp); });
     workers_[kSntp] = ports_.workers.Start([this] { RunExchange(kSntp); });
-}
-
-uint32_t TimeSync::NextSyncInterval() {
-    return kronvik::NextSyncInterval(settings_, flags_.SyncArmed, ports_.clock.Now());
 }
 
 void TimeSync::ManualRequest() {
@@ -39,7 +36,7 @@ void TimeSync::ManualRequest() {
 }
 
 void TimeSync::Timer3Timer() {
-    ports_.timer3.SetInterval(0);
+    if (!timer_.Fire()) return;
     flags_.AutoSync = 1;
     if (view_) view_->SetFailureNotice("");
     Wake(settings_.MODE);
@@ -50,10 +47,6 @@ void TimeSync::RearmAfterSettingsChange(const SyncSchedule& before) {
     if (ScheduleOf(settings_) == before) return;
     if (settings_.MODE != 0) flags_.SyncArmed = 0;
     ArmTimer3();
-}
-
-void TimeSync::ClockChanged() {
-    if (settings_.RUN_AND_RUN == 2) ArmTimer3();
 }
 
 void TimeSync::Wake(int32_t mode) {
@@ -143,7 +136,7 @@ void TimeSync::ReportSyncFailure(uint32_t set_error) {
     }
     ports_.ui.Post([this, automatic] {
         if (automatic && view_) view_->SetFailureNotice(settings_.MODE == 0 ? kSntpFailureNotice : kHttpFailureNotice);
-        if (ScheduleRuns(settings_)) ports_.timer3.SetInterval(kRetryDelayMs);
+        timer_.ArmRetry();
     });
 }
 

@@ -21,6 +21,7 @@
 #include "timesync/socket_control.h"
 #include "timesync/sync_flags.h"
 #include "timesync/sync_schedule.h"
+#include "timesync/sync_timer.h"
 #include "timesync/sync_view.h"
 #include "timesync/sync_worker.h"
 
@@ -64,17 +65,16 @@ public:
     void StartWorkers();
     void AttachView(SyncView* view) { view_ = view; }
 
-    uint32_t NextSyncInterval();
-    void ArmTimer3() { ports_.timer3.SetInterval(NextSyncInterval()); }
+    void ArmTimer3() { timer_.ArmSchedule(); }
 
     // The user confirmed the manual time setting.
     void ManualRequest();
     void Timer3Timer();
     // After the settings dialog stored and reloaded the settings.
     void RearmAfterSettingsChange(const SyncSchedule& before);
-    // The clock jumped (another program set it, or the computer woke from
-    // sleep): the daily synchronisation is timed afresh from the new time.
-    void ClockChanged();
+    // Someone set the clock, or the computer woke from sleep (see SyncTimer).
+    void ClockChanged() { timer_.ClockChanged(); }
+    void Resumed() { timer_.Resumed(); }
 
     // Worker side, public for the exchanges and the tests. ApplyServerTime
     // sets the clock and, when the system took it, records the time and ends
@@ -102,6 +102,7 @@ private:
     SettingsRecord& settings_;
     SyncFlags& flags_;
     SyncView* view_ = nullptr;
+    SyncTimer timer_;
     std::mutex request_mutex_;
     std::array<Request, 2> requests_;
     std::array<std::unique_ptr<Worker>, 2> workers_;

@@ -266,3 +266,38 @@ TEST(TimeSyncTest, ClockChangeTimesOnlyTheDailySynchronisationAfresh) {
 
 }  // namespace
 }  // namespace kronvik
+
+namespace kronvik {
+namespace {
+
+TEST(TimeSyncTest, APendingRetrySurvivesAClockChangeOrAResume) {
+    SyncHarness h(2);
+    h.settings.RUNTIME1 = 12;
+    h.sync.Timer3Timer();
+    ASSERT_TRUE(h.Sntp().Run());
+    h.ui.RunAll();
+    ASSERT_EQ(h.timer3.Interval(), 180000u);
+    h.clock.Set(2026, 12, 8, 11, 0, 0, 2);
+    h.sync.ClockChanged();
+    h.sync.Resumed();
+    EXPECT_EQ(h.timer3.Interval(), 180000u);
+}
+
+TEST(TimeSyncTest, ADailyTimeSleptThroughRunsFifteenSecondsAfterTheResume) {
+    for (const bool timer_first : {false, true}) {
+        SyncHarness h(2);
+        h.settings.RUNTIME1 = 12;
+        h.sync.ArmTimer3();                      // at 09:41 for 12:00
+        h.clock.Set(2026, 12, 8, 13, 0, 0, 2);  // woken at 13:00
+        if (timer_first) h.sync.Timer3Timer();  // the overdue timer before the resume
+        h.sync.Resumed();
+        EXPECT_EQ(h.timer3.Interval(), 15000u) << timer_first;
+        EXPECT_FALSE(h.Sntp().Run()) << timer_first;
+        h.sync.Timer3Timer();
+        EXPECT_TRUE(h.Sntp().Run()) << timer_first;
+        EXPECT_EQ(h.timer3.Interval(), 82800000u) << "tomorrow's 12:00";
+    }
+}
+
+}  // namespace
+}  // namespace kronvik
