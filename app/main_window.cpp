@@ -149,7 +149,7 @@ void MainWindow::ManualTimeSetting() {
     const int answer =
         ports_.boxes.Show(text, kManualCaption, kBoxOkCancel | kBoxIconInformation);
     if (answer != kAnswerOk) return;
-    time_sync_.ManualRequest();
+    time_sync_.ManualRequest(mode);
 }
 
 void MainWindow::ExitSequence() {

@@ -172,7 +172,9 @@ void LoadSettings(Registry& registry, SettingsRecord& record) {
     // way leaves the earlier fields with their new contents.
     const std::unique_ptr<RegistryKey> owned = registry.Open(kSettingsKey, false);
     RegistryKey* const key = owned.get();
-    record.SET_TIME.Set(ReadText(key, "SET_TIME"));
+    // Read under the record's lock: a time being recorded meanwhile lands in
+    // the registry and the record together, before or after this read.
+    record.SET_TIME.Replace([&] { return ReadText(key, "SET_TIME"); });
     record.RUN_AND_RUN = ReadInt(key, "RUN_AND_RUN");
     record.RUN_STOP = ReadInt(key, "RUN_STOP");
     record.RUNTIME1 = ReadInt(key, "RUNTIME1");

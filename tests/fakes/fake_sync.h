@@ -135,6 +135,7 @@ public:
 
     Reply reply;
     bool connect_fails = false;
+    std::function<void()> while_connecting;
     std::string agent, proxy, url;
     uint32_t flags = 0, timeout = 0;
     int64_t now_ms = 0;
@@ -169,6 +170,7 @@ public:
     std::unique_ptr<HttpResponse> OpenUrl(const std::string& url, uint32_t flags) override {
         http_.url = url;
         http_.flags = flags;
+        if (http_.while_connecting) http_.while_connecting();
         if (http_.connect_fails) return nullptr;
         return std::make_unique<FakeHttpResponse>(http_);
     }

@@ -262,5 +262,15 @@ TEST(ManualTimeSettingTest, CancelLeavesEverythingAndOkRestartsTimer3) {
     EXPECT_EQ(h.timer3.set_calls, timer3_sets + 1);
 }
 
+TEST(ManualTimeSettingTest, RunsTheMethodItsBoxAnnounced) {
+    Harness h;
+    h.Start();
+    h.boxes.answer = kAnswerOk;
+    h.boxes.while_open = [&] { h.main->Settings().MODE = 1; };  // HTTP applied meanwhile
+    h.main->ManualTimeSetting();
+    EXPECT_TRUE(h.workers.started.at(1)->Run());
+    EXPECT_FALSE(h.workers.started.at(0)->Run());
+}
+
 }  // namespace
 }  // namespace kronvik

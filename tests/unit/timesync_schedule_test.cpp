@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <future>
 #include <tuple>
 
 #include <vector>
@@ -11,6 +12,8 @@
 #include "fakes/fake_sync.h"
 #include "fakes/fake_timer.h"
 #include "japan_zone.h"
+#include "settings/settings_store.h"
+#include "timesync/system_proxy.h"
 #include "timesync/time_sync.h"
 
 namespace kronvik {
@@ -116,7 +119,7 @@ TEST(TimeSyncTest, ManualSuccessSetsRecordsAndLabelsWithoutABox) {
     SyncHarness h;
     h.settings.RUN_STOP = 1;
     h.ServerAnswers();
-    h.sync.ManualRequest();
+    h.sync.ManualRequest(h.settings.MODE);
     EXPECT_EQ(h.flags.AutoSync, 0);
     ASSERT_TRUE(h.Sntp().Run());
     EXPECT_FALSE(h.Http().Run());  // never woken
@@ -140,7 +143,7 @@ TEST(TimeSyncTest, RefusedClockIsAFailureWithBoxAndRetryOnlyWhenScheduled) {
         h.settings.RUN_STOP = 1;
         h.clock.refuse_error = error;
         h.ServerAnswers();
-        h.sync.ManualRequest();
+        h.sync.ManualRequest(h.settings.MODE);
         const uint32_t armed = h.timer3.Interval();
         ASSERT_TRUE(h.Sntp().Run());
         ASSERT_EQ(h.boxes.shown.size(), 1u);
@@ -165,7 +168,7 @@ TEST(TimeSyncTest, AFailureRetriesOnlyWhenTheScheduleCanRun) {
     for (const auto& [hour, retry] : {std::pair{23, 180000u}, std::pair{24, 0u}}) {
         SyncHarness h(2);
         h.settings.RUNTIME1 = hour;
-        h.sync.ManualRequest();
+        h.sync.ManualRequest(h.settings.MODE);
         ASSERT_TRUE(h.Sntp().Run());
         h.ui.RunAll();
         EXPECT_EQ(h.timer3.Interval(), retry) << hour;
@@ -193,8 +196,8 @@ TEST(TimeSyncTest, AutomaticFailureWritesTheNoticeOfItsMethodAndRetries) {
 TEST(TimeSyncTest, ManualRequestWhileBusyStartsNothingButMakesTheRunManual) {
     SyncHarness h(3);
     h.sync.Timer3Timer();
-    h.sync.ManualRequest();
-    h.sync.ManualRequest();
+    h.sync.ManualRequest(h.settings.MODE);
+    h.sync.ManualRequest(h.settings.MODE);
     EXPECT_EQ(h.flags.AutoSync, 0);
     ASSERT_TRUE(h.Sntp().Run());
     EXPECT_FALSE(h.Sntp().Run());   // one exchange only
@@ -204,7 +207,7 @@ TEST(TimeSyncTest, ManualRequestWhileBusyStartsNothingButMakesTheRunManual) {
 TEST(TimeSyncTest, ModeOnceSynchronisesFifteenSecondsAfterStartUnlessDoneByHand) {
     SyncHarness h(1);
     EXPECT_EQ(h.timer3.Interval(), 15000u);
-    h.sync.ManualRequest();
+    h.sync.ManualRequest(h.settings.MODE);
     EXPECT_EQ(h.timer3.Interval(), 0u);
 }
 
@@ -213,19 +216,63 @@ TEST(TimeSyncTest, HttpExchangeUsesTheProxyFieldsAsTheyStandAtTheWake) {
     h.view.edit1 = "127.0.0.1";
     h.view.edit2 = "8089";
     h.http.reply.body = "var Start = Math.floor( 1182400000 + 0 / 1 );";
-    h.sync.ManualRequest();
+    h.sync.ManualRequest(h.settings.MODE);
     h.view.edit1 = "changed later";
     ASSERT_TRUE(h.Http().Run());
     EXPECT_EQ(h.http.proxy, "127.0.0.1:8089");
     EXPECT_EQ(h.settings.SET_TIME.Get(), "2007年06月21日 13時26分40秒");
 }
 
-TEST(TimeSyncTest, WithoutWorkersEveryRequestFailsVisibly) {
+TEST(TimeSyncTest, WithoutWorkersEveryRequestFailsVisiblyOneBoxAtATime) {
     SyncHarness h;
     h.workers.fail = true;
     h.sync.StartWorkers();
-    h.sync.ManualRequest();
+    h.boxes.while_open = [&] {
+        if (h.boxes.shown.size() == 1) h.sync.ManualRequest(h.settings.MODE);
+    };
+    h.sync.ManualRequest(h.settings.MODE);
     EXPECT_EQ(h.boxes.shown.size(), 1u);
+    h.sync.ManualRequest(h.settings.MODE);
+    EXPECT_EQ(h.boxes.shown.size(), 2u);
+}
+
+TEST(TimeSyncTest, EachWorkerKeepsItsKindAndTheMarkerStaysWhileEitherRuns) {
+    SyncHarness h(3, 1);
+    h.sync.Timer3Timer();  // automatic, by HTTP
+    h.settings.MODE = 0;
+    h.sync.ManualRequest(0);  // by hand, by SNTP, while HTTP runs
+    h.http.connect_fails = true;
+    h.http.while_connecting = [&] {
+        ASSERT_TRUE(h.Sntp().Run());  // fails: no answer
+        EXPECT_EQ(h.flags.SyncRunning, 1);
+        EXPECT_EQ(h.flags.AutoSync, 1);
+    };
+    ASSERT_TRUE(h.Http().Run());
+    h.ui.RunAll();
+    EXPECT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_EQ(h.view.label27, kHttpFailureNotice);
+    EXPECT_EQ(h.flags.SyncRunning, 0);
+}
+
+TEST(TimeSyncTest, AFillWhileTheTimeIsRecordedCannotWriteTheOldTimeBack) {
+    SyncHarness h;
+    WriteDefaultSettings(h.registry, RegistrySystemProxy{h.registry});
+    std::atomic<bool> filled{false};
+    std::future<void> fill;
+    h.registry.on_open = [&](const std::string&) {
+        if (filled.exchange(true)) return;
+        fill = std::async(std::launch::async, [&] { LoadSettings(h.registry, h.settings); });
+        fill.wait_for(std::chrono::milliseconds(300));
+    };
+    h.ServerAnswers();
+    h.sync.ManualRequest(h.settings.MODE);
+    ASSERT_TRUE(h.Sntp().Run());
+    fill.get();
+    h.ui.RunAll();
+    const std::string set = "2007年09月29日 05時26分40秒";
+    EXPECT_EQ(h.registry.Text(kFlag, "SET_TIME"), set);
+    EXPECT_EQ(h.settings.SET_TIME.Get(), set);
+    EXPECT_EQ(h.view.label3, set + "に行いました。");
 }
 
 TEST(TimeSyncTest, SettingsChangeRearmsOnlyWhenTheScheduleChanged) {
