@@ -138,7 +138,9 @@ void MainWindow::TrayNotify(uint32_t mouse_message) {
 
 std::vector<MenuItem> MainWindow::TrayMenu() {
     schedule_.LoadSchedule();
-    std::vector<MenuItem> schedule_menu = BuildScheduleMenu(schedule_.Dates(), schedule_.Slots());
+    ScheduleMenuLoad load{schedule_.Dates(), schedule_.Slots()};
+    std::vector<MenuItem> schedule_menu = BuildScheduleMenu(load.dates, load.slots);
+    entry_dialog_.MenuShown(std::move(load));
     schedule_.PurgePastDays();
     return BuildTrayMenu(std::move(schedule_menu));
 }

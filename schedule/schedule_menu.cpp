@@ -64,6 +64,12 @@ const DaySlot* FindDaySlot(const std::vector<DaySlot>& slots, int32_t year, int3
     return nullptr;
 }
 
+const DaySlot* DaySlotOf(const UpcomingDates& dates, const std::vector<DaySlot>& slots, int32_t day_index) {
+    if (day_index < 0 || day_index >= static_cast<int32_t>(dates.size())) return nullptr;
+    const UpcomingDate& date = dates[static_cast<std::size_t>(day_index)];
+    return FindDaySlot(slots, date.year, date.month, date.day);
+}
+
 const char* WeekdayName(int32_t weekday) {
     static constexpr std::array<const char*, 7> kNames = {
         "日曜日", "月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日"};

@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kSettingsLabel3 = 1003;
 constexpr int kSettingsLabel27 = 1027;
+constexpr int kSettingsApply = 3001, kSettingsHttpButton = 6004;
 const wchar_t kManualCaption[] = L"日付時刻設定（手動）";
 const wchar_t kFailureCaption[] = L"日付時刻設定";
 const wchar_t kFailureText[] =
@@ -46,12 +47,18 @@ std::wstring Label(const Kronvik& k, int id) {
     return ControlText(label);
 }
 
-void ConfirmManualSetting(const Kronvik& k) {
+HWND OpenManualSetting(const Kronvik& k) {
     Require(PostMessageW(k.MainWindow(), WM_COMMAND, 2, 0) != 0, "PostMessage failed");
     HWND box = WaitVisibleWindow(k.pid(), L"#32770", kManualCaption, 3000);
     Require(box != nullptr, "no confirmation box");
+    return box;
+}
+
+void PressOk(HWND box) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
 }
+
+void ConfirmManualSetting(const Kronvik& k) { PressOk(OpenManualSetting(k)); }
 
 // SET_TIME is a moment of the last few seconds.
 bool RecentSetTime(const std::wstring& text) {
@@ -95,7 +102,7 @@ void ExpectFailure(const Kronvik& k, const std::wstring& before, DWORD timeoutMs
     const std::wstring after = ReadValue(kFlagKey, L"SET_TIME").text;
     Check(after == before, "SET_TIME changed to " + Quote(after));
     Check(Label(k, kSettingsLabel3).empty(), "Label3 was written");
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    PressOk(box);
     Check(WaitFor([&] { return !IsWindowVisible(box); }, 2000), "the failure box did not close");
     Check(k.Running(), "kronvik.exe ended after a failure");
 }
@@ -202,6 +209,27 @@ void RunHttpCase(const HttpCase& c) {
     for (const HttpCase& c : kHttpCases) RegisterCase(c.name, 3, [&c] { RunHttpCase(c); });
     return 0;
 }();
+
+E2E_CASE(manual_setting_runs_the_method_its_box_announced, 3) {
+    FakeHttpProxy proxy({200, true, 1500, true});
+    PrepareSync(0, proxy.Port());
+    FakeSntpServer server(FakeSntpServer::Answer::Aligned);
+    const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
+    Kronvik k = Kronvik::StartResident();
+    HWND box = OpenManualSetting(k);
+    // HTTP is applied in the settings dialog while the box announces SNTP.
+    PostCommand(k, 1);
+    HWND form = WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 3000);
+    Require(form != nullptr, "no settings dialog");
+    PressButton(form, kSettingsHttpButton);
+    PressButton(form, kSettingsApply);
+    Require(WaitFor([&] { return ReadValue(kFlagKey, L"MODE").dword == 1; }, 3000), "HTTP was not applied");
+    PressOk(box);
+    ExpectSuccess(k, before);
+    Check(server.Requests().size() == 1 && proxy.Requests().empty(),
+          std::to_string(server.Requests().size()) + " SNTP and " + std::to_string(proxy.Requests().size()) +
+              " HTTP requests, expected one by SNTP");
+}
 
 E2E_CASE(sync_marker_shows_in_the_caption_while_an_exchange_runs, 3) {
     PrepareSync(0, 0);

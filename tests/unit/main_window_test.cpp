@@ -220,6 +220,19 @@ TEST(TrayIconTest, MouseActionsOpenTheMenuOrTheSettingsAndNothingElse) {
     EXPECT_EQ(menu[2].children[13].id, 1400u);
 }
 
+TEST(TrayIconTest, MenuIdsMeanTheMenuThatWasShown) {
+    Harness h;
+    h.Start();
+    h.main->TrayNotify(0x0204);
+    h.clock.Set(2026, 12, 9, 0, 0, 0, 3);  // midnight while the menu is open
+    h.desktop.Add(7, u"エディタ");
+    h.desktop.foreground = 7;
+    h.main->Timer1Timer();  // the display tick loads the new day
+    h.main->AppMessage(kWmCommand, 101, 0);
+    EXPECT_EQ(h.entry_view.text, "会議");
+    EXPECT_EQ(h.main->EntryDialog().Chosen().day, 8);
+}
+
 TEST(TrayIconTest, UnreadableSettingsKeepTheDialogHidden) {
     Harness h;
     h.Start();

@@ -26,7 +26,7 @@ DaySlot Slot(const std::string& key, std::vector<ScheduleEntry> entries) {
 ScheduleEntry Entry(int32_t hour, int32_t minute, const std::string& text) {
     char name[16];
     std::snprintf(name, sizeof name, "%02d %02d", hour, minute);
-    return ScheduleEntry{hour, minute, name, text};
+    return ScheduleEntry{hour, minute, name, text, name};
 }
 
 void ExpectPlainDay(const MenuItem& item, uint32_t id) {
