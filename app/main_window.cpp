@@ -105,9 +105,8 @@ void MainWindow::CommandDispatch(uint32_t id) {
     if (ending_) return;
     switch (id) {
     case kCmdSettings:
-        // A settings read failure goes to the error box and the dialog stays hidden.
-        settings_dialog_.FillSettingsDialog();
-        if (views_) views_->ShowSettings();
+        // A settings read failure goes to the error box and the dialog stays as it was.
+        if (settings_dialog_.FillForShowing() && views_) views_->ShowSettings();
         return;
     case kCmdManualSync:
         ManualTimeSetting();
