@@ -14,6 +14,8 @@ enum class HttpHeader { Date, Age };
 class HttpResponse {
 public:
     virtual ~HttpResponse() = default;
+    // Bounds the wait of each later read.
+    virtual void SetTimeout(uint32_t milliseconds) = 0;
     // Bytes read into buffer; 0 at the end of the body, -1 on an error
     // (a time-out among them).
     virtual int64_t Read(char* buffer, size_t size) = 0;

@@ -25,6 +25,25 @@ bool FromCache(const std::optional<std::string>& age) {
     return false;
 }
 
+// The body to its end, or nothing when a read broke or the exchange ran past
+// its deadline: either leaves a time that may be as old as the wait. No read
+// waits beyond the time that is left.
+std::optional<std::string> ReadBody(HttpResponse& response, const std::function<int64_t()>& remaining_ms) {
+    std::string body;
+    std::vector<char> chunk(8192);
+    while (body.size() < kTimePageBodyLimit) {
+        const int64_t remaining = remaining_ms();
+        if (remaining <= 0) return std::nullopt;
+        response.SetTimeout(static_cast<uint32_t>(remaining));
+        const size_t room = std::min(chunk.size(), kTimePageBodyLimit - body.size());
+        const int64_t got = response.Read(chunk.data(), room);
+        if (got < 0 || remaining_ms() < 0) return std::nullopt;
+        if (got == 0) break;
+        body.append(chunk.data(), static_cast<size_t>(got));
+    }
+    return body;
+}
+
 }  // namespace
 
 int64_t SteadyMs() {
@@ -44,37 +63,18 @@ std::optional<ServerTime> ServerTimeOf(std::string_view body, uint32_t status,
     return ServerTime{*seconds, 500};
 }
 
-namespace {
-
-// The body to its end, or nothing when a read broke or the exchange ran past
-// its deadline: either leaves a time that may be as old as the wait.
-std::optional<std::string> ReadBody(HttpResponse& response, const std::function<bool()>& late) {
-    std::string body;
-    std::vector<char> chunk(8192);
-    while (body.size() < kTimePageBodyLimit) {
-        const size_t room = std::min(chunk.size(), kTimePageBodyLimit - body.size());
-        const int64_t got = response.Read(chunk.data(), room);
-        if (got < 0 || late()) return std::nullopt;
-        if (got == 0) break;
-        body.append(chunk.data(), static_cast<size_t>(got));
-    }
-    return body;
-}
-
-}  // namespace
-
 bool FetchTimePage(HttpClient& http, const std::string& proxy, const ApplyTime& apply,
                    const MonotonicMs& now_ms) {
     // From the request to the last byte: a server or proxy that trickles its
     // answer would otherwise hold the worker and age the time it gives.
-    const int64_t start = now_ms();
-    const auto late = [&] { return now_ms() - start > kTimePageDeadlineMs; };
+    const int64_t deadline = now_ms() + kTimePageDeadlineMs;
+    const std::function<int64_t()> remaining_ms = [&] { return deadline - now_ms(); };
     const std::unique_ptr<HttpSession> session = http.Open(kTimePageAgent, proxy);
     if (!session) return false;
     session->SetTimeout(static_cast<uint32_t>(kTimePageDeadlineMs));
     const std::unique_ptr<HttpResponse> response = session->OpenUrl(kTimePageUrl, kTimePageOpenFlags);
-    if (!response || late()) return false;
-    const std::optional<std::string> body = ReadBody(*response, late);
+    if (!response || remaining_ms() < 0) return false;
+    const std::optional<std::string> body = ReadBody(*response, remaining_ms);
     if (!body) return false;
 
     const std::optional<ServerTime> time =

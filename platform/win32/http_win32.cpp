@@ -29,6 +29,11 @@ class Win32HttpResponse : public HttpResponse {
 public:
     explicit Win32HttpResponse(HINTERNET url) : url_(url) {}
 
+    void SetTimeout(uint32_t milliseconds) override {
+        DWORD value = milliseconds;
+        InternetSetOptionW(url_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &value, sizeof value);
+    }
+
     int64_t Read(char* buffer, size_t size) override {
         DWORD got = 0;
         if (!InternetReadFile(url_.get(), buffer, static_cast<DWORD>(size), &got)) return -1;

@@ -144,6 +144,7 @@ public:
 class FakeHttpResponse : public HttpResponse {
 public:
     explicit FakeHttpResponse(FakeHttp& http) : http_(http), reply_(http.reply) {}
+    void SetTimeout(uint32_t) override {}
     int64_t Read(char* buffer, size_t size) override {
         http_.now_ms += reply_.read_ms;
         const size_t n = std::min({size, reply_.chunk, reply_.body.size() - at_});
