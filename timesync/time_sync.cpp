@@ -126,11 +126,12 @@ bool TimeSync::ApplyServerTime(const LocalTime& time, bool run_stop, Outcome& ou
 }
 
 void TimeSync::RecordSyncTime(const std::string& text) {
-    // The record and the registry change under one lock, so a settings load
-    // on the UI thread meanwhile cannot put the old time back into either.
     // The key exists from the first start on; without it there is nowhere to record.
+    const std::unique_ptr<RegistryKey> key = ports_.registry.Open(kSettingsKey, false);
+    // The registry and the record change under one lock, so a settings load
+    // on the UI thread meanwhile cannot put the old time back into either.
     settings_.SET_TIME.Replace([&] {
-        if (const auto key = ports_.registry.Open(kSettingsKey, false)) key->WriteText("SET_TIME", text);
+        if (key) key->WriteText("SET_TIME", text);
         return text;
     });
 }
