@@ -53,7 +53,8 @@ std::string TimeValueName(int32_t hour, int32_t minute) {
 }
 
 AppointmentName CanonicalName(const ScheduleTime& time) {
-    return AppointmentName{DateKeyText(time.year, time.month, time.day), TimeValueName(time.hour, time.minute)};
+    return AppointmentName{DateKeyText(time.year, time.month, time.day),
+                           TimeValueName(time.hour, time.minute)};
 }
 
 ScheduleStore::ScheduleStore(Registry& registry, Clock& clock)
@@ -142,10 +143,14 @@ bool ScheduleStore::StoreAppointment(const AppointmentName& name, const std::str
 
 void ScheduleStore::DeleteScheduleValue(const AppointmentName& name) {
     // Not created when missing: there is then nothing to delete.
-    if (std::unique_ptr<RegistryKey> key = registry_.Open(DatePath(name.key), false)) key->DeleteValue(name.value);
+    if (std::unique_ptr<RegistryKey> key = registry_.Open(DatePath(name.key), false)) {
+        key->DeleteValue(name.value);
+    }
     LoadSchedule();
 }
 
-const DaySlot* ScheduleStore::SlotOfDay(int32_t day_index) const { return DaySlotOf(dates_, slots_, day_index); }
+const DaySlot* ScheduleStore::SlotOfDay(int32_t day_index) const {
+    return DaySlotOf(dates_, slots_, day_index);
+}
 
 }  // namespace kronvik

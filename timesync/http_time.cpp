@@ -78,7 +78,8 @@ bool FetchTimePage(HttpClient& http, const std::string& proxy, const ApplyTime& 
     if (!body) return false;
 
     const std::optional<ServerTime> time =
-        ServerTimeOf(*body, response->Status(), response->Header(HttpHeader::Date), response->Header(HttpHeader::Age));
+        ServerTimeOf(*body, response->Status(), response->Header(HttpHeader::Date),
+                     response->Header(HttpHeader::Age));
     if (!time) return false;
     std::optional<LocalTime> local = LocalFromSeconds(time->seconds);
     if (!local) return false;

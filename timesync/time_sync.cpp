@@ -157,7 +157,9 @@ void TimeSync::PublishFlags() {
 void TimeSync::ReportSyncFailure(Method method, bool automatic, uint32_t set_error) {
     if (!automatic) ShowFailureBox(set_error);
     ports_.ui.Post([this, method, automatic] {
-        if (automatic && view_) view_->SetFailureNotice(method == kSntp ? kSntpFailureNotice : kHttpFailureNotice);
+        if (automatic && view_) {
+            view_->SetFailureNotice(method == kSntp ? kSntpFailureNotice : kHttpFailureNotice);
+        }
         timer_.ArmRetry();
     });
 }
