@@ -110,7 +110,7 @@ LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         return 0;
     case WM_POWERBROADCAST:
         if (wparam == PBT_APMRESUMEAUTOMATIC || wparam == PBT_APMRESUMESUSPEND)
-            Guarded([&] { main->ClockChanged(); });
+            Guarded([&] { main->Resumed(); });
         return TRUE;
     case WM_CLOSE:
         OrderlyEnd();

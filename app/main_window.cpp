@@ -105,9 +105,8 @@ void MainWindow::CommandDispatch(uint32_t id) {
     if (ending_) return;
     switch (id) {
     case kCmdSettings:
-        // A settings read failure goes to the error box and the dialog stays hidden.
-        settings_dialog_.FillSettingsDialog();
-        if (views_) views_->ShowSettings();
+        // A settings read failure goes to the error box and the dialog stays as it was.
+        if (settings_dialog_.FillForShowing() && views_) views_->ShowSettings();
         return;
     case kCmdManualSync:
         ManualTimeSetting();
@@ -138,7 +137,9 @@ void MainWindow::TrayNotify(uint32_t mouse_message) {
 
 std::vector<MenuItem> MainWindow::TrayMenu() {
     schedule_.LoadSchedule();
-    std::vector<MenuItem> schedule_menu = BuildScheduleMenu(schedule_.Dates(), schedule_.Slots());
+    ScheduleMenuLoad load{schedule_.Dates(), schedule_.Slots()};
+    std::vector<MenuItem> schedule_menu = BuildScheduleMenu(load.dates, load.slots);
+    entry_dialog_.MenuShown(std::move(load));
     schedule_.PurgePastDays();
     return BuildTrayMenu(std::move(schedule_menu));
 }
@@ -149,7 +150,7 @@ void MainWindow::ManualTimeSetting() {
     const int answer =
         ports_.boxes.Show(text, kManualCaption, kBoxOkCancel | kBoxIconInformation);
     if (answer != kAnswerOk) return;
-    time_sync_.ManualRequest();
+    time_sync_.ManualRequest(mode);
 }
 
 void MainWindow::ExitSequence() {

@@ -85,10 +85,16 @@ public:
     void Timer1Timer() { writer_.Timer1Timer(); }
     void Timer2Timer() { alert_.Timer2Timer(writer_.TrackedWindow()); }
     void Timer3Timer() { time_sync_.Timer3Timer(); }
-    // The system clock was set by someone, or the computer resumed from
-    // sleep: the daily timer is computed afresh, the clock text recomposed.
+    // The system clock was set by someone: the daily timer is computed
+    // afresh, the clock text recomposed.
     void ClockChanged() {
         time_sync_.ClockChanged();
+        composer_.InvalidateClockText();
+    }
+    // The computer resumed from sleep: as a clock change, and a daily
+    // synchronisation slept through runs shortly.
+    void Resumed() {
+        time_sync_.Resumed();
         composer_.InvalidateClockText();
     }
     // The shell was restarted: the icon must be added again.

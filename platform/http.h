@@ -14,6 +14,8 @@ enum class HttpHeader { Date, Age };
 class HttpResponse {
 public:
     virtual ~HttpResponse() = default;
+    // Bounds the wait of each later read.
+    virtual void SetTimeout(uint32_t milliseconds) = 0;
     // Bytes read into buffer; 0 at the end of the body, -1 on an error
     // (a time-out among them).
     virtual int64_t Read(char* buffer, size_t size) = 0;
@@ -26,7 +28,8 @@ public:
 class HttpSession {
 public:
     virtual ~HttpSession() = default;
-    virtual void SetReceiveTimeout(uint32_t milliseconds) = 0;
+    // Bounds each wait of the session: connecting, sending, receiving.
+    virtual void SetTimeout(uint32_t milliseconds) = 0;
     // nullptr when the request could not be made or answered.
     virtual std::unique_ptr<HttpResponse> OpenUrl(const std::string& url, uint32_t flags) = 0;
 };

@@ -30,7 +30,7 @@ bool ScheduleEntryDialog::Open(uint32_t id) {
     const int32_t entry = static_cast<int32_t>(id % kScheduleIdsPerDay);
     if (day < 1 || day > static_cast<int32_t>(kUpcomingDayCount)) return false;
     if (entry > 0) {
-        const DaySlot* slot = store_.SlotOfDay(day - 1);
+        const DaySlot* slot = SlotOfDay(day - 1);
         if (slot == nullptr || entry > slot->count || entry > kMaxMenuAppointments ||
             static_cast<std::size_t>(entry) > slot->entries.size()) {
             return false;
@@ -41,23 +41,29 @@ bool ScheduleEntryDialog::Open(uint32_t id) {
     return true;
 }
 
+const DaySlot* ScheduleEntryDialog::SlotOfDay(int32_t day_index) const {
+    return menu_ ? DaySlotOf(menu_->dates, menu_->slots, day_index) : store_.SlotOfDay(day_index);
+}
+
 void ScheduleEntryDialog::PrepareEntryDialog(int32_t day_index, int32_t entry_index) {
-    const UpcomingDate& date = store_.Dates()[static_cast<std::size_t>(day_index)];
+    const UpcomingDates& dates = menu_ ? menu_->dates : store_.Dates();
+    const UpcomingDate& date = dates[static_cast<std::size_t>(day_index)];
     chosen_ = ScheduleTime{date.year, date.month, date.day, 0, 0};
     std::string text;
-    const DaySlot* slot = entry_index < 0 ? nullptr : store_.SlotOfDay(day_index);
-    existing_ = slot != nullptr && static_cast<std::size_t>(entry_index) < slot->entries.size();
-    if (existing_) {
+    const DaySlot* slot = entry_index < 0 ? nullptr : SlotOfDay(day_index);
+    opened_.reset();
+    if (slot != nullptr && static_cast<std::size_t>(entry_index) < slot->entries.size()) {
         const ScheduleEntry& entry = slot->entries[static_cast<std::size_t>(entry_index)];
         chosen_.hour = entry.hour;
         chosen_.minute = entry.minute;
         text = entry.text;
+        opened_ = AppointmentName{slot->full_key, entry.full_name};
     }
     initial_hour_ = chosen_.hour;
     initial_minute_ = chosen_.minute;
     if (view_) {
         view_->SetText(text);
-        view_->EnableDelete(existing_);
+        view_->EnableDelete(opened_.has_value());
     }
     ShowDigits();
 }
@@ -120,17 +126,20 @@ void ScheduleEntryDialog::Button2Click() {
         WarnIn(view_, kPastTime);
         return;
     }
+    // An appointment whose time stays is rewritten where it is stored, even
+    // under a name not written the usual way; a new or moved one goes under
+    // the names of its time.
+    const bool same_time = chosen_.hour == initial_hour_ && chosen_.minute == initial_minute_;
+    const AppointmentName target = opened_ && same_time ? *opened_ : CanonicalName(chosen_);
     // The new value is written first, so a failed write leaves the old
     // appointment where it was.
-    if (!store_.StoreAppointment(chosen_, text)) {
+    if (!store_.StoreAppointment(target, text)) {
         WarnIn(view_, kNotStored);
         return;
     }
     if (view_) view_->Hide();
-    const bool moved = chosen_.hour != initial_hour_ || chosen_.minute != initial_minute_;
-    if (existing_ && moved) {
-        store_.DeleteScheduleValue(
-            ScheduleTime{chosen_.year, chosen_.month, chosen_.day, initial_hour_, initial_minute_});
+    if (opened_ && *opened_ != target) {
+        store_.DeleteScheduleValue(*opened_);
     } else {
         store_.LoadSchedule();
     }
@@ -138,10 +147,7 @@ void ScheduleEntryDialog::Button2Click() {
 
 void ScheduleEntryDialog::Button3Click() {
     // The appointment the dialog was opened on, wherever the spins are now.
-    if (existing_) {
-        store_.DeleteScheduleValue(
-            ScheduleTime{chosen_.year, chosen_.month, chosen_.day, initial_hour_, initial_minute_});
-    }
+    if (opened_) store_.DeleteScheduleValue(*opened_);
     if (view_) view_->Hide();
 }
 

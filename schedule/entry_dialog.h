@@ -4,9 +4,12 @@
 // events here and shows what it is told.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/clock.h"
+#include "schedule/schedule_menu.h"
 #include "schedule/schedule_store.h"
 
 namespace kronvik {
@@ -38,6 +41,9 @@ public:
     ScheduleEntryDialog(ScheduleStore& store, Clock& clock);
     void AttachView(EntryDialogView* view) { view_ = view; }
 
+    // The tray menu is built from this load: the ids chosen from it are read
+    // against it. Until a menu was shown, ids are read against the store's load.
+    void MenuShown(ScheduleMenuLoad load) { menu_ = std::move(load); }
     // A schedule command id of the tray menu: 100 × p for a new appointment
     // on upcoming day p, 100 × p + e for its appointment e. Fills and shows
     // the dialog; false (and nothing happens) for an id the menu cannot have
@@ -62,14 +68,17 @@ public:
 
 private:
     void ShowDigits();
+    const DaySlot* SlotOfDay(int32_t day_index) const;
 
     ScheduleStore& store_;
     Clock& clock_;
     EntryDialogView* view_ = nullptr;
+    std::optional<ScheduleMenuLoad> menu_;
     ScheduleTime chosen_;
     int32_t initial_hour_ = 0;
     int32_t initial_minute_ = 0;
-    bool existing_ = false;
+    // Where the appointment opened is stored, names as read; none for a new one.
+    std::optional<AppointmentName> opened_;
 };
 
 }  // namespace kronvik

@@ -28,8 +28,14 @@ std::string AppointmentLabel(const ScheduleEntry& entry) {
     char minute[16];
     std::snprintf(hour, sizeof hour, "%02d", static_cast<int>(entry.hour));
     std::snprintf(minute, sizeof minute, "%02d", static_cast<int>(entry.minute));
-    // The text is the user's own and is appended as it stands.
-    return std::string(hour) + "時" + minute + "分  " + entry.text;
+    // The text is the user's own: appended as it stands, but for each '&',
+    // which a menu would take for the mark of an underlined letter.
+    std::string label = std::string(hour) + "時" + minute + "分  ";
+    for (const char c : entry.text) {
+        label += c;
+        if (c == '&') label += '&';
+    }
+    return label;
 }
 
 MenuItem StringItem(uint32_t id, std::string text) {
@@ -56,6 +62,12 @@ const DaySlot* FindDaySlot(const std::vector<DaySlot>& slots, int32_t year, int3
         }
     }
     return nullptr;
+}
+
+const DaySlot* DaySlotOf(const UpcomingDates& dates, const std::vector<DaySlot>& slots, int32_t day_index) {
+    if (day_index < 0 || day_index >= static_cast<int32_t>(dates.size())) return nullptr;
+    const UpcomingDate& date = dates[static_cast<std::size_t>(day_index)];
+    return FindDaySlot(slots, date.year, date.month, date.day);
 }
 
 const char* WeekdayName(int32_t weekday) {

@@ -27,6 +27,17 @@ std::string DateKeyText(int32_t year, int32_t month, int32_t day);
 const DaySlot* FindDaySlot(const std::vector<DaySlot>& slots, int32_t year, int32_t month,
                            int32_t day);
 
+// The appointments of upcoming day index 0..13 (the day's first slot with
+// any), or nullptr for a day without any or an index outside the 14.
+const DaySlot* DaySlotOf(const UpcomingDates& dates, const std::vector<DaySlot>& slots, int32_t day_index);
+
+// The load a tray menu was built from: the menu's command ids mean its days
+// and appointments, whatever loads come while the menu is open.
+struct ScheduleMenuLoad {
+    UpcomingDates dates{};
+    std::vector<DaySlot> slots;
+};
+
 // The day name shown after the date for a weekday index (1 = Sunday ..
 // 7 = Saturday); three ideographic spaces for any other index.
 const char* WeekdayName(int32_t weekday);

@@ -52,6 +52,11 @@ std::string TimeValueName(int32_t hour, int32_t minute) {
     return name;
 }
 
+AppointmentName CanonicalName(const ScheduleTime& time) {
+    return AppointmentName{DateKeyText(time.year, time.month, time.day),
+                           TimeValueName(time.hour, time.minute)};
+}
+
 ScheduleStore::ScheduleStore(Registry& registry, Clock& clock)
     : registry_(registry), clock_(clock), slots_(kDaySlotCount) {}
 
@@ -94,6 +99,7 @@ int32_t ScheduleStore::LoadSchedule() {
 void ScheduleStore::LoadSlot(DaySlot& slot, SortedNameList& names, const UpcomingDate& date,
                              const std::string& key_name) {
     slot.key = Cp932Prefix(key_name, kDayKeyMaxBytes);
+    slot.full_key = key_name;
     slot.year = date.year;
     slot.month = date.month;
     slot.day = date.day;
@@ -104,6 +110,7 @@ void ScheduleStore::LoadSlot(DaySlot& slot, SortedNameList& names, const Upcomin
     for (const std::string& name : names.Items()) {
         ScheduleEntry entry;
         entry.name = Cp932Prefix(name, kEntryNameMaxBytes);
+        entry.full_name = name;
         std::array<int32_t, 2> time{};
         ScanNumbers(name, time);
         entry.hour = time[0];
@@ -129,25 +136,21 @@ void ScheduleStore::PurgePastDays() {
     }
 }
 
-bool ScheduleStore::StoreAppointment(const ScheduleTime& time, const std::string& text) {
-    std::unique_ptr<RegistryKey> key =
-        registry_.Open(DatePath(DateKeyText(time.year, time.month, time.day)), true);
-    return key && key->WriteText(TimeValueName(time.hour, time.minute), text) == RegResult::Ok;
+bool ScheduleStore::StoreAppointment(const AppointmentName& name, const std::string& text) {
+    std::unique_ptr<RegistryKey> key = registry_.Open(DatePath(name.key), true);
+    return key && key->WriteText(name.value, text) == RegResult::Ok;
 }
 
-void ScheduleStore::DeleteScheduleValue(const ScheduleTime& time) {
+void ScheduleStore::DeleteScheduleValue(const AppointmentName& name) {
     // Not created when missing: there is then nothing to delete.
-    if (std::unique_ptr<RegistryKey> key =
-            registry_.Open(DatePath(DateKeyText(time.year, time.month, time.day)), false)) {
-        key->DeleteValue(TimeValueName(time.hour, time.minute));
+    if (std::unique_ptr<RegistryKey> key = registry_.Open(DatePath(name.key), false)) {
+        key->DeleteValue(name.value);
     }
     LoadSchedule();
 }
 
 const DaySlot* ScheduleStore::SlotOfDay(int32_t day_index) const {
-    if (day_index < 0 || day_index >= static_cast<int32_t>(dates_.size())) return nullptr;
-    const UpcomingDate& date = dates_[static_cast<std::size_t>(day_index)];
-    return FindDaySlot(slots_, date.year, date.month, date.day);
+    return DaySlotOf(dates_, slots_, day_index);
 }
 
 }  // namespace kronvik

@@ -27,6 +27,16 @@ struct ScheduleTime {
 // The value name of a time: "%02d %02d", e.g. "09 05".
 std::string TimeValueName(int32_t hour, int32_t minute);
 
+// Where an appointment is stored: the name of its date key and of its value.
+struct AppointmentName {
+    std::string key;
+    std::string value;
+    bool operator==(const AppointmentName&) const = default;
+};
+
+// The names an appointment at that time is written under: "2007 06 21", "09 05".
+AppointmentName CanonicalName(const ScheduleTime& time);
+
 class ScheduleStore {
 public:
     ScheduleStore(Registry& registry, Clock& clock);
@@ -46,12 +56,12 @@ public:
     // whose name is not a date too.
     void PurgePastDays();
 
-    // Writes one appointment, replacing one at the same minute; false when it
+    // Writes one appointment, replacing one of the same name; false when it
     // could not be written.
-    bool StoreAppointment(const ScheduleTime& time, const std::string& text);
-    // Deletes the appointment at that minute (none there is no error); the
-    // date key stays. Then loads again.
-    void DeleteScheduleValue(const ScheduleTime& time);
+    bool StoreAppointment(const AppointmentName& name, const std::string& text);
+    // Deletes the appointment of that name (none there is no error); the date
+    // key stays. Then loads again.
+    void DeleteScheduleValue(const AppointmentName& name);
 
     const std::vector<DaySlot>& Slots() const { return slots_; }
     const UpcomingDates& Dates() const { return dates_; }

@@ -20,8 +20,9 @@ inline constexpr std::size_t kEntryTextMaxBytes = 61;
 struct ScheduleEntry {
     int32_t hour = 0;
     int32_t minute = 0;
-    std::string name;  // value name as read, e.g. "09 05"
+    std::string name;  // value name as read, e.g. "09 05", cut to its field
     std::string text;  // the value's data
+    std::string full_name;  // the value name whole: the appointment's own address
 };
 
 // One date key. A slot is not tied to an upcoming day; it is found by its key.
@@ -30,8 +31,9 @@ struct DaySlot {
     int32_t year = 0;
     int32_t month = 0;
     int32_t day = 0;
-    std::string key;  // key name as read, e.g. "2007 06 21"
+    std::string key;  // key name as read, e.g. "2007 06 21", cut to its field
     std::vector<ScheduleEntry> entries;  // in ascending order of their names
+    std::string full_key;  // the key name whole, which may be more than a date
 };
 
 inline constexpr std::size_t kDaySlotCount = 14;

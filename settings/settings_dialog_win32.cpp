@@ -129,7 +129,10 @@ int32_t SettingsDialog::TrackYearMenu() {
 }
 
 void SettingsDialog::ShowError(const std::string& text) {
-    MessageBoxW(nullptr, Wide(text).c_str(), L"Kronvik", MB_OK | MB_ICONERROR);
+    // Owned by the open dialog, which is always on top: the box stands in
+    // front of it instead of behind it.
+    const HWND owner = IsWindowVisible(window_) ? window_ : nullptr;
+    MessageBoxW(owner, Wide(text).c_str(), L"Kronvik", MB_OK | MB_ICONERROR);
 }
 
 void SettingsDialog::SelectPage(int index) {

@@ -103,6 +103,17 @@ void SettingsPresenter::FillSettingsDialog() {
     view_->SetText(EditId(16), settings_.MEMO);
 }
 
+bool SettingsPresenter::FillForShowing() {
+    try {
+        FillSettingsDialog();
+    } catch (const SettingsError& error) {
+        if (!view_) throw;
+        view_->ShowError(error.what());
+        return false;
+    }
+    return true;
+}
+
 void SettingsPresenter::ShowDigits(int32_t tens_image, int32_t value) {
     if (!view_) return;
     // A hand-edited value outside two digits is shown clamped.

@@ -27,7 +27,7 @@ public:
     virtual void SetDigit(int32_t image_id, int32_t digit) = 0;
     // The year display menu at the cursor: 1 Western, 2 era, 3 none, 0 nothing chosen.
     virtual int32_t TrackYearMenu() = 0;
-    // The application's error box.
+    // The application's error box, in front of the dialog when it is open.
     virtual void ShowError(const std::string& text) = 0;
 };
 
@@ -48,6 +48,9 @@ public:
     void FormCreate();
     // Reloads the settings (throws SettingsError) and shows them.
     void FillSettingsDialog();
+    // The fill of the settings command; false when the settings could not be
+    // read, which the error box then says.
+    bool FillForShowing();
 
     void CSpinButton1UpClick();
     void CSpinButton1DownClick();

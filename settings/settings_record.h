@@ -25,6 +25,13 @@ public:
         std::lock_guard lock(mutex_);
         text_ = std::move(text);
     }
+    // The text that make() gives, made under the lock: what make() reads or
+    // writes elsewhere changes together with the text.
+    template <typename Make>
+    void Replace(Make&& make) {
+        std::lock_guard lock(mutex_);
+        text_ = make();
+    }
 
 private:
     mutable std::mutex mutex_;

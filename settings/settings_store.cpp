@@ -155,14 +155,19 @@ void WriteDefaultSettings(Registry& registry, const SystemProxy& proxy) {
 void CheckSettingsVersion(Registry& registry, SettingsRecord& record, const SystemProxy& proxy) {
     {
         const std::unique_ptr<RegistryKey> key = registry.Open(kSettingsKey, false);
-        // DSP_FLAG comes from the key as found, before a reset can change it, and
-        // a failure here is not caught: start-up cannot go on without it.
-        record.DSP_FLAG = key ? ReadInt(key.get(), "DSP_FLAG") : 0;
-
         int32_t version = 0;
         const bool current =
             key && key->ReadInt("Ver", version) == RegResult::Ok && version == kSettingsVersion;
-        if (!current) WriteDefaultSettings(registry, proxy);
+        // DSP_FLAG comes from the key as found, before a reset can change it. A
+        // current key must hold it: start-up cannot go on without it. An
+        // outdated one is about to be repaired, so an unreadable flag is 0.
+        if (current) {
+            record.DSP_FLAG = ReadInt(key.get(), "DSP_FLAG");
+        } else {
+            int32_t display = 0;
+            record.DSP_FLAG = key && key->ReadInt("DSP_FLAG", display) == RegResult::Ok ? display : 0;
+            WriteDefaultSettings(registry, proxy);
+        }
     }
     LoadSettings(registry, record);
 }
@@ -172,7 +177,9 @@ void LoadSettings(Registry& registry, SettingsRecord& record) {
     // way leaves the earlier fields with their new contents.
     const std::unique_ptr<RegistryKey> owned = registry.Open(kSettingsKey, false);
     RegistryKey* const key = owned.get();
-    record.SET_TIME.Set(ReadText(key, "SET_TIME"));
+    // Read under the record's lock: a time being recorded meanwhile lands in
+    // the registry and the record together, before or after this read.
+    record.SET_TIME.Replace([&] { return ReadText(key, "SET_TIME"); });
     record.RUN_AND_RUN = ReadInt(key, "RUN_AND_RUN");
     record.RUN_STOP = ReadInt(key, "RUN_STOP");
     record.RUNTIME1 = ReadInt(key, "RUNTIME1");

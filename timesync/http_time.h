@@ -3,6 +3,7 @@
 // given, and set the clock from it.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,7 +15,8 @@ namespace kronvik {
 
 inline constexpr char kTimePageUrl[] = "http://www.nict.go.jp/cgi-bin/JST2.pl";
 inline constexpr char kTimePageAgent[] = "MyApp";
-inline constexpr uint32_t kTimePageReceiveTimeoutMs = 30000;
+// The whole exchange, from the request to the last byte; past it, it failed.
+inline constexpr int64_t kTimePageDeadlineMs = 10000;
 // Always from the server: reload, keep nothing in the cache, and tell any
 // proxy on the way not to answer from its own cache either.
 inline constexpr uint32_t kTimePageOpenFlags = 0x80000000u | 0x04000000u | 0x00000100u;
@@ -29,12 +31,18 @@ struct ServerTime {
 // The server's time as a response tells it: the page's time line, or else its
 // Date header plus half a second (the header drops the fraction), but the
 // Date only of a response with a status below 500 (a 5xx may come from the
-// proxy) and not from a cache (an Age above 0).
+// proxy), not of a 407 (the proxy asks for credentials) and not from a cache
+// (an Age above 0).
 std::optional<ServerTime> ServerTimeOf(std::string_view body, uint32_t status,
                                        const std::optional<std::string>& date,
                                        const std::optional<std::string>& age);
 
+// Milliseconds on a clock that only moves forward.
+using MonotonicMs = std::function<int64_t()>;
+int64_t SteadyMs();
+
 // One exchange; true when the clock was set.
-bool FetchTimePage(HttpClient& http, const std::string& proxy, const ApplyTime& apply);
+bool FetchTimePage(HttpClient& http, const std::string& proxy, const ApplyTime& apply,
+                   const MonotonicMs& now_ms = SteadyMs);
 
 }  // namespace kronvik

@@ -19,6 +19,11 @@ uint32_t Period(int64_t milliseconds) {
     return Representable(milliseconds) ? static_cast<uint32_t>(milliseconds) : 0;
 }
 
+// SNTPcycle minutes with SNTP, RUNTIME3 hours with HTTP.
+int64_t PeriodMs(const SettingsRecord& settings) {
+    return settings.MODE == 0 ? int64_t{settings.SNTPcycle} * 60000 : int64_t{settings.RUNTIME3} * 3600000;
+}
+
 uint32_t DailyInterval(const SettingsRecord& settings, const LocalTime& now) {
     // The current time cut to its minute, against today's daily minute.
     const std::optional<int64_t> current =
@@ -39,31 +44,33 @@ SyncSchedule ScheduleOf(const SettingsRecord& settings) {
                         settings.RUNTIME3,    settings.SNTPcycle, settings.MODE};
 }
 
-bool AutomaticSyncConfigured(int32_t run_and_run) { return run_and_run >= 1 && run_and_run <= 3; }
+bool ScheduleRuns(const SettingsRecord& settings) {
+    switch (settings.RUN_AND_RUN) {
+    case 1:
+        return true;
+    case 2:
+        return settings.RUNTIME1 >= 0 && settings.RUNTIME1 <= 23 && settings.RUNTIME2 >= 0 &&
+               settings.RUNTIME2 <= 59;
+    case 3:
+        return PeriodMs(settings) > 0 && Representable(PeriodMs(settings));
+    default:
+        return false;
+    }
+}
 
 uint32_t NextSyncInterval(const SettingsRecord& settings, std::atomic<int32_t>& sync_armed,
                           const LocalTime& now) {
-    switch (settings.RUN_AND_RUN) {
-    case 1: {
-        const uint32_t interval = sync_armed.load() == 0 ? kFirstSyncDelayMs : 0;
-        sync_armed = 1;
-        return interval;
+    // A schedule that cannot run means no automatic synchronisation, not even the first.
+    if (!ScheduleRuns(settings)) return 0;
+    if (settings.RUN_AND_RUN == 2) return DailyInterval(settings, now);
+    uint32_t interval = 0;
+    if (sync_armed.load() == 0) {
+        interval = kFirstSyncDelayMs;
+    } else if (settings.RUN_AND_RUN == 3) {
+        interval = Period(PeriodMs(settings));
     }
-    case 2:
-        return DailyInterval(settings, now);
-    case 3: {
-        const int64_t period = settings.MODE == 0 ? int64_t{settings.SNTPcycle} * 60000
-                                                  : int64_t{settings.RUNTIME3} * 3600000;
-        // A period no timer can hold (negative among them) means no
-        // automatic synchronisation, not even the first one.
-        if (!Representable(period)) return 0;
-        const uint32_t interval = sync_armed.load() == 0 ? kFirstSyncDelayMs : Period(period);
-        sync_armed = 1;
-        return interval;
-    }
-    default:
-        return 0;
-    }
+    sync_armed = 1;
+    return interval;
 }
 
 }  // namespace kronvik

@@ -25,14 +25,17 @@ struct SyncSchedule {
 
 SyncSchedule ScheduleOf(const SettingsRecord& settings);
 
-// Whether RUN_AND_RUN asks for automatic synchronisation at all (1 to 3).
-bool AutomaticSyncConfigured(int32_t run_and_run);
+// Whether the settings ask for an automatic synchronisation that can run:
+// once after start-up; daily at an hour of 0..23 and a minute of 0..59; or
+// periodically, with a period above 0 whose milliseconds fit a signed 32-bit
+// number. Only then is a failure retried.
+bool ScheduleRuns(const SettingsRecord& settings);
 
 // Timer3's period in ms, 0 for none: 15 s after start-up in modes 1 and 3
 // (marking the first interval as issued in sync_armed), then nothing in
 // mode 1 and the period in mode 3; in mode 2 the time until the daily
-// minute, counted from the current minute's start. A mode outside 0..3, or a
-// period that does not fit a signed 32-bit count of ms, gives 0.
+// minute, counted from the current minute's start. A schedule that cannot
+// run gives 0.
 uint32_t NextSyncInterval(const SettingsRecord& settings, std::atomic<int32_t>& sync_armed,
                           const LocalTime& now);
 

@@ -19,7 +19,8 @@ std::string SetTimeText(const LocalTime& t) {
 }
 
 TimeSync::TimeSync(TimeSyncPorts ports, SettingsRecord& settings, SyncFlags& flags)
-    : ports_(ports), settings_(settings), flags_(flags) {}
+    : ports_(ports), settings_(settings), flags_(flags),
+      timer_(ports_.timer3, ports_.clock, settings_, flags_.SyncArmed) {}
 
 TimeSync::~TimeSync() = default;
 
@@ -28,21 +29,15 @@ void TimeSync::StartWorkers() {
     workers_[kSntp] = ports_.workers.Start([this] { RunExchange(kSntp); });
 }
 
-uint32_t TimeSync::NextSyncInterval() {
-    return kronvik::NextSyncInterval(settings_, flags_.SyncArmed, ports_.clock.Now());
-}
-
-void TimeSync::ManualRequest() {
-    flags_.AutoSync = 0;
-    Wake(settings_.MODE);
+void TimeSync::ManualRequest(int32_t mode) {
+    Wake(MethodOf(mode), false);
     ArmTimer3();
 }
 
 void TimeSync::Timer3Timer() {
-    ports_.timer3.SetInterval(0);
-    flags_.AutoSync = 1;
+    if (!timer_.Fire()) return;
     if (view_) view_->SetFailureNotice("");
-    Wake(settings_.MODE);
+    Wake(MethodOf(settings_.MODE), true);
     ArmTimer3();
 }
 
@@ -52,99 +47,135 @@ void TimeSync::RearmAfterSettingsChange(const SyncSchedule& before) {
     ArmTimer3();
 }
 
-void TimeSync::ClockChanged() {
-    if (settings_.RUN_AND_RUN == 2) ArmTimer3();
+void TimeSync::Wake(Method method, bool automatic) {
+    std::unique_lock lock(mutex_);
+    requests_[method] = TakeRequest(method);
+    last_automatic_ = automatic;
+    if (!workers_[method]) {
+        PublishFlags();
+        lock.unlock();
+        ReportSyncFailure(method, automatic, 0);
+        return;
+    }
+    // The woken worker waits for the lock before it reads its request.
+    if (workers_[method]->Wake()) {
+        runs_[method].automatic = automatic;
+    } else if (!automatic) {
+        // The user's request takes over the exchange already running.
+        runs_[method].automatic = false;
+    }
+    PublishFlags();
 }
 
-void TimeSync::Wake(int32_t mode) {
-    const Method method = mode != 0 ? kHttp : kSntp;
-    {
-        // Taken here, on the UI thread, so the worker never reads a setting
-        // or a control while the UI thread may be changing it.
-        std::lock_guard lock(request_mutex_);
-        Request& request = requests_[method];
-        request.run_stop = settings_.RUN_STOP != 0;
-        if (method == kSntp) {
-            request.sntp = SntpSettings{settings_.SNTP, settings_.SNTPanswer, settings_.TIME_PLUS};
-        } else {
-            request.proxy = view_ ? ProxyText(view_->ProxyAddress(), view_->ProxyPort()) : std::string();
-        }
+TimeSync::Request TimeSync::TakeRequest(Method method) {
+    // Taken here, on the UI thread, so the worker never reads a setting or a
+    // control while the UI thread may be changing it.
+    Request request;
+    request.run_stop = settings_.RUN_STOP != 0;
+    if (method == kSntp) {
+        request.sntp = SntpSettings{settings_.SNTP, settings_.SNTPanswer, settings_.TIME_PLUS};
+    } else if (view_) {
+        request.proxy = ProxyText(view_->ProxyAddress(), view_->ProxyPort());
     }
-    if (workers_[method]) {
-        workers_[method]->Wake();
-    } else {
-        ReportSyncFailure();
-    }
+    return request;
 }
 
 void TimeSync::RunExchange(Method method) {
     Request request;
     {
-        std::lock_guard lock(request_mutex_);
+        std::lock_guard lock(mutex_);
         request = requests_[method];
+        runs_[method].running = true;
+        PublishFlags();
     }
-    flags_.SyncRunning = 1;
     ports_.network.Startup();
+    Outcome outcome;
     bool ok = false;
-    uint32_t set_error = 0;
     try {
-        ok = Exchange(method, request, set_error);
+        ok = Exchange(method, request, outcome);
     } catch (const std::exception&) {
         ok = false;
     }
     ports_.network.Cleanup();
+    const bool automatic = EndRun(method);
     if (ok) {
-        ports_.ui.Post([this] {
-            if (view_) view_->SetLastSetting(LastSettingLabel(settings_.SET_TIME.Get()));
+        ports_.ui.Post([this, label = LastSettingLabel(outcome.set_time)] {
+            if (view_) view_->SetLastSetting(label);
         });
     } else {
-        ReportSyncFailure(set_error);
+        ReportSyncFailure(method, automatic, outcome.set_error);
     }
-    flags_.SyncRunning = 0;
 }
 
-bool TimeSync::Exchange(Method method, const Request& request, uint32_t& set_error) {
-    const ApplyTime apply = [this, &request, &set_error](const LocalTime& time) {
-        return ApplyServerTime(time, request.run_stop, &set_error);
+bool TimeSync::Exchange(Method method, const Request& request, Outcome& outcome) {
+    const ApplyTime apply = [this, &request, &outcome](const LocalTime& time) {
+        return ApplyServerTime(time, request.run_stop, outcome);
     };
     if (method == kSntp) return RunSntpExchange(ports_.network, request.sntp, apply);
     return FetchTimePage(ports_.http, request.proxy, apply);
 }
 
-bool TimeSync::ApplyServerTime(const LocalTime& time, bool run_stop, uint32_t* set_error) {
+bool TimeSync::ApplyServerTime(const LocalTime& time, bool run_stop, Outcome& outcome) {
     // Date and time of day in one setting; a refusal (no privilege) is a failure.
-    const uint32_t error = ports_.clock.SetLocal(time);
-    if (set_error) *set_error = error;
-    if (error != 0) return false;
-    settings_.SET_TIME.Set(SetTimeText(time));
-    RecordSyncTime();
+    outcome.set_error = ports_.clock.SetLocal(time);
+    if (outcome.set_error != 0) return false;
+    outcome.set_time = SetTimeText(time);
+    RecordSyncTime(outcome.set_time);
     if (run_stop) ports_.quit.Post();
     return true;
 }
 
-void TimeSync::RecordSyncTime() {
+void TimeSync::RecordSyncTime(const std::string& text) {
     // The key exists from the first start on; without it there is nowhere to record.
-    if (const auto key = ports_.registry.Open(kSettingsKey, false)) {
-        key->WriteText("SET_TIME", settings_.SET_TIME.Get());
-    }
+    const std::unique_ptr<RegistryKey> key = ports_.registry.Open(kSettingsKey, false);
+    // The registry and the record change under one lock, so a settings load
+    // on the UI thread meanwhile cannot put the old time back into either.
+    settings_.SET_TIME.Replace([&] {
+        if (key) key->WriteText("SET_TIME", text);
+        return text;
+    });
 }
 
-void TimeSync::ReportSyncFailure(uint32_t set_error) {
-    flags_.SyncRunning = 0;
-    const bool automatic = flags_.AutoSync.load() == 1;
-    if (!automatic) {
-        // Without the right, switching methods would not help: the box says why.
-        std::string text = kSyncFailureText;
-        if (set_error == kErrorPrivilegeNotHeld) text += std::string("\n") + kNoClockRightsLine;
-        // Shown while the worker is still busy, so a second manual request
-        // meanwhile starts nothing and cannot stack a second box.
-        ports_.desktop.Beep();
-        ports_.boxes.Show(text, kSyncFailureCaption, kBoxOk | kBoxIconError);
-    }
-    ports_.ui.Post([this, automatic] {
-        if (automatic && view_) view_->SetFailureNotice(settings_.MODE == 0 ? kSntpFailureNotice : kHttpFailureNotice);
-        if (AutomaticSyncConfigured(settings_.RUN_AND_RUN)) ports_.timer3.SetInterval(kRetryDelayMs);
+bool TimeSync::EndRun(Method method) {
+    std::lock_guard lock(mutex_);
+    runs_[method].running = false;
+    PublishFlags();
+    return runs_[method].automatic;
+}
+
+void TimeSync::PublishFlags() {
+    const Run& http = runs_[kHttp];
+    const Run& sntp = runs_[kSntp];
+    const bool running = http.running || sntp.running;
+    // While both run, the automatic one's marker shows.
+    const bool automatic = running ? (http.running && http.automatic) || (sntp.running && sntp.automatic)
+                                   : last_automatic_;
+    flags_.AutoSync = automatic ? 1 : 0;
+    flags_.SyncRunning = running ? 1 : 0;
+}
+
+void TimeSync::ReportSyncFailure(Method method, bool automatic, uint32_t set_error) {
+    if (!automatic) ShowFailureBox(set_error);
+    ports_.ui.Post([this, method, automatic] {
+        if (automatic && view_) {
+            view_->SetFailureNotice(method == kSntp ? kSntpFailureNotice : kHttpFailureNotice);
+        }
+        timer_.ArmRetry();
     });
+}
+
+void TimeSync::ShowFailureBox(uint32_t set_error) {
+    // One box at a time. A worker shows its box while still busy, so a second
+    // request for it starts nothing meanwhile; a failure of the other worker,
+    // or of a request that finds no worker (reported on the UI thread, in the
+    // open box's own loop), shows none while a box is open.
+    if (box_open_.exchange(true)) return;
+    // Without the right, switching methods would not help: the box says why.
+    std::string text = kSyncFailureText;
+    if (set_error == kErrorPrivilegeNotHeld) text += std::string("\n") + kNoClockRightsLine;
+    ports_.desktop.Beep();
+    ports_.boxes.Show(text, kSyncFailureCaption, kBoxOk | kBoxIconError);
+    box_open_ = false;
 }
 
 }  // namespace kronvik

@@ -3,6 +3,7 @@
 // (the manual command, Timer3, a change of the scheduling settings, the
 // retry after a failure), setting the clock, recording and reporting it.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -21,6 +22,7 @@
 #include "timesync/socket_control.h"
 #include "timesync/sync_flags.h"
 #include "timesync/sync_schedule.h"
+#include "timesync/sync_timer.h"
 #include "timesync/sync_view.h"
 #include "timesync/sync_worker.h"
 
@@ -64,26 +66,17 @@ public:
     void StartWorkers();
     void AttachView(SyncView* view) { view_ = view; }
 
-    uint32_t NextSyncInterval();
-    void ArmTimer3() { ports_.timer3.SetInterval(NextSyncInterval()); }
+    void ArmTimer3() { timer_.ArmSchedule(); }
 
-    // The user confirmed the manual time setting.
-    void ManualRequest();
+    // The user confirmed the manual time setting; mode is the MODE its box
+    // announced, whatever the settings say by now.
+    void ManualRequest(int32_t mode);
     void Timer3Timer();
     // After the settings dialog stored and reloaded the settings.
     void RearmAfterSettingsChange(const SyncSchedule& before);
-    // The clock jumped (another program set it, or the computer woke from
-    // sleep): the daily synchronisation is timed afresh from the new time.
-    void ClockChanged();
-
-    // Worker side, public for the exchanges and the tests. ApplyServerTime
-    // sets the clock and, when the system took it, records the time and ends
-    // the program if asked to; false when the system refused.
-    // set_error, when given, receives the system's answer to the setting.
-    bool ApplyServerTime(const LocalTime& time, bool run_stop, uint32_t* set_error = nullptr);
-    void RecordSyncTime();
-    // set_error: the system's refusal of the clock setting, 0 for none.
-    void ReportSyncFailure(uint32_t set_error = 0);
+    // Someone set the clock, or the computer woke from sleep (see SyncTimer).
+    void ClockChanged() { timer_.ClockChanged(); }
+    void Resumed() { timer_.Resumed(); }
 
 private:
     enum Method { kHttp = 0, kSntp = 1 };
@@ -93,17 +86,44 @@ private:
         SntpSettings sntp;
         std::string proxy;
     };
+    // A worker's exchange: running, and whether Timer3 or the user asked for it.
+    struct Run {
+        bool running = false;
+        bool automatic = false;
+    };
+    // What an exchange's clock setting gave: the system's refusal (0 for
+    // none) and the SET_TIME text recorded.
+    struct Outcome {
+        uint32_t set_error = 0;
+        std::string set_time;
+    };
 
-    void Wake(int32_t mode);
+    static Method MethodOf(int32_t mode) { return mode != 0 ? kHttp : kSntp; }
+    void Wake(Method method, bool automatic);
+    Request TakeRequest(Method method);
     void RunExchange(Method method);
-    bool Exchange(Method method, const Request& request, uint32_t& set_error);
+    bool Exchange(Method method, const Request& request, Outcome& outcome);
+    // Sets the clock and, when the system took it, records the time and ends
+    // the program if asked to; false when the system refused.
+    bool ApplyServerTime(const LocalTime& time, bool run_stop, Outcome& outcome);
+    void RecordSyncTime(const std::string& text);
+    // Ends a worker's run; true when it was an automatic one.
+    bool EndRun(Method method);
+    void ReportSyncFailure(Method method, bool automatic, uint32_t set_error);
+    void ShowFailureBox(uint32_t set_error);
+    // The flags the caption marker reads, from the runs; with mutex_ held.
+    void PublishFlags();
 
     TimeSyncPorts ports_;
     SettingsRecord& settings_;
     SyncFlags& flags_;
     SyncView* view_ = nullptr;
-    std::mutex request_mutex_;
+    SyncTimer timer_;
+    std::mutex mutex_;  // guards requests_, runs_ and last_automatic_
     std::array<Request, 2> requests_;
+    std::array<Run, 2> runs_;
+    bool last_automatic_ = false;
+    std::atomic<bool> box_open_{false};
     std::array<std::unique_ptr<Worker>, 2> workers_;
 };
 

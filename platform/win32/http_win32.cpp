@@ -29,6 +29,11 @@ class Win32HttpResponse : public HttpResponse {
 public:
     explicit Win32HttpResponse(HINTERNET url) : url_(url) {}
 
+    void SetTimeout(uint32_t milliseconds) override {
+        DWORD value = milliseconds;
+        InternetSetOptionW(url_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &value, sizeof value);
+    }
+
     int64_t Read(char* buffer, size_t size) override {
         DWORD got = 0;
         if (!InternetReadFile(url_.get(), buffer, static_cast<DWORD>(size), &got)) return -1;
@@ -68,9 +73,11 @@ class Win32HttpSession : public HttpSession {
 public:
     explicit Win32HttpSession(HINTERNET internet) : internet_(internet) {}
 
-    void SetReceiveTimeout(uint32_t milliseconds) override {
+    void SetTimeout(uint32_t milliseconds) override {
         DWORD value = milliseconds;
-        InternetSetOptionW(internet_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &value, sizeof value);
+        for (const DWORD option :
+             {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+            InternetSetOptionW(internet_.get(), option, &value, sizeof value);
     }
 
     std::unique_ptr<HttpResponse> OpenUrl(const std::string& url, uint32_t flags) override {

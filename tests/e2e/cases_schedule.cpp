@@ -186,6 +186,21 @@ E2E_CASE(schedule_appointment_is_moved_and_deleted_by_its_own_time, 4) {
     Check(ReadValue(key, L"09 05").text == L"e2e 会議", "Esc changed 09 05");
 }
 
+// A name written by hand beside the usual one of the same time.
+E2E_CASE(schedule_appointment_is_changed_and_deleted_under_its_own_name, 4) {
+    const std::wstring key = DateKey(DaysFromToday(1));
+    WriteString(key, L"09 05", L"e2e 会議");
+    WriteString(key, L"9 5", L"e2e 手書き");
+    Kronvik k = Kronvik::StartResident();
+    HWND form = OpenEntry(k, 202);  // "9 5" sorts after "09 05"
+    SetControlText(form, kEdit1, L"e2e 変更");
+    PressButton(form, kButtonOk);
+    Check(WaitFor([&] { return ReadValue(key, L"9 5").text == L"e2e 変更"; }, 2000), "Ok did not change 9 5");
+    PressButton(OpenEntry(k, 202), kButtonDelete);
+    Check(WaitFor([&] { return !ReadValue(key, L"9 5").present; }, 2000), "Delete left 9 5");
+    Check(ReadValue(key, L"09 05").text == L"e2e 会議", "09 05 is " + Describe(ReadValue(key, L"09 05")));
+}
+
 E2E_CASE(schedule_dialog_stays_on_screen_and_limits_its_text_to_60_bytes, 4) {
     Kronvik k = Kronvik::StartResident();
     // Opened at the cursor in the screen's corner, it is moved inside the work area.

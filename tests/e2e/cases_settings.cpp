@@ -178,6 +178,20 @@ E2E_CASE(settings_apply_stores_the_dialog_and_rearms_the_synchronisation, 5) {
     Check(server.Requests().size() == 1, std::to_string(server.Requests().size()) + " requests");
 }
 
+// The error box, in front of the dialog that is always on top: the point at
+// its centre is its own.
+void ExpectErrorInFront(const Kronvik& k, const std::wstring& text) {
+    HWND box = WaitVisibleWindow(k.pid(), L"#32770", nullptr, 3000);
+    Require(box != nullptr, "no error box");
+    Check(MessageBoxText(box) == text, "the box reads " + Quote(MessageBoxText(box)));
+    RECT r;
+    GetWindowRect(box, &r);
+    HWND at = WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    Check(at == box || IsChild(box, at), "the centre of the error box shows a " + Utf8(ClassOf(at)));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    Check(WaitFor([&] { return !AnyVisibleWindow(k.pid(), L"#32770"); }, 2000), "the error box stayed open");
+}
+
 E2E_CASE(settings_bad_number_is_named_and_nothing_is_stored, 5) {
     PrepareSettings();
     Kronvik k = Kronvik::StartResident();
@@ -187,11 +201,12 @@ E2E_CASE(settings_bad_number_is_named_and_nothing_is_stored, 5) {
     SetControlText(form, ControlId(K::Edit, 3), L"abc");
     SetControlText(form, ControlId(K::Edit, 13), L"令和");
     PressButton(form, ControlId(K::Button, 1));
-    HWND box = WaitVisibleWindow(k.pid(), L"#32770", nullptr, 3000);
-    Require(box != nullptr, "no error box");
-    Check(MessageBoxText(box) == L"'abc' は整数ではありません", "the box reads " + Quote(MessageBoxText(box)));
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ExpectErrorInFront(k, L"'abc' は整数ではありません");
     Check(Changed(before, StoredSettings()).empty(), "stored: " + Changed(before, StoredSettings()));
+    // A fill that cannot read the settings, with the dialog open.
+    DeleteValue(kFlagKey, L"MODE");
+    PostCommand(k, 1);
+    ExpectErrorInFront(k, L"'MODE' の取得に失敗しました");
 }
 
 E2E_CASE(settings_buttons_that_act_at_once_and_byte_limits, 5) {

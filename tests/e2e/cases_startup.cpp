@@ -151,6 +151,14 @@ E2E_CASE(other_version_marker_rewrites_defaults_and_keeps_schedule, 1) {
     Check(k.Running(), "kronvik.exe did not stay resident");
 }
 
+// The reset repairs an outdated key that lacks the display flag.
+E2E_CASE(outdated_settings_without_display_flag_start_with_defaults, 1) {
+    WriteDword(kFlagKey, L"Ver", 3201);
+    Kronvik k = Kronvik::StartResident();
+    CheckValue(L"DSP_FLAG", REG_DWORD, 0, nullptr);
+    Check(!AnyVisibleWindow(k.pid(), L"#32770"), "start-up showed a message box");
+}
+
 // The two settings that have a fallback are written back when missing;
 // start-up goes on.
 E2E_CASE(missing_year_display_and_zero_flag_are_restored, 1) {

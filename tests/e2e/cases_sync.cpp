@@ -3,6 +3,7 @@
 // Wine refuses a clock set more than half a second off, so an aligned answer
 // that Kronvik accepts succeeds and anything else it wrongly believed fails.
 #include <cwchar>
+#include <functional>
 #include <memory>
 
 #include "fake_servers.h"
@@ -13,6 +14,7 @@ namespace {
 
 constexpr int kSettingsLabel3 = 1003;
 constexpr int kSettingsLabel27 = 1027;
+constexpr int kSettingsApply = 3001, kSettingsHttpButton = 6004;
 const wchar_t kManualCaption[] = L"日付時刻設定（手動）";
 const wchar_t kFailureCaption[] = L"日付時刻設定";
 const wchar_t kFailureText[] =
@@ -46,10 +48,12 @@ std::wstring Label(const Kronvik& k, int id) {
     return ControlText(label);
 }
 
-void ConfirmManualSetting(const Kronvik& k) {
+// while_open runs while the confirmation box is open.
+void ConfirmManualSetting(const Kronvik& k, const std::function<void()>& while_open = {}) {
     Require(PostMessageW(k.MainWindow(), WM_COMMAND, 2, 0) != 0, "PostMessage failed");
     HWND box = WaitVisibleWindow(k.pid(), L"#32770", kManualCaption, 3000);
     Require(box != nullptr, "no confirmation box");
+    if (while_open) while_open();
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
 }
 
@@ -202,6 +206,24 @@ void RunHttpCase(const HttpCase& c) {
     for (const HttpCase& c : kHttpCases) RegisterCase(c.name, 3, [&c] { RunHttpCase(c); });
     return 0;
 }();
+
+E2E_CASE(manual_setting_runs_the_method_its_box_announced, 3) {
+    FakeHttpProxy proxy({200, true, 1500, true});
+    PrepareSync(0, proxy.Port());
+    FakeSntpServer server(FakeSntpServer::Answer::Aligned);
+    const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
+    Kronvik k = Kronvik::StartResident();
+    ConfirmManualSetting(k, [&] {  // the box announces SNTP; HTTP is applied meanwhile
+        PostCommand(k, 1);
+        HWND form = WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 3000);
+        Require(form != nullptr, "no settings dialog");
+        PressButton(form, kSettingsHttpButton);
+        PressButton(form, kSettingsApply);
+        Require(WaitFor([&] { return ReadValue(kFlagKey, L"MODE").dword == 1; }, 3000), "HTTP was not applied");
+    });
+    ExpectSuccess(k, before);
+    Check(server.Requests().size() == 1 && proxy.Requests().empty(), "the method was not SNTP");
+}
 
 E2E_CASE(sync_marker_shows_in_the_caption_while_an_exchange_runs, 3) {
     PrepareSync(0, 0);

@@ -5,6 +5,7 @@
 // Key and value names compare case-insensitively, as on Windows. Safe to use
 // from several threads; handles must not outlive the registry.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -33,6 +34,7 @@ public:
 
     // --- Registry -----------------------------------------------------------
     std::unique_ptr<RegistryKey> Open(const std::string& path, bool create) override {
+        if (on_open) on_open(path);
         std::lock_guard lock(mutex_);
         const auto parts = Split(path);
         if (!FindKey(parts)) {
@@ -50,6 +52,9 @@ public:
         Key* parent = FindKey({parts.begin(), parts.end() - 1});
         return parent && parent->subkeys.erase(parts.back()) > 0;
     }
+
+    // Called at every Open, before the key is looked up.
+    std::function<void(const std::string& path)> on_open;
 
     // --- Planting and inspecting (keys are created as needed) ---------------
     void CreateKey(const std::string& path) {

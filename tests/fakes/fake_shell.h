@@ -1,6 +1,7 @@
 #pragma once
 // The main window's own ports: tray icon, message boxes, dialogs, locale and
 // quit request, recording what the program asked of them.
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,9 +31,11 @@ public:
     };
     int Show(const std::string& text, const std::string& caption, uint32_t style) override {
         shown.push_back({text, caption, style});
+        if (while_open) while_open();
         return answer;
     }
     int answer = kAnswerCancel;
+    std::function<void()> while_open;  // what happens while the box is open
     std::vector<Shown> shown;
 };
 

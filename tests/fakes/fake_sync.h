@@ -128,20 +128,25 @@ public:
         std::optional<std::string> age;
         size_t chunk = 600;
         bool read_error = false;  // the read after the body fails instead of ending
+        int64_t read_ms = 0;      // how long each read takes, on now_ms
     };
 
     std::unique_ptr<HttpSession> Open(const std::string& agent, const std::string& proxy) override;
 
     Reply reply;
     bool connect_fails = false;
+    std::function<void()> while_connecting;
     std::string agent, proxy, url;
     uint32_t flags = 0, timeout = 0;
+    int64_t now_ms = 0;
 };
 
 class FakeHttpResponse : public HttpResponse {
 public:
-    explicit FakeHttpResponse(const FakeHttp::Reply& reply) : reply_(reply) {}
+    explicit FakeHttpResponse(FakeHttp& http) : http_(http), reply_(http.reply) {}
+    void SetTimeout(uint32_t) override {}
     int64_t Read(char* buffer, size_t size) override {
+        http_.now_ms += reply_.read_ms;
         const size_t n = std::min({size, reply_.chunk, reply_.body.size() - at_});
         if (n == 0 && reply_.read_error) return -1;
         reply_.body.copy(buffer, n, at_);
@@ -154,6 +159,7 @@ public:
     }
 
 private:
+    FakeHttp& http_;
     FakeHttp::Reply reply_;
     size_t at_ = 0;
 };
@@ -161,12 +167,13 @@ private:
 class FakeHttpSession : public HttpSession {
 public:
     explicit FakeHttpSession(FakeHttp& http) : http_(http) {}
-    void SetReceiveTimeout(uint32_t milliseconds) override { http_.timeout = milliseconds; }
+    void SetTimeout(uint32_t milliseconds) override { http_.timeout = milliseconds; }
     std::unique_ptr<HttpResponse> OpenUrl(const std::string& url, uint32_t flags) override {
         http_.url = url;
         http_.flags = flags;
+        if (http_.while_connecting) http_.while_connecting();
         if (http_.connect_fails) return nullptr;
-        return std::make_unique<FakeHttpResponse>(http_.reply);
+        return std::make_unique<FakeHttpResponse>(http_);
     }
 
 private:

@@ -220,6 +220,18 @@ TEST(TrayIconTest, MouseActionsOpenTheMenuOrTheSettingsAndNothingElse) {
     EXPECT_EQ(menu[2].children[13].id, 1400u);
 }
 
+TEST(TrayIconTest, MenuIdsMeanTheMenuThatWasShown) {
+    Harness h;
+    h.Start();
+    h.main->TrayNotify(0x0204);
+    h.clock.Set(2026, 12, 9, 0, 0, 0, 3);  // midnight while the menu is open
+    h.desktop.Add(7, u"エディタ");
+    h.desktop.foreground = 7;
+    h.main->Timer1Timer();  // the display tick loads the new day
+    h.main->AppMessage(kWmCommand, 101, 0);
+    EXPECT_EQ(h.entry_view.text, "会議");
+}
+
 TEST(TrayIconTest, UnreadableSettingsKeepTheDialogHidden) {
     Harness h;
     h.Start();
@@ -241,7 +253,7 @@ TEST(ManualTimeSettingTest, ConfirmationTextFollowsTheMethodAndLastSetting) {
     EXPECT_NE(ManualSettingText(0, "%s%n").find("は %s%n に"), std::string::npos);
 }
 
-TEST(ManualTimeSettingTest, CancelLeavesEverythingAndOkRestartsTimer3) {
+TEST(ManualTimeSettingTest, CancelLeavesEverythingAndOkRunsTheAnnouncedMethod) {
     Harness h;
     h.Start();
     h.main->Flags().AutoSync = 1;
@@ -257,9 +269,11 @@ TEST(ManualTimeSettingTest, CancelLeavesEverythingAndOkRestartsTimer3) {
     EXPECT_EQ(h.timer3.set_calls, timer3_sets);
 
     h.boxes.answer = kAnswerOk;
+    h.boxes.while_open = [&] { h.main->Settings().MODE = 1; };  // HTTP applied meanwhile
     h.main->AppMessage(kWmCommand, kCmdManualSync, 0);
     EXPECT_EQ(h.main->Flags().AutoSync, 0);
     EXPECT_EQ(h.timer3.set_calls, timer3_sets + 1);
+    EXPECT_TRUE(h.workers.started.at(1)->Run());  // SNTP, as the box said
 }
 
 }  // namespace

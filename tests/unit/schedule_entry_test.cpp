@@ -152,6 +152,27 @@ TEST_F(EntryDialogTest, ChangingAnAppointmentWritesFirstAndDeleteTakesTheOpenedO
     EXPECT_FALSE(view.visible);
 }
 
+TEST_F(EntryDialogTest, AnAppointmentIsChangedAndDeletedUnderItsOwnNames) {
+    const std::string tomorrow = "Software\\Velk\\Information\\2026 12 09";
+    const std::string old_key = "Software\\Velk\\Information\\2026 12 10 old";
+    registry.SetText(tomorrow, "09 05", "会議");
+    registry.SetText(tomorrow, "9 5", "手書き");  // sorts after "09 05"
+    registry.SetText(old_key, "10 00", "古い");
+    store.LoadSchedule();
+    ASSERT_TRUE(dialog.Open(202));
+    view.text = "変更";
+    dialog.Button2Click();
+    EXPECT_EQ(registry.Text(tomorrow, "9 5"), "変更");
+    ASSERT_TRUE(dialog.Open(202));
+    dialog.Button3Click();
+    EXPECT_FALSE(registry.Has(tomorrow, "9 5"));
+    EXPECT_EQ(registry.Text(tomorrow, "09 05"), "会議");
+    ASSERT_TRUE(dialog.Open(301));  // moved, it leaves the key it was read from
+    Spin(1, 0);
+    dialog.Button2Click();
+    EXPECT_FALSE(registry.Has(old_key, "10 00"));
+}
+
 class AlertTest : public ::testing::Test {
 protected:
     AlertTest() {

@@ -26,7 +26,7 @@ DaySlot Slot(const std::string& key, std::vector<ScheduleEntry> entries) {
 ScheduleEntry Entry(int32_t hour, int32_t minute, const std::string& text) {
     char name[16];
     std::snprintf(name, sizeof name, "%02d %02d", hour, minute);
-    return ScheduleEntry{hour, minute, name, text};
+    return ScheduleEntry{hour, minute, name, text, name};
 }
 
 void ExpectPlainDay(const MenuItem& item, uint32_t id) {
@@ -99,12 +99,12 @@ TEST_F(ScheduleMenuTest, OnlyTheFirstSlotWithAppointmentsCountsForADay) {
     ExpectPlainDay(menu[13], 1400);
 }
 
-TEST_F(ScheduleMenuTest, AppointmentTextAppearsVerbatim) {
-    const std::string text = "100% %s %n %d%%";
+TEST_F(ScheduleMenuTest, AppointmentTextAppearsVerbatimWithItsAmpersandsShown) {
+    const std::string text = "100% %s %n %d%% ";
     const std::vector<MenuItem> menu =
-        BuildScheduleMenu(dates_, {Slot("2007 07 04", {Entry(23, 59, text)})});
+        BuildScheduleMenu(dates_, {Slot("2007 07 04", {Entry(23, 59, text + "A&B&&")})});
     ASSERT_EQ(menu[13].children.size(), 3u);
-    EXPECT_EQ(menu[13].children[2].text, "23時59分  " + text);
+    EXPECT_EQ(menu[13].children[2].text, "23時59分  " + text + "A&&B&&&&");
     EXPECT_EQ(menu[13].children[2].id, 1401u);
 }
 

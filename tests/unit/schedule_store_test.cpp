@@ -86,14 +86,14 @@ TEST_F(ScheduleStoreTest, LongTextsAreCutAtACharacterBoundary) {
 }
 
 TEST_F(ScheduleStoreTest, StoreReplacesTheMinuteAndDeleteKeepsTheDateKey) {
-    const ScheduleTime time{2026, 12, 9, 7, 5};
+    const AppointmentName time = CanonicalName(ScheduleTime{2026, 12, 9, 7, 5});
     EXPECT_TRUE(store.StoreAppointment(time, "first"));
     EXPECT_TRUE(store.StoreAppointment(time, "second"));
     EXPECT_EQ(registry.Text(kKey + "\\2026 12 09", "07 05"), "second");
     store.DeleteScheduleValue(time);
     EXPECT_FALSE(registry.Has(kKey + "\\2026 12 09", "07 05"));
     EXPECT_TRUE(registry.KeyExists(kKey + "\\2026 12 09"));
-    store.DeleteScheduleValue(ScheduleTime{2026, 12, 11, 0, 0});  // nothing there: no key made
+    store.DeleteScheduleValue(CanonicalName(ScheduleTime{2026, 12, 11, 0, 0}));  // nothing there: no key made
     EXPECT_FALSE(registry.KeyExists(kKey + "\\2026 12 11"));
     registry.SetWritesFail(true);
     EXPECT_FALSE(store.StoreAppointment(time, "third"));

@@ -11,6 +11,8 @@
 #include "fakes/fake_sync.h"
 #include "fakes/fake_timer.h"
 #include "japan_zone.h"
+#include "settings/settings_store.h"
+#include "timesync/system_proxy.h"
 #include "timesync/time_sync.h"
 
 namespace kronvik {
@@ -43,6 +45,9 @@ TEST(NextSyncIntervalTest, EveryModeAndItsLimits) {
         {"periodic HTTP", 3, 1, 0, 0, 3, 30, 1, 9, 0, 0, 10800000, 1},
         {"period too long", 3, 1, 0, 0, 597, 30, 0, 9, 0, 0, 0, 0},
         {"period negative", 3, 0, 0, 0, 3, -5, 1, 9, 0, 0, 0, 1},
+        {"period 0", 3, 0, 0, 0, 3, 0, 0, 9, 0, 0, 0, 0},
+        {"daily, hour 24", 2, 0, 24, 0, 3, 30, 0, 9, 0, 0, 0, 0},
+        {"daily, minute 17, by hand", 2, 0, 9, 17, 3, 30, 0, 9, 0, 0, 1020000, 0},
         {"mode 4", 4, 0, 0, 0, 3, 30, 0, 9, 0, 0, 0, 0},
         {"mode -1", -1, 0, 0, 0, 3, 30, 0, 9, 0, 0, 0, 0},
     };
@@ -111,7 +116,7 @@ TEST(TimeSyncTest, ManualSuccessSetsRecordsAndLabelsWithoutABox) {
     SyncHarness h;
     h.settings.RUN_STOP = 1;
     h.ServerAnswers();
-    h.sync.ManualRequest();
+    h.sync.ManualRequest(h.settings.MODE);
     EXPECT_EQ(h.flags.AutoSync, 0);
     ASSERT_TRUE(h.Sntp().Run());
     EXPECT_FALSE(h.Http().Run());  // never woken
@@ -135,7 +140,7 @@ TEST(TimeSyncTest, RefusedClockIsAFailureWithBoxAndRetryOnlyWhenScheduled) {
         h.settings.RUN_STOP = 1;
         h.clock.refuse_error = error;
         h.ServerAnswers();
-        h.sync.ManualRequest();
+        h.sync.ManualRequest(h.settings.MODE);
         const uint32_t armed = h.timer3.Interval();
         ASSERT_TRUE(h.Sntp().Run());
         ASSERT_EQ(h.boxes.shown.size(), 1u);
@@ -153,6 +158,19 @@ TEST(TimeSyncTest, RefusedClockIsAFailureWithBoxAndRetryOnlyWhenScheduled) {
         EXPECT_EQ(h.timer3.Interval(), run_and_run ? 180000u : 0u) << run_and_run;
         EXPECT_EQ(h.view.label27, "");
         EXPECT_EQ(h.view.label3, "");
+    }
+}
+
+TEST(TimeSyncTest, AFailureRetriesOnlyWhenTheScheduleCanRunAndTheRetrySurvivesAClockChange) {
+    for (const auto& [hour, retry] : {std::pair{23, 180000u}, std::pair{24, 0u}}) {
+        SyncHarness h(2);
+        h.settings.RUNTIME1 = hour;
+        h.sync.Timer3Timer();
+        ASSERT_TRUE(h.Sntp().Run());
+        h.ui.RunAll();
+        h.sync.ClockChanged();
+        h.sync.Resumed();
+        EXPECT_EQ(h.timer3.Interval(), retry) << hour;
     }
 }
 
@@ -177,8 +195,8 @@ TEST(TimeSyncTest, AutomaticFailureWritesTheNoticeOfItsMethodAndRetries) {
 TEST(TimeSyncTest, ManualRequestWhileBusyStartsNothingButMakesTheRunManual) {
     SyncHarness h(3);
     h.sync.Timer3Timer();
-    h.sync.ManualRequest();
-    h.sync.ManualRequest();
+    h.sync.ManualRequest(h.settings.MODE);
+    h.sync.ManualRequest(h.settings.MODE);
     EXPECT_EQ(h.flags.AutoSync, 0);
     ASSERT_TRUE(h.Sntp().Run());
     EXPECT_FALSE(h.Sntp().Run());   // one exchange only
@@ -188,7 +206,7 @@ TEST(TimeSyncTest, ManualRequestWhileBusyStartsNothingButMakesTheRunManual) {
 TEST(TimeSyncTest, ModeOnceSynchronisesFifteenSecondsAfterStartUnlessDoneByHand) {
     SyncHarness h(1);
     EXPECT_EQ(h.timer3.Interval(), 15000u);
-    h.sync.ManualRequest();
+    h.sync.ManualRequest(h.settings.MODE);
     EXPECT_EQ(h.timer3.Interval(), 0u);
 }
 
@@ -197,19 +215,55 @@ TEST(TimeSyncTest, HttpExchangeUsesTheProxyFieldsAsTheyStandAtTheWake) {
     h.view.edit1 = "127.0.0.1";
     h.view.edit2 = "8089";
     h.http.reply.body = "var Start = Math.floor( 1182400000 + 0 / 1 );";
-    h.sync.ManualRequest();
+    h.sync.ManualRequest(h.settings.MODE);
     h.view.edit1 = "changed later";
     ASSERT_TRUE(h.Http().Run());
     EXPECT_EQ(h.http.proxy, "127.0.0.1:8089");
     EXPECT_EQ(h.settings.SET_TIME.Get(), "2007年06月21日 13時26分40秒");
 }
 
-TEST(TimeSyncTest, WithoutWorkersEveryRequestFailsVisibly) {
+TEST(TimeSyncTest, WithoutWorkersEveryRequestFailsVisiblyOneBoxAtATime) {
     SyncHarness h;
     h.workers.fail = true;
     h.sync.StartWorkers();
-    h.sync.ManualRequest();
+    h.boxes.while_open = [&] { if (h.boxes.shown.size() == 1) h.sync.ManualRequest(0); };
+    h.sync.ManualRequest(h.settings.MODE);
     EXPECT_EQ(h.boxes.shown.size(), 1u);
+    h.sync.ManualRequest(h.settings.MODE);
+    EXPECT_EQ(h.boxes.shown.size(), 2u);
+}
+
+TEST(TimeSyncTest, EachWorkerKeepsItsKindAndTheMarkerStaysWhileEitherRuns) {
+    SyncHarness h(3, 1);
+    h.sync.Timer3Timer();  // automatic, by HTTP
+    h.settings.MODE = 0;
+    h.sync.ManualRequest(0);  // by hand, by SNTP, while HTTP runs
+    h.http.connect_fails = true;
+    h.http.while_connecting = [&] {
+        ASSERT_TRUE(h.Sntp().Run());  // fails: no answer
+        EXPECT_TRUE(h.flags.SyncRunning == 1 && h.flags.AutoSync == 1) << "the automatic run's marker";
+    };
+    ASSERT_TRUE(h.Http().Run());
+    h.ui.RunAll();
+    EXPECT_EQ(h.boxes.shown.size(), 1u);  // the SNTP run's, made by hand
+    EXPECT_EQ(h.view.label27, kHttpFailureNotice);
+}
+
+TEST(TimeSyncTest, AFillWhileTheTimeIsRecordedCannotPutTheOldTimeBack) {
+    SyncHarness h;
+    WriteDefaultSettings(h.registry, RegistrySystemProxy{h.registry});
+    int opened = 0;  // the settings dialog's fill comes just as the worker records
+    h.registry.on_open = [&](const std::string&) {
+        if (opened++ == 0) LoadSettings(h.registry, h.settings);
+    };
+    h.ServerAnswers();
+    h.sync.ManualRequest(0);
+    ASSERT_TRUE(h.Sntp().Run());
+    h.ui.RunAll();
+    const std::string set = "2007年09月29日 05時26分40秒";
+    EXPECT_EQ(h.registry.Text(kFlag, "SET_TIME"), set);
+    EXPECT_EQ(h.settings.SET_TIME.Get(), set);
+    EXPECT_EQ(h.view.label3, set + "に行いました。");
 }
 
 TEST(TimeSyncTest, SettingsChangeRearmsOnlyWhenTheScheduleChanged) {
@@ -245,6 +299,20 @@ TEST(TimeSyncTest, ClockChangeTimesOnlyTheDailySynchronisationAfresh) {
         } else {
             EXPECT_EQ(h.timer3.Interval(), armed) << "a period runs on";
         }
+    }
+}
+
+TEST(TimeSyncTest, ADailyTimeSleptThroughRunsOnce15SecondsAfterTheResume) {
+    for (const bool timer_first : {false, true}) {  // the overdue timer before the resume, or not
+        SyncHarness h(2);
+        h.settings.RUNTIME1 = 12;
+        h.sync.ArmTimer3();                      // at 09:41 for 12:00
+        h.clock.Set(2026, 12, 8, 13, 0, 0, 2);  // woken at 13:00
+        if (timer_first) h.sync.Timer3Timer();
+        h.sync.Resumed();
+        EXPECT_TRUE(h.timer3.Interval() == 15000u && !h.Sntp().Run()) << timer_first;
+        h.sync.Timer3Timer();
+        EXPECT_TRUE(h.Sntp().Run() && h.timer3.Interval() == 82800000u) << timer_first;  // then tomorrow's
     }
 }
 
