@@ -3,17 +3,17 @@
 // any text and switch it, refuse, stop pumping for a while (some past the
 // system's hung threshold), handle a caption slowly, or are destroyed.
 // Thousands of random schedules, each checked against these rules:
-//  I1  a window out of the foreground that pumps shows its own title again
-//      within a few ticks;
-//  I2  a caption is sent only over what the window showed when it was read:
-//      its own title, to which the clock is added, or text of ours, which is
-//      replaced by the clock or by the window's own title exactly;
-//  I3  no clock, marker or document appears twice in a title;
-//  I4  the end gives every window that answers in time its own title, within
-//      about two seconds;
-//  I5  a window is never sent the text it already shows;
-//  and the window in front that takes captions shows the clock after its own
-//  title unless it keeps retitling itself.
+//  - a window out of the foreground that pumps shows its own title again
+//    within a few ticks;
+//  - a caption is sent only over what the window showed when it was read:
+//    its own title, to which the clock is added, or text of ours, which is
+//    replaced by the clock or by the window's own title exactly;
+//  - no clock, marker or document appears twice in a title;
+//  - the end gives every window that answers in time its own title, within
+//    about two seconds;
+//  - a window is never sent the text it already shows;
+//  - the window in front that takes captions shows the clock after its own
+//    title unless it keeps retitling itself.
 // A failure prints the seed (RC_PARAMS="seed=N" repeats it) and the shortest
 // schedule found. KV_MODEL_RUNS sets the number of schedules.
 #include <gtest/gtest.h>
@@ -127,7 +127,7 @@ public:
         changed_[h] = 0;
     }
 
-    // I4: every window that answers within the end's wait shows its own title.
+    // Every window that answers within the end's wait shows its own title.
     void Exit() {
         const uint64_t start = desktop.now;
         writer.GiveBackAll();
@@ -160,7 +160,7 @@ private:
     }
 
     void CheckTitle(WindowHandle h, const fakes::FakeDesktop::Window& w, bool calm, WindowHandle front) {
-        // I3
+        // Nothing twice.
         RC_ASSERT(Count(w.caption, kMark) <= 1u);
         RC_ASSERT(Count(w.caption, u" [ Internet Access ]") <= 1u);
         RC_ASSERT(!StackedDocuments(w));
@@ -170,7 +170,7 @@ private:
         if (h != front) {
             int& away = away_[h];
             away = calm ? away + 1 : 0;
-            // I1
+            // Its own title back.
             if (away >= 3) RC_ASSERT(Show(w.caption) == Show(w.title));
             return;
         }
@@ -183,8 +183,8 @@ private:
         }
     }
 
-    // I2 and I5, at the moment a caption is sent; and nothing goes to a window
-// that has not answered since a caption sent to it timed out.
+    // Only over what was read, never a repeat, and nothing to a window that
+    // has not answered since a caption sent to it timed out.
     void CheckWrite(WindowHandle h, const std::u16string& text) {
         const auto& w = desktop.windows.at(h);
         RC_ASSERT(!w.unanswered);
