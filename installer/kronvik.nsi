@@ -366,7 +366,8 @@ Function CheckAllUsersFolder
   Push $0
   StrCpy $0 1
   ${If} $AllUsers = 1
-    GetFullPathName $R1 $INSTDIR
+    ; The full path, ".." resolved, whether the folder exists yet or not.
+    System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .R1, p 0)'
     StrLen $R2 "$PROGRAMFILES64\"
     StrCpy $R1 $R1 $R2
     ${If} $R1 != "$PROGRAMFILES64\"
