@@ -459,15 +459,15 @@ Section "Kronvik"
   WriteRegStr SHCTX "${UNINSTKEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr SHCTX "${UNINSTKEY}" "DisplayIcon" '"$INSTDIR\kronvik.exe",0'
   WriteRegStr SHCTX "${UNINSTKEY}" "InstallLocation" "$INSTDIR"
+  ; In the all-users mode the uninstaller runs in place (_?=, which must come
+  ; last): elevated, it never starts a copy of itself from a temporary folder.
+  StrCpy $R0 '"$INSTDIR\uninstall.exe"'
+  StrCpy $R1 ""
   ${If} $AllUsers = 1
-    ; Runs in place: an elevated uninstaller never starts a copy of itself
-    ; from the user's temporary folder.
-    StrCpy $R0 '"$INSTDIR\uninstall.exe" _?=$INSTDIR'
-  ${Else}
-    StrCpy $R0 '"$INSTDIR\uninstall.exe"'
+    StrCpy $R1 " _?=$INSTDIR"
   ${EndIf}
-  WriteRegStr SHCTX "${UNINSTKEY}" "UninstallString" "$R0"
-  WriteRegStr SHCTX "${UNINSTKEY}" "QuietUninstallString" "$R0 /S"
+  WriteRegStr SHCTX "${UNINSTKEY}" "UninstallString" "$R0$R1"
+  WriteRegStr SHCTX "${UNINSTKEY}" "QuietUninstallString" "$R0 /S$R1"
   WriteRegDWORD SHCTX "${UNINSTKEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTKEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
