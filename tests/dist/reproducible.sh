@@ -35,5 +35,8 @@ for f in "$key/kronvik.exe" "$work"/signed/kronvik-*-setup.exe; do
   osslsigncode verify -CAfile "$key/cert.pem" -in "$f" >"$key/verify.log" 2>&1 || {
     echo "not signed: $f"; cat "$key/verify.log"; fail=1; }
 done
-[ $fail = 0 ] && echo "signed: the exe and the installer verify"
+# Stripped of its signature, the signed exe is the unsigned one again.
+osslsigncode remove-signature -in "$key/kronvik.exe" -out "$key/stripped.exe" >/dev/null
+cmp "$key/stripped.exe" <(unzip -p "$zip" kronvik.exe) || fail=1
+[ $fail = 0 ] && echo "signed: the exe and the installer verify; unsigned again, the exe is the same bytes"
 exit $fail
