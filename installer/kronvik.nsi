@@ -504,16 +504,21 @@ Section "-un.Files"
     DeleteRegValue HKCU "${RUNKEY}" "Kronvik"
   ${EndIf}
   DeleteRegKey SHCTX "${UNINSTKEY}"
-  ; Run in place, the uninstaller cannot delete itself; a running exe can be
-  ; moved, though, and the copy goes at the next restart.
+  ; Run in place, the uninstaller cannot delete itself. A running exe can
+  ; be moved out of the folder, though; either way it goes at the next restart.
   Delete "$INSTDIR\uninstall.exe"
   ${If} ${FileExists} "$INSTDIR\uninstall.exe"
     GetTempFileName $R1
     Delete $R1
+    ClearErrors
     Rename "$INSTDIR\uninstall.exe" $R1
-    Delete /REBOOTOK $R1
+    ${If} ${Errors}
+      Delete /REBOOTOK "$INSTDIR\uninstall.exe"
+    ${Else}
+      Delete /REBOOTOK $R1
+    ${EndIf}
   ${EndIf}
-  RMDir "$INSTDIR"
+  RMDir /REBOOTOK "$INSTDIR"
 SectionEnd
 
 Function un.onInit

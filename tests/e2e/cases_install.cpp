@@ -3,6 +3,7 @@
 // installer's Linux path in KV_E2E_SETUP (tools/dist-e2e.sh).
 #include "harness.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -64,7 +65,8 @@ void InstallUpgradeUninstall(bool allUsers) {
     PlantAppointment();
 
     Require(Run(install) == 0, "the silent install failed");
-    for (const wchar_t* file : {L"kronvik.exe", L"uninstall.exe", L"README.txt", L"LICENSE", L"THIRD-PARTY-NOTICES.txt"})
+    const std::vector<std::wstring> files{L"uninstall.exe", L"kronvik.exe", L"README.txt", L"LICENSE", L"THIRD-PARTY-NOTICES.txt"};
+    for (const std::wstring& file : files)
         Check(Exists(dir + L"\\" + file), "not installed: " + Utf8(dir + L"\\" + file));
     Check(Exists(shortcut), "no Start menu shortcut " + Utf8(shortcut));
     const RegValue run = ReadValue(runKey, L"Kronvik");
@@ -105,8 +107,21 @@ void InstallUpgradeUninstall(bool allUsers) {
     std::wstring uninstall = quiet;
     if (allUsers) uninstall.insert(uninstall.find(L"/S") + 2, L" /DELSETTINGS");
     Run(uninstall);
-    // The per-user uninstaller goes on in a copy of itself.
-    const bool gone = WaitFor([&] { return !Exists(dir) && apps(L"DisplayName").empty(); }, 20000);
+    // The per-user uninstaller goes on in a copy of itself. The all-users one
+    // runs in place; where the running exe cannot be moved (Wine) it stays
+    // until the next restart, queued for it.
+    auto leftOnlyQueued = [&] {
+        wchar_t queued[8192] = {};
+        DWORD size = sizeof queued - 2 * sizeof(wchar_t);
+        RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
+                     L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, queued, &size);
+        for (const wchar_t* p = queued; *p; p += wcslen(p) + 1)
+            if (_wcsicmp(p, (L"\\??\\" + dir + L"\\uninstall.exe").c_str()) == 0)
+                return std::none_of(files.begin() + 1, files.end(), [&](auto& f) { return Exists(dir + L"\\" + f); });
+        return false;
+    };
+    const bool gone = WaitFor([&] { return (!Exists(dir) || (allUsers && leftOnlyQueued())) && apps(L"DisplayName").empty(); }, 20000);
+    if (Exists(dir)) Note("left for the next restart: " + Utf8(dir) + "\\uninstall.exe");
     Check(gone, "after the uninstall: " + Utf8(dir) + (Exists(dir) ? " is still there" : "") +
                     (apps(L"DisplayName").empty() ? "" : ", the Apps entry is still there"));
     Check(!InstanceMutexExists(), "Kronvik still runs after the uninstall");
