@@ -33,9 +33,44 @@ DWORD Run(std::wstring command) {
     return code;
 }
 
+// The deletions queued for the next restart (MoveFileEx with
+// MOVEFILE_DELAY_UNTIL_REBOOT): pairs of a path and its new name, empty for
+// a deletion.
+const wchar_t* const kSessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
+std::vector<std::wstring> QueuedDeletions() {
+    std::vector<wchar_t> queued(16384, L'\0');
+    DWORD size = static_cast<DWORD>((queued.size() - 2) * sizeof(wchar_t));
+    std::vector<std::wstring> paths;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
+                     nullptr, queued.data(), &size) != ERROR_SUCCESS)
+        return paths;
+    const wchar_t* end = queued.data() + size / sizeof(wchar_t);
+    for (const wchar_t* p = queued.data(); p < end && *p;) {
+        const wchar_t* to = p + wcslen(p) + 1;
+        if (to < end && *to == L'\0') paths.emplace_back(p);
+        p = to + wcslen(to) + 1;
+    }
+    return paths;
+}
+
+bool Queued(const std::wstring& path) {
+    const auto queued = QueuedDeletions();
+    return std::any_of(queued.begin(), queued.end(), [&](const std::wstring& q) { return _wcsicmp(q.c_str(), path.c_str()) == 0; });
+}
+
+// What a restart does with them: a test prefix of Wine never restarts.
+void Restart() {
+    for (const std::wstring& path : QueuedDeletions()) {
+        const std::wstring local = path.rfind(L"\\??\\", 0) == 0 ? path.substr(4) : path;
+        if (!DeleteFileW(local.c_str())) RemoveDirectoryW(local.c_str());
+    }
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations");
+}
+
 void InstallUpgradeUninstall(bool allUsers) {
     static const std::wstring buildExe = g_kronvikExe;
     g_kronvikExe = buildExe;
+    Restart();
     const char* linuxSetup = std::getenv("KV_E2E_SETUP");
     Require(linuxSetup && *linuxSetup, "KV_E2E_SETUP names no installer");
     std::wstring setup = L"Z:" + std::wstring(linuxSetup, linuxSetup + std::strlen(linuxSetup));
@@ -54,6 +89,13 @@ void InstallUpgradeUninstall(bool allUsers) {
         return RegGetValueW(appsRoot, appsKey.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS
                    ? std::wstring(text) : std::wstring();
     };
+    // A failed run may have left its installation behind.
+    if (!apps(L"QuietUninstallString").empty()) {
+        Note("removing an earlier run's installation");
+        Run(apps(L"QuietUninstallString"));
+        WaitFor([&] { return apps(L"DisplayName").empty() && !Exists(dir + L"\\kronvik.exe"); }, 20000);
+        Restart();
+    }
     Require(!Exists(dir) && apps(L"DisplayName").empty(), "an earlier run left an installation in " + Utf8(dir));
 
     // Settings from a first start of the build's exe, pointed at 127.0.0.1 only.
@@ -108,22 +150,15 @@ void InstallUpgradeUninstall(bool allUsers) {
     if (allUsers) uninstall.insert(uninstall.find(L"/S") + 2, L" /DELSETTINGS");
     Run(uninstall);
     // The per-user uninstaller goes on in a copy of itself. The all-users one
-    // runs in place; where the running exe cannot be moved (Wine) it stays
-    // until the next restart, queued for it.
-    auto leftOnlyQueued = [&] {
-        wchar_t queued[8192] = {};
-        DWORD size = sizeof queued - 2 * sizeof(wchar_t);
-        RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
-                     L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr, queued, &size);
-        for (const wchar_t* p = queued; *p; p += wcslen(p) + 1)
-            if (_wcsicmp(p, (L"\\??\\" + dir + L"\\uninstall.exe").c_str()) == 0)
-                return std::none_of(files.begin() + 1, files.end(), [&](auto& f) { return Exists(dir + L"\\" + f); });
-        return false;
-    };
-    const bool gone = WaitFor([&] { return (!Exists(dir) || (allUsers && leftOnlyQueued())) && apps(L"DisplayName").empty(); }, 20000);
-    if (Exists(dir)) Note("left for the next restart: " + Utf8(dir) + "\\uninstall.exe");
-    Check(gone, "after the uninstall: " + Utf8(dir) + (Exists(dir) ? " is still there" : "") +
-                    (apps(L"DisplayName").empty() ? "" : ", the Apps entry is still there"));
+    // runs in place and, where the running exe cannot be moved (Wine), its
+    // exe and folder are queued for the next restart.
+    Check(WaitFor([&] { return apps(L"DisplayName").empty() && !Exists(dir + L"\\kronvik.exe"); }, 20000),
+          "the uninstall left the Apps entry or kronvik.exe");
+    if (allUsers && Exists(dir)) {
+        Check(Queued(L"\\??\\" + dir + L"\\uninstall.exe"), "left and not queued for the restart: " + Utf8(dir));
+        Restart();
+    }
+    Check(!Exists(dir), "after the uninstall " + Utf8(dir) + " is still there");
     Check(!InstanceMutexExists(), "Kronvik still runs after the uninstall");
     Check(!Exists(shortcut) && !ReadValue(runKey, L"Kronvik").present && !Exists(task),
           "the shortcut, the Run value or the task is left");
