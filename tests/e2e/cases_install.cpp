@@ -1,19 +1,14 @@
 // The installer of make dist, in both modes: a silent install, an upgrade
 // while Kronvik runs, a silent uninstall. Run only when named, with the
-// installer's Linux path in KV_E2E_SETUP (tools/dist-e2e.sh).
+// installer's Linux path in KV_E2E_SETUP (ctest sets it).
 #include "harness.h"
-
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
 
 namespace e2e {
 namespace {
 
 std::wstring Env(const wchar_t* name) {
-    wchar_t text[MAX_PATH * 2];
-    const DWORD n = ExpandEnvironmentStringsW((std::wstring(L"%") + name + L"%").c_str(), text, MAX_PATH * 2);
-    return n > 0 && n < MAX_PATH * 2 && text[0] != L'%' ? std::wstring(text) : std::wstring();
+    const wchar_t* value = _wgetenv(name);
+    return value ? value : L"";
 }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -24,56 +19,40 @@ DWORD Run(std::wstring command) {
     PROCESS_INFORMATION pi{};
     Require(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi),
             "could not start " + Utf8(command));
-    CloseHandle(pi.hThread);
     const DWORD waited = WaitForSingleObject(pi.hProcess, 60000);
     DWORD code = 1;
     GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     Require(waited == WAIT_OBJECT_0, "still running after 60 s: " + Utf8(command));
     return code;
 }
 
-// The deletions queued for the next restart (MoveFileEx with
-// MOVEFILE_DELAY_UNTIL_REBOOT): pairs of a path and its new name, empty for
-// a deletion.
-const wchar_t* const kSessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
-std::vector<std::wstring> QueuedDeletions() {
+// What a restart does with the deletions queued for it (pairs of a path and
+// an empty new name): a Wine prefix under test never restarts.
+void Restart() {
+    const wchar_t* key = L"System\\CurrentControlSet\\Control\\Session Manager";
     std::vector<wchar_t> queued(16384, L'\0');
     DWORD size = static_cast<DWORD>((queued.size() - 2) * sizeof(wchar_t));
-    std::vector<std::wstring> paths;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                     nullptr, queued.data(), &size) != ERROR_SUCCESS)
-        return paths;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr,
+                     queued.data(), &size) != ERROR_SUCCESS)
+        return;
     const wchar_t* end = queued.data() + size / sizeof(wchar_t);
     for (const wchar_t* p = queued.data(); p < end && *p;) {
         const wchar_t* to = p + wcslen(p) + 1;
-        if (to < end && *to == L'\0') paths.emplace_back(p);
+        const std::wstring path = std::wstring(p).substr(wcsncmp(p, L"\\??\\", 4) == 0 ? 4 : 0);
+        if (to < end && *to == L'\0' && !DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
         p = to + wcslen(to) + 1;
     }
-    return paths;
-}
-
-bool Queued(const std::wstring& path) {
-    const auto queued = QueuedDeletions();
-    return std::any_of(queued.begin(), queued.end(), [&](const std::wstring& q) { return _wcsicmp(q.c_str(), path.c_str()) == 0; });
-}
-
-// What a restart does with them: a test prefix of Wine never restarts.
-void Restart() {
-    for (const std::wstring& path : QueuedDeletions()) {
-        const std::wstring local = path.rfind(L"\\??\\", 0) == 0 ? path.substr(4) : path;
-        if (!DeleteFileW(local.c_str())) RemoveDirectoryW(local.c_str());
-    }
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations");
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"PendingFileRenameOperations");
 }
 
 void InstallUpgradeUninstall(bool allUsers) {
     static const std::wstring buildExe = g_kronvikExe;
     g_kronvikExe = buildExe;
     Restart();
-    const char* linuxSetup = std::getenv("KV_E2E_SETUP");
-    Require(linuxSetup && *linuxSetup, "KV_E2E_SETUP names no installer");
-    std::wstring setup = L"Z:" + std::wstring(linuxSetup, linuxSetup + std::strlen(linuxSetup));
+    std::wstring setup = L"Z:" + Env(L"KV_E2E_SETUP");
+    Require(setup.size() > 2, "KV_E2E_SETUP names no installer");
     for (wchar_t& c : setup) c = c == L'/' ? L'\\' : c;
     const std::wstring install = L"\"" + setup + L"\" /S" + (allUsers ? L" /ALLUSERS" : L"");
     const std::wstring dir = allUsers ? Env(L"ProgramFiles") + L"\\Kronvik" : Env(L"LOCALAPPDATA") + L"\\Programs\\Kronvik";
@@ -111,22 +90,18 @@ void InstallUpgradeUninstall(bool allUsers) {
     for (const std::wstring& file : files)
         Check(Exists(dir + L"\\" + file), "not installed: " + Utf8(dir + L"\\" + file));
     Check(Exists(shortcut), "no Start menu shortcut " + Utf8(shortcut));
+    // The Run value in the per-user mode, the task in its place for all users.
     const RegValue run = ReadValue(runKey, L"Kronvik");
-    if (allUsers) {
-        Check(!run.present, "the all-users mode wrote a Run value: " + Describe(run));
-        Check(Exists(task), "no logon task " + Utf8(task));
-    } else {
-        Check(run.text == L"\"" + dir + L"\\kronvik.exe\"", "Run value " + Describe(run));
-        Check(!Exists(task), "the per-user mode registered a task");
-    }
+    Check(allUsers ? !run.present : run.text == L"\"" + dir + L"\\kronvik.exe\"", "Run value " + Describe(run));
+    Check(Exists(task) == allUsers, "logon task " + Utf8(task) + (allUsers ? " missing" : " registered"));
     const std::wstring name = setup.substr(setup.find_last_of(L'\\') + 1);
     const std::wstring version = name.substr(8, name.find(L"-setup") - 8);
     Check(apps(L"DisplayName") == L"Kronvik" && apps(L"DisplayVersion") == version && !apps(L"Publisher").empty(),
           "Apps entry: " + Utf8(apps(L"DisplayName")) + " " + Utf8(apps(L"DisplayVersion")) + " by " +
               Utf8(apps(L"Publisher")) + ", expected version " + Utf8(version));
-    Check(apps(L"DisplayIcon").find(dir + L"\\kronvik.exe") != std::wstring::npos, "DisplayIcon " + Utf8(apps(L"DisplayIcon")));
     const std::wstring quiet = apps(L"QuietUninstallString");
-    Check(!apps(L"UninstallString").empty() && quiet.find(L"/S") != std::wstring::npos, "QuietUninstallString " + Utf8(quiet));
+    Check(apps(L"DisplayIcon").find(dir + L"\\kronvik.exe") == 1 && !apps(L"UninstallString").empty() &&
+              quiet.find(L"/S") != std::wstring::npos, "DisplayIcon or QuietUninstallString: " + Utf8(quiet));
 
     // Started from the installed exe, Kronvik shows the clock. Its caption
     // display is then switched off in the registry: the Kronvik the upgrade
@@ -154,11 +129,8 @@ void InstallUpgradeUninstall(bool allUsers) {
     // exe and folder are queued for the next restart.
     Check(WaitFor([&] { return apps(L"DisplayName").empty() && !Exists(dir + L"\\kronvik.exe"); }, 20000),
           "the uninstall left the Apps entry or kronvik.exe");
-    if (allUsers && Exists(dir)) {
-        Check(Queued(L"\\??\\" + dir + L"\\uninstall.exe"), "left and not queued for the restart: " + Utf8(dir));
-        Restart();
-    }
-    Check(!Exists(dir), "after the uninstall " + Utf8(dir) + " is still there");
+    if (allUsers) Restart();
+    Check(!Exists(dir), "after the uninstall (and a restart) " + Utf8(dir) + " is still there");
     Check(!InstanceMutexExists(), "Kronvik still runs after the uninstall");
     Check(!Exists(shortcut) && !ReadValue(runKey, L"Kronvik").present && !Exists(task),
           "the shortcut, the Run value or the task is left");
