@@ -68,11 +68,15 @@ void InstallUpgradeUninstall(bool allUsers) {
         return RegGetValueW(appsRoot, appsKey.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS
                    ? std::wstring(text) : std::wstring();
     };
+    // The per-user uninstaller goes on in a copy of itself. The all-users one
+    // runs in place and, where the running exe cannot be moved (Wine), its
+    // exe and folder are queued for the next restart.
+    auto uninstalled = [&] { return apps(L"DisplayName").empty() && (allUsers || !Exists(dir)); };
     // A failed run may have left its installation behind.
     if (!apps(L"QuietUninstallString").empty()) {
         Note("removing an earlier run's installation");
         Run(apps(L"QuietUninstallString"));
-        WaitFor([&] { return apps(L"DisplayName").empty() && !Exists(dir + L"\\kronvik.exe"); }, 20000);
+        WaitFor(uninstalled, 20000);
         Restart();
     }
     Require(!Exists(dir) && apps(L"DisplayName").empty(), "an earlier run left an installation in " + Utf8(dir));
@@ -124,11 +128,7 @@ void InstallUpgradeUninstall(bool allUsers) {
     std::wstring uninstall = quiet;
     if (allUsers) uninstall.insert(uninstall.find(L"/S") + 2, L" /DELSETTINGS");
     Run(uninstall);
-    // The per-user uninstaller goes on in a copy of itself. The all-users one
-    // runs in place and, where the running exe cannot be moved (Wine), its
-    // exe and folder are queued for the next restart.
-    Check(WaitFor([&] { return apps(L"DisplayName").empty() && !Exists(dir + L"\\kronvik.exe"); }, 20000),
-          "the uninstall left the Apps entry or kronvik.exe");
+    Check(WaitFor(uninstalled, 20000), "the uninstall left the Apps entry or " + Utf8(dir));
     if (allUsers) Restart();
     Check(!Exists(dir), "after the uninstall (and a restart) " + Utf8(dir) + " is still there");
     Check(!InstanceMutexExists(), "Kronvik still runs after the uninstall");
