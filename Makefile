@@ -1,6 +1,6 @@
 # Kronvik: build, test and run on Debian 12 (cross-compiled with mingw-w64,
 # run under Wine). Every target first installs what is missing.
-#   make run | test | unit | build | demo | bench | soak | fuzz | bootstrap | clean
+#   make run | test | unit | build | dist | demo | bench | soak | fuzz | bootstrap | clean
 
 SHELL := /bin/bash
 JOBS ?= 2
@@ -19,7 +19,7 @@ define configure
 	fi
 endef
 
-.PHONY: all bootstrap build sanitized test unit run demo bench soak fuzz clean
+.PHONY: all bootstrap build sanitized test unit run dist demo bench soak fuzz clean
 
 all: build
 
@@ -62,6 +62,11 @@ run: build
 demo: build
 	tools/demo.sh
 
+# The portable zip, the installer and SHA256SUMS in build/dist/, built afresh
+# from the last commit; SIGN_PFX, SIGN_PASS_FILE and SIGN_TIMESTAMP_URL sign them.
+dist: bootstrap
+	tools/dist.sh build/dist
+
 bench: bootstrap
 	@$(call configure,build/bench,-DKRONVIK_BENCH=ON -DKRONVIK_TESTS=OFF)
 	cmake --build build/bench -j$(JOBS)
@@ -90,7 +95,7 @@ fuzz: bootstrap
 
 # Wine must not run in a prefix that is being deleted.
 clean:
-	@for p in build/wineprefix build/wineprefix-run build/wineprefix-demo build/wineprefix-soak; do \
+	@for p in build/wineprefix build/wineprefix-run build/wineprefix-demo build/wineprefix-soak build/wineprefix-dist; do \
 	  if [ -d $$p ]; then WINEPREFIX=$(CURDIR)/$$p wineserver -k 2>/dev/null || true; fi; \
 	done
 	rm -rf build

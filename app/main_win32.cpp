@@ -20,6 +20,7 @@
 #include "platform/win32/gdi_win32.h"
 #include "platform/win32/http_win32.h"
 #include "platform/win32/layout_win32.h"
+#include "platform/win32/message_filter_win32.h"
 #include "platform/win32/network_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/win32_text.h"
@@ -238,6 +239,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             CloseHandle(mutex);
             ExitProcess(0);
         }
+        // Started elevated, Kronvik still hears the shell and the installer.
+        AllowFromLowerIntegrity(p.form1, {WM_TRAYNOTIFY, p.taskbar_created, p.main->QuitRequestMsg()});
         LoadDigitImages(p);
         CreateDialogs(p);
         RunMessageLoop(p);

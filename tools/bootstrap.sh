@@ -15,6 +15,7 @@ PACKAGES=(
   fonts-noto-cjk locales
   clang libclang-rt-14-dev
   python3 iproute2
+  nsis osslsigncode zip unzip openssl
 )
 
 missing_packages() {

@@ -88,7 +88,7 @@ LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
 }
 
 bool Selected(const CaseEntry& c, const std::vector<std::string>& filters) {
-    if (filters.empty()) return true;
+    if (filters.empty()) return c.batch < kOnDemandBatch;
     for (const std::string& f : filters) {
         if (f.rfind("batch=", 0) == 0) {
             if (std::to_string(c.batch) == f.substr(6)) return true;
