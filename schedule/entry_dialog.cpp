@@ -137,12 +137,13 @@ void ScheduleEntryDialog::Button2Click() {
         WarnIn(view_, kNotStored);
         return;
     }
-    if (view_) view_->Hide();
+    // The dialog closes once the store holds what it shows.
     if (opened_ && *opened_ != target) {
         store_.DeleteScheduleValue(*opened_);
     } else {
         store_.LoadSchedule();
     }
+    if (view_) view_->Hide();
 }
 
 void ScheduleEntryDialog::Button3Click() {
