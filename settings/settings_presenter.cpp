@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "platform/layout.h"
-#include "settings/settings_dialog.h"
 #include "settings/settings_store.h"
 #include "settings/templates.h"
 

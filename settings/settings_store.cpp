@@ -131,6 +131,19 @@ int32_t ParseWholeNumber(const std::string& text) {
     return static_cast<int32_t>(negative ? -magnitude : magnitude);
 }
 
+ProxyFields ReadProxyFields(Registry& registry) {
+    ProxyFields fields;
+    const auto key = registry.Open(kSettingsKey, false);
+    if (!key) return fields;
+    std::string text;
+    if (key->ReadText("PROXYADR", text) == RegResult::Ok) fields.address = text;
+    text.clear();
+    if (key->ReadText("PROXYPORT", text) == RegResult::Ok) fields.port = text;
+    return fields;
+}
+
+std::string LastSettingLabel(const std::string& set_time) { return set_time + "に行いました。"; }
+
 void WriteDefaultSettings(Registry& registry, const SystemProxy& proxy) {
     // The proxy is looked up before the store is touched.
     std::string host;

@@ -52,6 +52,18 @@ struct SaveInput {
     std::string memo;
 };
 
+struct ProxyFields {
+    std::string address;
+    std::string port;
+};
+
+// The settings dialog's proxy fields are filled once, when it is created, from
+// the stored PROXYADR and PROXYPORT; a missing or unreadable value is empty.
+ProxyFields ReadProxyFields(Registry& registry);
+
+// The last-setting label: "<SET_TIME>に行いました。"
+std::string LastSettingLabel(const std::string& set_time);
+
 // The system proxy gives the defaults of PROXYADR and PROXYPORT.
 void CheckSettingsVersion(Registry& registry, SettingsRecord& record, const SystemProxy& proxy);
 void LoadSettings(Registry& registry, SettingsRecord& record);

@@ -412,6 +412,31 @@ TEST_F(SettingsStoreTest, RefusedWriteStopsTheSaveWithItsName) {
     EXPECT_EQ(registry.WrittenNames(kKey).back(), "RUNTIME2");
 }
 
+// --- The dialog's proxy fields and last-setting label ---------------------
+
+TEST(SettingsProxyAndLabel, ProxyFieldsComeFromTheStoreAndToleratePoorValues) {
+    FakeRegistry registry;
+    EXPECT_EQ(ReadProxyFields(registry).address, "");   // no key at all
+
+    registry.SetText(kKey, "PROXYADR", "gate");
+    registry.SetText(kKey, "PROXYPORT", "8080");
+    ProxyFields fields = ReadProxyFields(registry);
+    EXPECT_EQ(fields.address, "gate");
+    EXPECT_EQ(fields.port, "8080");
+
+    // A hand-edited value of another type leaves the field empty rather than
+    // stopping the program.
+    registry.SetWrongType(kKey, "PROXYPORT");
+    fields = ReadProxyFields(registry);
+    EXPECT_EQ(fields.address, "gate");
+    EXPECT_EQ(fields.port, "");
+}
+
+TEST(SettingsProxyAndLabel, LastSettingLabelKeepsPercentSignsAsText) {
+    EXPECT_EQ(LastSettingLabel("----年--月--日--時--分--秒"), "----年--月--日--時--分--秒に行いました。");
+    EXPECT_EQ(LastSettingLabel("%s%d"), "%s%dに行いました。");
+}
+
 // --- Whole numbers ------------------------------------------------------------
 
 TEST(SettingsWholeNumber, AcceptsSignedDecimalsThatFit) {

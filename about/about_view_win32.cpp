@@ -1,4 +1,4 @@
-#include "about/about_box_win32.h"
+#include "about/about_view_win32.h"
 
 #include "platform/win32/forms_win32.h"
 #include "platform/win32/win32_text.h"
@@ -16,7 +16,7 @@ constexpr int32_t kLabel1 = ControlId(ControlKind::Label, 1);
 // The version text is 8 pixels high whatever the screen's text scaling.
 constexpr FormFont kAboutFonts[] = {{0, 8, FW_NORMAL, L"Small Fonts", ANSI_CHARSET}};
 
-void AboutBox::Create(HINSTANCE instance) {
+void Win32AboutView::Create(HINSTANCE instance) {
     RegisterFormClass(instance, L"TForm2", Proc);
     window_ = CreateForm(instance, L"TForm2", L"バージョン情報", WS_POPUP | WS_CAPTION,
                          WS_EX_TOOLWINDOW, kAboutClientWidth, kAboutClientHeight);
@@ -28,13 +28,13 @@ void AboutBox::Create(HINSTANCE instance) {
     SetWindowPos(layout_.Control(kLabel1), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void AboutBox::Show(const std::string& version) {
+void Win32AboutView::Show(const std::string& version) {
     layout_.SetText(kLabel1, version);
     ShowDialog(window_, shown_before_);
 }
 
-LRESULT CALLBACK AboutBox::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = reinterpret_cast<AboutBox*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+LRESULT CALLBACK Win32AboutView::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<Win32AboutView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self != nullptr) {
         switch (message) {
         case WM_COMMAND:

@@ -1,4 +1,4 @@
-#include "schedule/entry_dialog_win32.h"
+#include "schedule/entry_view_win32.h"
 
 #include <commctrl.h>
 
@@ -26,8 +26,8 @@ constexpr FormFont kEntryFonts[] = {{0, 12, FW_BOLD, L"ＭＳ Ｐゴシック", 
 
 }  // namespace
 
-void EntryDialogWindow::Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images,
-                               ScheduleEntryDialog& presenter) {
+void Win32EntryView::Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images,
+                               EntryPresenter& presenter) {
     digit_images_ = &digit_images;
     presenter_ = &presenter;
     RegisterFormClass(instance, L"TForm3", Proc);
@@ -44,7 +44,7 @@ void EntryDialogWindow::Create(HINSTANCE instance, HWND owner, const DigitImages
     presenter.AttachView(this);
 }
 
-void EntryDialogWindow::ShowDigits(const EntryDigits& digits) {
+void Win32EntryView::ShowDigits(const EntryDigits& digits) {
     for (std::size_t i = 0; i < digits.size(); ++i) {
         const int32_t digit = digits[i] >= 0 && digits[i] <= 9 ? digits[i] : 0;
         layout_.SetImage(ControlId(ControlKind::Image, static_cast<int32_t>(i)),
@@ -52,26 +52,26 @@ void EntryDialogWindow::ShowDigits(const EntryDigits& digits) {
     }
 }
 
-void EntryDialogWindow::SetText(const std::string& text) {
+void Win32EntryView::SetText(const std::string& text) {
     SetWindowTextW(layout_.Control(kEdit1), Wide(text).c_str());
 }
 
-std::string EntryDialogWindow::Text() {
+std::string Win32EntryView::Text() {
     const HWND edit = layout_.Control(kEdit1);
     std::vector<wchar_t> buffer(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1);
     const int length = GetWindowTextW(edit, buffer.data(), static_cast<int>(buffer.size()));
     return Narrow(std::wstring_view(buffer.data(), static_cast<std::size_t>(length > 0 ? length : 0)));
 }
 
-void EntryDialogWindow::EnableDelete(bool enabled) {
+void Win32EntryView::EnableDelete(bool enabled) {
     EnableWindow(layout_.Control(kButton3), enabled ? TRUE : FALSE);
 }
 
-void EntryDialogWindow::Warn(const std::string& text, const std::string& caption) {
+void Win32EntryView::Warn(const std::string& text, const std::string& caption) {
     MessageBoxW(window_, Wide(text).c_str(), Wide(caption).c_str(), MB_OK | MB_ICONWARNING);
 }
 
-void EntryDialogWindow::ShowAtCursor() {
+void Win32EntryView::ShowAtCursor() {
     POINT cursor{};
     GetCursorPos(&cursor);
     RECT rect;
@@ -97,9 +97,9 @@ void EntryDialogWindow::ShowAtCursor() {
     SetFocus(layout_.Control(kEdit1));
 }
 
-void EntryDialogWindow::Hide() { ShowWindow(window_, SW_HIDE); }
+void Win32EntryView::Hide() { ShowWindow(window_, SW_HIDE); }
 
-bool EntryDialogWindow::Command(int id) {
+bool Win32EntryView::Command(int id) {
     switch (id) {
     case kButton2:
     case IDOK:  // Enter
@@ -117,7 +117,7 @@ bool EntryDialogWindow::Command(int id) {
     }
 }
 
-void EntryDialogWindow::Spin(int id, bool up) {
+void Win32EntryView::Spin(int id, bool up) {
     if (id == kSpin1) {
         up ? presenter_->CSpinButton1UpClick() : presenter_->CSpinButton1DownClick();
     } else if (id == kSpin2) {
@@ -125,8 +125,8 @@ void EntryDialogWindow::Spin(int id, bool up) {
     }
 }
 
-LRESULT CALLBACK EntryDialogWindow::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = reinterpret_cast<EntryDialogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+LRESULT CALLBACK Win32EntryView::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<Win32EntryView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self != nullptr) {
         switch (message) {
         case WM_COMMAND:

@@ -9,7 +9,7 @@
 namespace kronvik {
 
 // TForm2: the logo with the version; a click on the picture hides it.
-class AboutBox {
+class Win32AboutView {
 public:
     void Create(HINSTANCE instance);
     HWND Window() const { return window_; }

@@ -5,17 +5,17 @@
 
 #include "platform/win32/gdi_win32.h"
 #include "platform/win32/layout_win32.h"
-#include "schedule/entry_dialog.h"
+#include "schedule/entry_presenter.h"
 
 namespace kronvik {
 
 // TForm3: the window of the appointment entry dialog. Creates its controls
 // from the layout table and forwards the buttons and spins to the presenter.
-class EntryDialogWindow : public EntryDialogView {
+class Win32EntryView : public EntryView {
 public:
     // owner: the main window, so the dialog has no taskbar button;
     // digit_images: the ten digit pictures, alive as long as the window.
-    void Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images, ScheduleEntryDialog& presenter);
+    void Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images, EntryPresenter& presenter);
     HWND Window() const { return window_; }
 
     void ShowDigits(const EntryDigits& digits) override;
@@ -33,7 +33,7 @@ private:
 
     HWND window_ = nullptr;
     const DigitImages* digit_images_ = nullptr;
-    ScheduleEntryDialog* presenter_ = nullptr;
+    EntryPresenter* presenter_ = nullptr;
     FormLayout layout_;
 };
 

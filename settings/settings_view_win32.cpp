@@ -1,4 +1,4 @@
-#include "settings/settings_dialog_win32.h"
+#include "settings/settings_view_win32.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -26,7 +26,7 @@ constexpr FormFont kSettingsFonts[] = {{0, 12, FW_NORMAL, kGothic, SHIFTJIS_CHAR
 
 }  // namespace
 
-void SettingsDialog::Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images,
+void Win32SettingsView::Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images,
                             SettingsPresenter& presenter) {
     owner_ = owner;
     digit_images_ = &digit_images;
@@ -59,7 +59,7 @@ void SettingsDialog::Create(HINSTANCE instance, HWND owner, const DigitImages& d
     presenter.FormCreate();
 }
 
-void SettingsDialog::FitPages() {
+void Win32SettingsView::FitPages() {
     const HWND tabs = layout_.Control(kPageControl1);
     RECT area;
     GetClientRect(tabs, &area);
@@ -73,9 +73,9 @@ void SettingsDialog::FitPages() {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void SettingsDialog::Show() { ShowDialog(window_, shown_before_); }
+void Win32SettingsView::Show() { ShowDialog(window_, shown_before_); }
 
-bool SettingsDialog::PageKey(const MSG& msg) {
+bool Win32SettingsView::PageKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || (GetKeyState(VK_CONTROL) & 0x8000) == 0) return false;
     if (msg.hwnd != window_ && !IsChild(window_, msg.hwnd)) return false;
     const int current = static_cast<int>(SendMessageW(layout_.Control(kPageControl1), TCM_GETCURSEL, 0, 0));
@@ -84,37 +84,37 @@ bool SettingsDialog::PageKey(const MSG& msg) {
     return true;
 }
 
-void SettingsDialog::SetText(int32_t id, const std::string& text) { layout_.SetText(id, text); }
+void Win32SettingsView::SetText(int32_t id, const std::string& text) { layout_.SetText(id, text); }
 
-std::string SettingsDialog::Text(int32_t id) {
+std::string Win32SettingsView::Text(int32_t id) {
     const HWND control = layout_.Control(id);
     std::vector<wchar_t> buffer(static_cast<size_t>(GetWindowTextLengthW(control)) + 1);
     const int length = GetWindowTextW(control, buffer.data(), static_cast<int>(buffer.size()));
     return Narrow(std::wstring_view(buffer.data(), static_cast<size_t>(length > 0 ? length : 0)));
 }
 
-void SettingsDialog::SetChecked(int32_t id, bool checked) {
+void Win32SettingsView::SetChecked(int32_t id, bool checked) {
     SendMessageW(layout_.Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool SettingsDialog::Checked(int32_t id) {
+bool Win32SettingsView::Checked(int32_t id) {
     return SendMessageW(layout_.Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void SettingsDialog::SetEnabled(int32_t id, bool enabled) {
+void Win32SettingsView::SetEnabled(int32_t id, bool enabled) {
     EnableWindow(layout_.Control(id), enabled ? TRUE : FALSE);
 }
 
-void SettingsDialog::SetVisible(int32_t id, bool visible) {
+void Win32SettingsView::SetVisible(int32_t id, bool visible) {
     ShowWindow(layout_.Control(id), visible ? SW_SHOW : SW_HIDE);
 }
 
-void SettingsDialog::SetDigit(int32_t image_id, int32_t digit) {
+void Win32SettingsView::SetDigit(int32_t image_id, int32_t digit) {
     if (digit < 0 || digit > 9) return;
     layout_.SetImage(image_id, (*digit_images_)[static_cast<std::size_t>(digit)].get());
 }
 
-int32_t SettingsDialog::TrackYearMenu() {
+int32_t Win32SettingsView::TrackYearMenu() {
     HMENU menu = CreatePopupMenu();
     AppendMenuW(menu, MF_STRING, 1, L"西暦表示");
     AppendMenuW(menu, MF_STRING, 2, L"和暦表示");
@@ -128,19 +128,19 @@ int32_t SettingsDialog::TrackYearMenu() {
     return choice;
 }
 
-void SettingsDialog::ShowError(const std::string& text) {
+void Win32SettingsView::ShowError(const std::string& text) {
     // Owned by the open dialog, which is always on top: the box stands in
     // front of it instead of behind it.
     const HWND owner = IsWindowVisible(window_) ? window_ : nullptr;
     MessageBoxW(owner, Wide(text).c_str(), L"Kronvik", MB_OK | MB_ICONERROR);
 }
 
-void SettingsDialog::SelectPage(int index) {
+void Win32SettingsView::SelectPage(int index) {
     SendMessageW(layout_.Control(kPageControl1), TCM_SETCURSEL, index, 0);
     for (int i = 0; i < kPageCount; ++i) ShowWindow(layout_.Control(kPages[i]), i == index ? SW_SHOW : SW_HIDE);
 }
 
-bool SettingsDialog::Command(int id) {
+bool Win32SettingsView::Command(int id) {
     SettingsPresenter& p = *presenter_;
     switch (id) {
     case ControlId(K::Button, 1): p.Button1Click(); return true;
@@ -162,7 +162,7 @@ bool SettingsDialog::Command(int id) {
     }
 }
 
-void SettingsDialog::Spin(int id, bool up) {
+void Win32SettingsView::Spin(int id, bool up) {
     SettingsPresenter& p = *presenter_;
     switch (id) {
     case ControlId(K::CSpinButton, 1): up ? p.CSpinButton1UpClick() : p.CSpinButton1DownClick(); break;
@@ -172,7 +172,7 @@ void SettingsDialog::Spin(int id, bool up) {
     }
 }
 
-void SettingsDialog::DrawFlatButton(const DRAWITEMSTRUCT& item) const {
+void Win32SettingsView::DrawFlatButton(const DRAWITEMSTRUCT& item) const {
     RECT rect = item.rcItem;
     FillRect(item.hDC, &rect, GetSysColorBrush(COLOR_BTNFACE));
     if (item.itemState & ODS_SELECTED) DrawEdge(item.hDC, &rect, BDR_SUNKENOUTER, BF_RECT);
@@ -187,8 +187,8 @@ void SettingsDialog::DrawFlatButton(const DRAWITEMSTRUCT& item) const {
     }
 }
 
-LRESULT CALLBACK SettingsDialog::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+LRESULT CALLBACK Win32SettingsView::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<Win32SettingsView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self != nullptr) {
         switch (message) {
         case WM_COMMAND:

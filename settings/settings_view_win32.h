@@ -12,7 +12,7 @@ namespace kronvik {
 // TForm4: created hidden at start-up, shown by the settings command and hidden
 // again by its close box or Esc, never destroyed. Creates its controls from
 // the layout table and forwards their events to the presenter.
-class SettingsDialog : public SettingsView {
+class Win32SettingsView : public SettingsView {
 public:
     // digit_images: the ten digit pictures, alive as long as the window;
     // owner: the main window, which owns the year menu.
