@@ -1,27 +1,21 @@
 #include "about/about_view_win32.h"
 
-#include "platform/win32/forms_win32.h"
-#include "platform/win32/win32_text.h"
 #include "resources/layout_about.h"
 
 namespace kronvik {
 
 namespace {
 
-constexpr int32_t kImage1 = ControlId(ControlKind::Image, 1);
-constexpr int32_t kLabel1 = ControlId(ControlKind::Label, 1);
-
-}  // namespace
+using namespace about_form;
 
 // The version text is 8 pixels high whatever the screen's text scaling.
 constexpr FormFont kAboutFonts[] = {{0, 8, FW_NORMAL, L"Small Fonts", ANSI_CHARSET}};
 
+}  // namespace
+
 void Win32AboutView::Create(HINSTANCE instance) {
-    RegisterFormClass(instance, L"TForm2", Proc);
-    window_ = CreateForm(instance, L"TForm2", L"バージョン情報", WS_POPUP | WS_CAPTION,
-                         WS_EX_TOOLWINDOW, kAboutClientWidth, kAboutClientHeight);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    layout_.Create(window_, kAboutLayout, kAboutFonts, {kAboutClientWidth, kAboutClientHeight});
+    MakeForm(instance, {L"TForm2", L"バージョン情報", WS_POPUP | WS_CAPTION, WS_EX_TOOLWINDOW, kLayout, kAboutFonts,
+                        {kClientWidth, kClientHeight}});
     logo_.reset(static_cast<HBITMAP>(LoadImageW(instance, L"LOGO", IMAGE_BITMAP, 0, 0, 0)));
     layout_.SetImage(kImage1, logo_.get());
     // The label lies over the picture and takes its own clicks.
@@ -33,26 +27,10 @@ void Win32AboutView::Show(const std::string& version) {
     ShowDialog(window_, shown_before_);
 }
 
-LRESULT CALLBACK Win32AboutView::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = reinterpret_cast<Win32AboutView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self != nullptr) {
-        switch (message) {
-        case WM_COMMAND:
-            if (LOWORD(wparam) == kImage1 && HIWORD(wparam) == STN_CLICKED) {
-                ShowWindow(window, SW_HIDE);
-                return 0;
-            }
-            break;
-        case WM_CTLCOLORSTATIC:
-            return self->layout_.Colors(wparam, lparam);
-        case WM_DPICHANGED:
-            self->layout_.DpiChanged(wparam, lparam);
-            return 0;
-        default:
-            break;
-        }
-    }
-    return HideOnCloseProc(window, message, wparam, lparam);
+bool Win32AboutView::Command(int32_t id, UINT code) {
+    if (id != kImage1 || code != STN_CLICKED) return false;
+    ShowWindow(window_, SW_HIDE);
+    return true;
 }
 
 }  // namespace kronvik

@@ -3,6 +3,7 @@
 
 #include "about/about_view_win32.h"
 #include "app/ports.h"
+#include "resources/layout_settings.h"
 #include "settings/settings_view_win32.h"
 
 namespace kronvik {
@@ -17,13 +18,13 @@ public:
     void TrackTrayMenu(const std::vector<MenuItem>& menu) override;
 
     void SetLastSetting(const std::string& text) override {
-        settings_view_.SetText(ControlId(ControlKind::Label, 3), text);
+        settings_view_.SetText(settings_form::kLabel3, text);
     }
     void SetFailureNotice(const std::string& text) override {
-        settings_view_.SetText(ControlId(ControlKind::Label, 27), text);
+        settings_view_.SetText(settings_form::kLabel27, text);
     }
-    std::string ProxyAddress() override { return settings_view_.ProxyAddress(); }
-    std::string ProxyPort() override { return settings_view_.ProxyPort(); }
+    std::string ProxyAddress() override { return settings_view_.Text(settings_form::kEdit1); }
+    std::string ProxyPort() override { return settings_view_.Text(settings_form::kEdit2); }
 
 private:
     HWND main_window_;

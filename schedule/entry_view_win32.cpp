@@ -1,23 +1,14 @@
 #include "schedule/entry_view_win32.h"
 
-#include <commctrl.h>
-
-#include <vector>
-
 #include "platform/win32/edit_limit_win32.h"
-#include "platform/win32/forms_win32.h"
 #include "platform/win32/win32_text.h"
 #include "resources/layout_entry.h"
 
 namespace kronvik {
 namespace {
 
-constexpr int32_t kEdit1 = ControlId(ControlKind::Edit, 1);
-constexpr int32_t kButton1 = ControlId(ControlKind::Button, 1);
-constexpr int32_t kButton2 = ControlId(ControlKind::Button, 2);
-constexpr int32_t kButton3 = ControlId(ControlKind::Button, 3);
-constexpr int32_t kSpin1 = ControlId(ControlKind::CSpinButton, 1);
-constexpr int32_t kSpin2 = ControlId(ControlKind::CSpinButton, 2);
+using namespace entry_form;
+
 // The dialog's top-left corner relative to the cursor when it opens.
 constexpr int kCursorOffsetX = 240;
 constexpr int kCursorOffsetY = 60;
@@ -27,14 +18,13 @@ constexpr FormFont kEntryFonts[] = {{0, 12, FW_BOLD, L"ＭＳ Ｐゴシック", 
 }  // namespace
 
 void Win32EntryView::Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images,
-                               EntryPresenter& presenter) {
+                            EntryPresenter& presenter) {
     digit_images_ = &digit_images;
     presenter_ = &presenter;
-    RegisterFormClass(instance, L"TForm3", Proc);
-    window_ = CreateForm(instance, L"TForm3", L"予定入力フィールド", WS_POPUP | WS_CAPTION,
-                         WS_EX_TOOLWINDOW, kEntryClientWidth, kEntryClientHeight, owner);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    layout_.Create(window_, kEntryLayout, kEntryFonts, {kEntryClientWidth, kEntryClientHeight});
+    MakeForm(instance,
+             {L"TForm3", L"予定入力フィールド", WS_POPUP | WS_CAPTION, WS_EX_TOOLWINDOW, kLayout, kEntryFonts,
+              {kClientWidth, kClientHeight}},
+             owner);
     LimitEditBytes(layout_.Control(kEdit1), kAppointmentTextMaxBytes);
     const HWND hints = CreateHints(window_);
     AddHint(hints, window_, layout_.Control(kEdit1), L"予定入力フィールド");
@@ -47,21 +37,13 @@ void Win32EntryView::Create(HINSTANCE instance, HWND owner, const DigitImages& d
 void Win32EntryView::ShowDigits(const EntryDigits& digits) {
     for (std::size_t i = 0; i < digits.size(); ++i) {
         const int32_t digit = digits[i] >= 0 && digits[i] <= 9 ? digits[i] : 0;
-        layout_.SetImage(ControlId(ControlKind::Image, static_cast<int32_t>(i)),
-                         (*digit_images_)[static_cast<std::size_t>(digit)].get());
+        layout_.SetImage(kImage0000 + static_cast<int32_t>(i), (*digit_images_)[static_cast<std::size_t>(digit)].get());
     }
 }
 
-void Win32EntryView::SetText(const std::string& text) {
-    SetWindowTextW(layout_.Control(kEdit1), Wide(text).c_str());
-}
+void Win32EntryView::SetText(const std::string& text) { layout_.SetText(kEdit1, text); }
 
-std::string Win32EntryView::Text() {
-    const HWND edit = layout_.Control(kEdit1);
-    std::vector<wchar_t> buffer(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1);
-    const int length = GetWindowTextW(edit, buffer.data(), static_cast<int>(buffer.size()));
-    return Narrow(std::wstring_view(buffer.data(), static_cast<std::size_t>(length > 0 ? length : 0)));
-}
+std::string Win32EntryView::Text() { return layout_.Text(kEdit1); }
 
 void Win32EntryView::EnableDelete(bool enabled) {
     EnableWindow(layout_.Control(kButton3), enabled ? TRUE : FALSE);
@@ -99,7 +81,8 @@ void Win32EntryView::ShowAtCursor() {
 
 void Win32EntryView::Hide() { ShowWindow(window_, SW_HIDE); }
 
-bool Win32EntryView::Command(int id) {
+bool Win32EntryView::Command(int32_t id, UINT code) {
+    if (code != BN_CLICKED) return false;
     switch (id) {
     case kButton2:
     case IDOK:  // Enter
@@ -117,44 +100,12 @@ bool Win32EntryView::Command(int id) {
     }
 }
 
-void Win32EntryView::Spin(int id, bool up) {
-    if (id == kSpin1) {
+void Win32EntryView::Spin(int32_t id, bool up) {
+    if (id == kCSpinButton1) {
         up ? presenter_->CSpinButton1UpClick() : presenter_->CSpinButton1DownClick();
-    } else if (id == kSpin2) {
+    } else if (id == kCSpinButton2) {
         up ? presenter_->CSpinButton2UpClick() : presenter_->CSpinButton2DownClick();
     }
-}
-
-LRESULT CALLBACK Win32EntryView::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = reinterpret_cast<Win32EntryView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self != nullptr) {
-        switch (message) {
-        case WM_COMMAND:
-            if (HIWORD(wparam) == BN_CLICKED && self->Command(LOWORD(wparam))) return 0;
-            break;
-        case WM_NOTIFY: {
-            int32_t id = 0;
-            bool up = false;
-            if (SpinClick(lparam, id, up)) {
-                self->Spin(id, up);
-                return TRUE;
-            }
-            break;
-        }
-        case WM_CLOSE:
-            // Closing the window from the keyboard leaves like Cancel.
-            self->presenter_->Button1Click();
-            return 0;
-        case WM_CTLCOLORSTATIC:
-            return self->layout_.Colors(wparam, lparam);
-        case WM_DPICHANGED:
-            self->layout_.DpiChanged(wparam, lparam);
-            return 0;
-        default:
-            break;
-        }
-    }
-    return HideOnCloseProc(window, message, wparam, lparam);
 }
 
 }  // namespace kronvik

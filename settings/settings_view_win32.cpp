@@ -3,10 +3,9 @@
 #include <commctrl.h>
 #include <imm.h>
 
-#include <vector>
+#include <iterator>
 
 #include "platform/win32/edit_limit_win32.h"
-#include "platform/win32/forms_win32.h"
 #include "platform/win32/win32_text.h"
 #include "resources/layout_settings.h"
 
@@ -14,10 +13,9 @@ namespace kronvik {
 
 namespace {
 
-using K = ControlKind;
-constexpr int32_t kPageControl1 = ControlId(K::PageControl, 1);
-constexpr int32_t kPages[] = {kPageModeId, kPageBasicId, kPageOptionsId};
-constexpr int kPageCount = 3;
+using namespace settings_form;
+
+constexpr int kPageCount = static_cast<int>(std::size(kPages));
 constexpr const wchar_t* kGothic = L"ＭＳ Ｐゴシック";
 constexpr FormFont kSettingsFonts[] = {{0, 12, FW_NORMAL, kGothic, SHIFTJIS_CHARSET},
                                        {kSmallText, 11, FW_NORMAL, kGothic, SHIFTJIS_CHARSET},
@@ -27,21 +25,17 @@ constexpr FormFont kSettingsFonts[] = {{0, 12, FW_NORMAL, kGothic, SHIFTJIS_CHAR
 }  // namespace
 
 void Win32SettingsView::Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images,
-                            SettingsPresenter& presenter) {
+                               SettingsPresenter& presenter) {
     owner_ = owner;
     digit_images_ = &digit_images;
     presenter_ = &presenter;
-    RegisterFormClass(instance, L"TForm4", Proc);
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    window_ = CreateForm(instance, L"TForm4", L"Kronvik設定", style,
-                         WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-                         kSettingsClientWidth, kSettingsClientHeight);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    layout_.Create(window_, kSettingsLayout, kSettingsFonts, {kSettingsClientWidth, kSettingsClientHeight});
+    MakeForm(instance, {L"TForm4", L"Kronvik設定", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                        WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kLayout, kSettingsFonts,
+                        {kClientWidth, kClientHeight}});
 
     const HWND tabs = layout_.Control(kPageControl1);
     for (int i = 0; i < kPageCount; ++i) {
-        std::wstring title = Wide(kSettingsPageTitles[i]);
+        std::wstring title = Wide(kPageTitles[i]);
         TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = title.data();
@@ -50,10 +44,10 @@ void Win32SettingsView::Create(HINSTANCE instance, HWND owner, const DigitImages
     FitPages();
     SelectPage(0);
 
-    for (const EditLimit& limit : kSettingsEditLimits)
+    for (const EditLimit& limit : kEditLimits)
         LimitEditBytes(layout_.Control(limit.id), static_cast<std::size_t>(limit.bytes));
     // The time shift is a number: typed without the input method.
-    ImmAssociateContext(layout_.Control(ControlId(K::Edit, 3)), nullptr);
+    ImmAssociateContext(layout_.Control(kEdit3), nullptr);
 
     presenter.AttachView(this);
     presenter.FormCreate();
@@ -69,8 +63,7 @@ void Win32SettingsView::FitPages() {
                      area.bottom - area.top, SWP_NOACTIVATE);
     }
     // The method panel sits over the tab strip's free end.
-    SetWindowPos(layout_.Control(ControlId(K::Panel, 5)), HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(layout_.Control(kPanel5), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Win32SettingsView::Show() { ShowDialog(window_, shown_before_); }
@@ -86,12 +79,7 @@ bool Win32SettingsView::PageKey(const MSG& msg) {
 
 void Win32SettingsView::SetText(int32_t id, const std::string& text) { layout_.SetText(id, text); }
 
-std::string Win32SettingsView::Text(int32_t id) {
-    const HWND control = layout_.Control(id);
-    std::vector<wchar_t> buffer(static_cast<size_t>(GetWindowTextLengthW(control)) + 1);
-    const int length = GetWindowTextW(control, buffer.data(), static_cast<int>(buffer.size()));
-    return Narrow(std::wstring_view(buffer.data(), static_cast<size_t>(length > 0 ? length : 0)));
-}
+std::string Win32SettingsView::Text(int32_t id) { return layout_.Text(id); }
 
 void Win32SettingsView::SetChecked(int32_t id, bool checked) {
     SendMessageW(layout_.Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -140,20 +128,21 @@ void Win32SettingsView::SelectPage(int index) {
     for (int i = 0; i < kPageCount; ++i) ShowWindow(layout_.Control(kPages[i]), i == index ? SW_SHOW : SW_HIDE);
 }
 
-bool Win32SettingsView::Command(int id) {
+bool Win32SettingsView::Command(int32_t id, UINT code) {
+    if (code != BN_CLICKED) return false;
     SettingsPresenter& p = *presenter_;
     switch (id) {
-    case ControlId(K::Button, 1): p.Button1Click(); return true;
-    case ControlId(K::SpeedButton, 1): p.SpeedButton1Click(); return true;
-    case ControlId(K::SpeedButton, 2): p.SpeedButton2Click(); return true;
-    case ControlId(K::SpeedButton, 3): p.SpeedButton3Click(); return true;
-    case ControlId(K::SpeedButton, 4): p.SpeedButton4Click(); return true;
-    case ControlId(K::RadioButton, 4): p.RadioButton4Click(); return true;
-    case ControlId(K::RadioButton, 5): p.RadioButton5Click(); return true;
-    case ControlId(K::RadioButton, 6): p.RadioButton6Click(); return true;
-    case ControlId(K::RadioButton, 9): p.RadioButton9Click(); return true;
+    case kButton1: p.Button1Click(); return true;
+    case kSpeedButton1: p.SpeedButton1Click(); return true;
+    case kSpeedButton2: p.SpeedButton2Click(); return true;
+    case kSpeedButton3: p.SpeedButton3Click(); return true;
+    case kSpeedButton4: p.SpeedButton4Click(); return true;
+    case kRadioButton4: p.RadioButton4Click(); return true;
+    case kRadioButton5: p.RadioButton5Click(); return true;
+    case kRadioButton6: p.RadioButton6Click(); return true;
+    case kRadioButton9: p.RadioButton9Click(); return true;
     case IDCANCEL:  // Esc: like the close box
-        ShowWindow(window_, SW_HIDE);
+        Close();
         return true;
     case IDOK:  // Enter never applies by surprise
         return true;
@@ -162,12 +151,12 @@ bool Win32SettingsView::Command(int id) {
     }
 }
 
-void Win32SettingsView::Spin(int id, bool up) {
+void Win32SettingsView::Spin(int32_t id, bool up) {
     SettingsPresenter& p = *presenter_;
     switch (id) {
-    case ControlId(K::CSpinButton, 1): up ? p.CSpinButton1UpClick() : p.CSpinButton1DownClick(); break;
-    case ControlId(K::CSpinButton, 2): up ? p.CSpinButton2UpClick() : p.CSpinButton2DownClick(); break;
-    case ControlId(K::CSpinButton, 3): up ? p.CSpinButton3UpClick() : p.CSpinButton3DownClick(); break;
+    case kCSpinButton1: up ? p.CSpinButton1UpClick() : p.CSpinButton1DownClick(); break;
+    case kCSpinButton2: up ? p.CSpinButton2UpClick() : p.CSpinButton2DownClick(); break;
+    case kCSpinButton3: up ? p.CSpinButton3UpClick() : p.CSpinButton3DownClick(); break;
     default: break;
     }
 }
@@ -187,42 +176,30 @@ void Win32SettingsView::DrawFlatButton(const DRAWITEMSTRUCT& item) const {
     }
 }
 
-LRESULT CALLBACK Win32SettingsView::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = reinterpret_cast<Win32SettingsView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self != nullptr) {
-        switch (message) {
-        case WM_COMMAND:
-            if (HIWORD(wparam) == BN_CLICKED && self->Command(LOWORD(wparam))) return 0;
-            break;
-        case WM_NOTIFY: {
-            const auto* header = reinterpret_cast<const NMHDR*>(lparam);
-            if (header->idFrom == static_cast<UINT_PTR>(kPageControl1) && header->code == TCN_SELCHANGE) {
-                self->SelectPage(static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
-                return 0;
-            }
-            int32_t id = 0;
-            bool up = false;
-            if (SpinClick(lparam, id, up)) {
-                self->Spin(id, up);
-                return TRUE;
-            }
-            break;
-        }
-        case WM_DRAWITEM:
-            self->DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
-            return TRUE;
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            return self->layout_.Colors(wparam, lparam);
-        case WM_DPICHANGED:
-            self->layout_.DpiChanged(wparam, lparam);
-            self->FitPages();
-            return 0;
-        default:
-            break;
-        }
+bool Win32SettingsView::Handle(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+    switch (message) {
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+        if (header->idFrom != static_cast<UINT_PTR>(kPageControl1) || header->code != TCN_SELCHANGE) return false;
+        SelectPage(static_cast<int>(SendMessageW(header->hwndFrom, TCM_GETCURSEL, 0, 0)));
+        result = 0;
+        return true;
     }
-    return HideOnCloseProc(window, message, wparam, lparam);
+    case WM_DRAWITEM:
+        DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+        result = TRUE;
+        return true;
+    case WM_CTLCOLORBTN:
+        result = layout_.Colors(wparam, lparam);
+        return true;
+    case WM_DPICHANGED:
+        layout_.DpiChanged(wparam, lparam);
+        FitPages();
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
 }
 
 }  // namespace kronvik

@@ -89,6 +89,13 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wparam, LPARAM l
     return DefSubclassProc(window, message, wparam, lparam);
 }
 
+std::wstring WindowText(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+    return text;
+}
+
 SIZE TextSize(HWND window, HFONT font, const std::wstring& text) {
     HDC dc = GetDC(window);
     HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
@@ -243,10 +250,7 @@ void FormLayout::Place(const ControlSpec& entry) const {
     if (entry.width == 0) {
         // Sized to its text; a right-aligned one grows to the left of x,
         // a radio or check box leaves room for its box.
-        const int length = GetWindowTextLengthW(control);
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
-        const SIZE size = TextSize(control, FontOf(entry), text);
+        const SIZE size = TextSize(control, FontOf(entry), WindowText(control));
         const bool boxed = entry.kind == ControlKind::RadioButton || entry.kind == ControlKind::CheckBox;
         width = size.cx + Scaled(boxed ? 20 : 2);
         if (entry.height == 0) height = boxed ? Scaled(17) : size.cy;
@@ -294,6 +298,8 @@ void FormLayout::SetText(int32_t id, const std::string& text) {
     const auto it = entries_.find(id);
     if (it != entries_.end() && it->second->width == 0) Place(*it->second);
 }
+
+std::string FormLayout::Text(int32_t id) const { return Narrow(WindowText(Control(id))); }
 
 HWND FormLayout::Control(int32_t id) const {
     const auto it = controls_.find(id);
