@@ -148,14 +148,4 @@ inline constexpr ControlSpec kLayout[] = {
     {K::Panel, 5, 0, "MODE", 304, 0, 41, 17, kTealTitle},
 };
 
-// Byte limits (code page 932) of the edits that have one.
-struct EditLimit {
-    int32_t id;
-    int32_t bytes;
-};
-inline constexpr EditLimit kEditLimits[] = {
-    {kEdit4, 2},  {kEdit5, 2},  {kEdit6, 2},  {kEdit7, 2},  {kEdit8, 2},   {kEdit13, 4}, {kEdit12, 4},
-    {kEdit9, 4},  {kEdit10, 4}, {kEdit11, 4}, {kEdit16, 40}, {kEdit3, 4}, {kEdit15, 4},
-};
-
 }  // namespace kronvik::settings_form

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "resources/layout_settings.h"
 #include "settings/settings_store.h"
+#include "settings/settings_table.h"
 #include "settings/templates.h"
 
 namespace kronvik {
@@ -30,10 +30,7 @@ SettingsPresenter::SettingsPresenter(Registry& registry, SettingsRecord& setting
 
 void SettingsPresenter::FormCreate() {
     const ProxyFields proxy = ReadProxyFields(registry_);
-    work_hour_ = settings_.RUNTIME1;
-    work_minute_ = settings_.RUNTIME2;
-    work_period_hours_ = settings_.RUNTIME3;
-    work_period_minutes_ = settings_.SNTPcycle;
+    TakeStoredTimes();
     if (!view_) return;
     view_->SetText(kEdit1, proxy.address);
     view_->SetText(kEdit2, proxy.port);
@@ -52,32 +49,19 @@ void SettingsPresenter::FormCreate() {
 void SettingsPresenter::FillSettingsDialog() {
     LoadSettings(registry_, settings_);
     // What Apply saves is what the dialog shows.
-    work_hour_ = settings_.RUNTIME1;
-    work_minute_ = settings_.RUNTIME2;
-    work_period_hours_ = settings_.RUNTIME3;
-    work_period_minutes_ = settings_.SNTPcycle;
+    TakeStoredTimes();
     work_year_sel_ = settings_.YEAR_SEL;
     work_mode_ = settings_.MODE;
     if (!view_) return;
+    for (const Setting& row : kSettings) {
+        if (row.edit) view_->SetText(row.edit, row.text ? settings_.*row.text : std::to_string(settings_.*row.number));
+        if (row.on) view_->SetChecked(row.on, settings_.*row.number != 0);
+        if (row.off) view_->SetChecked(row.off, settings_.*row.number == 0);
+    }
     ShowHour();
     ShowMinute();
     view_->SetText(kLabel3, LastSettingLabel(settings_.SET_TIME.Get()));
-    view_->SetText(kSpeedButton1, settings_.WEEK_ON == 1 ? "曜日有り" : "曜日無し");
-    view_->SetChecked(kRadioButton8, settings_.WEEK_TYPE == 0);
-    view_->SetChecked(kRadioButton7, settings_.WEEK_TYPE != 0);
-    view_->SetChecked(kRadioButton10, settings_.ZERO != 0);
-    view_->SetChecked(kRadioButton11, settings_.ZERO == 0);
-    view_->SetText(kEdit4, settings_.DAY_FORM1);
-    view_->SetText(kEdit5, settings_.DAY_FORM2);
-    view_->SetText(kEdit6, settings_.DAY_FORM3);
-    view_->SetText(kEdit7, settings_.TIM_FORM1);
-    view_->SetText(kEdit8, settings_.TIM_FORM2);
-    view_->SetText(kEdit10, settings_.WEK_FORM_E1);
-    view_->SetText(kEdit11, settings_.WEK_FORM_E2);
-    view_->SetText(kEdit12, settings_.WEK_FORM_J1);
-    view_->SetText(kEdit9, settings_.WEK_FORM_J2);
-    view_->SetChecked(kCheckBox1, settings_.RUN_STOP != 0);
-    view_->SetText(kEdit3, std::to_string(settings_.TIME_PLUS));
+    ShowWeekButton();
     EnableSpins(view_->Checked(kRadioButton6), view_->Checked(kRadioButton9));
     const LocalTime now = clock_.Now();
     if (settings_.YEAR_SEL >= 0 && settings_.YEAR_SEL <= 2)
@@ -86,11 +70,7 @@ void SettingsPresenter::FillSettingsDialog() {
     view_->SetText(kLabel13, TwoDigits(now.day));
     view_->SetText(kLabel14, TwoDigits(now.hour));
     view_->SetText(kLabel15, TwoDigits(now.minute));
-    view_->SetText(kEdit13, settings_.REKI);
     ShowMethod(settings_.MODE);
-    view_->SetText(kEdit14, settings_.SNTP);
-    view_->SetText(kEdit15, std::to_string(settings_.SNTPanswer));
-    view_->SetText(kEdit16, settings_.MEMO);
 }
 
 bool SettingsPresenter::FillForShowing() {
@@ -102,6 +82,17 @@ bool SettingsPresenter::FillForShowing() {
         return false;
     }
     return true;
+}
+
+void SettingsPresenter::TakeStoredTimes() {
+    work_hour_ = settings_.RUNTIME1;
+    work_minute_ = settings_.RUNTIME2;
+    work_period_hours_ = settings_.RUNTIME3;
+    work_period_minutes_ = settings_.SNTPcycle;
+}
+
+void SettingsPresenter::ShowWeekButton() {
+    view_->SetText(kSpeedButton1, settings_.WEEK_ON == 1 ? "曜日有り" : "曜日無し");
 }
 
 void SettingsPresenter::ShowDigits(int32_t tens_image, int32_t value) {
@@ -192,7 +183,7 @@ void SettingsPresenter::RadioButton9Click() { EnableSpins(false, true); }
 void SettingsPresenter::SpeedButton1Click() {
     // Takes effect in the caption at once; stored only by Apply.
     settings_.WEEK_ON = settings_.WEEK_ON == 0 ? 1 : 0;
-    if (view_) view_->SetText(kSpeedButton1, settings_.WEEK_ON == 1 ? "曜日有り" : "曜日無し");
+    if (view_) ShowWeekButton();
     if (hooks_.invalidate_clock) hooks_.invalidate_clock();
 }
 
@@ -220,46 +211,43 @@ void SettingsPresenter::SpeedButton4Click() {
 void SettingsPresenter::Button1Click() {
     if (!view_) return;
     const SettingsRecord before = settings_;
+    // The main window takes the method, the zero flag and the display at
+    // once, even when the save stops part way.
     settings_.MODE = work_mode_;
     settings_.ZERO = view_->Checked(kRadioButton10) ? 1 : 0;
-
-    SaveInput in;
-    for (int32_t i = 0; i < 3; ++i)
-        if (view_->Checked(kDisplayRadios[i])) in.display = i;
-    for (int32_t i = 0; i < 4; ++i)
-        if (view_->Checked(kSyncRadios[i])) in.sync = i;
-    in.run_stop = view_->Checked(kCheckBox1);
-    in.work_hour = work_hour_;
-    in.work_minute = work_minute_;
-    in.work_period_hours = work_period_hours_;
-    in.work_period_minutes = work_period_minutes_;
-    in.work_year_sel = work_year_sel_;
-    in.japanese_day_names = view_->Checked(kRadioButton7);
-    in.sntp_method = view_->Checked(kSpeedButton3);
-    in.proxy_address = view_->Text(kEdit1);
-    in.proxy_port = view_->Text(kEdit2);
-    in.year_separator = view_->Text(kEdit4);
-    in.month_separator = view_->Text(kEdit5);
-    in.day_separator = view_->Text(kEdit6);
-    in.hour_separator = view_->Text(kEdit7);
-    in.minute_separator = view_->Text(kEdit8);
-    in.japanese_before = view_->Text(kEdit12);
-    in.japanese_after = view_->Text(kEdit9);
-    in.english_before = view_->Text(kEdit10);
-    in.english_after = view_->Text(kEdit11);
-    in.era_name = view_->Text(kEdit13);
-    in.time_shift = view_->Text(kEdit3);
-    in.server_name = view_->Text(kEdit14);
-    in.reply_timeout = view_->Text(kEdit15);
-    in.memo = view_->Text(kEdit16);
+    settings_.DSP_FLAG = CheckedIndex(kDisplayRadios);
     try {
-        SaveSettings(registry_, settings_, in);
+        SaveSettings(registry_, Chosen(), ProxyFields{view_->Text(kEdit1), view_->Text(kEdit2)});
         LoadSettings(registry_, settings_);
     } catch (const SettingsError& error) {
         view_->ShowError(error.what());
         return;
     }
     if (hooks_.applied) hooks_.applied(before);
+}
+
+SettingsRecord SettingsPresenter::Chosen() const {
+    SettingsRecord chosen = settings_;
+    // A number that is not whole stops here, before anything is stored.
+    for (const Setting& row : kSettings) {
+        if (row.edit && row.text) chosen.*row.text = view_->Text(row.edit);
+        if (row.edit && row.number) chosen.*row.number = ParseWholeNumber(view_->Text(row.edit));
+        if (row.on) chosen.*row.number = view_->Checked(row.on) ? 1 : 0;
+    }
+    chosen.RUN_AND_RUN = CheckedIndex(kSyncRadios);
+    chosen.RUNTIME1 = work_hour_;
+    chosen.RUNTIME2 = work_minute_;
+    chosen.RUNTIME3 = work_period_hours_;
+    chosen.SNTPcycle = work_period_minutes_;
+    chosen.YEAR_SEL = work_year_sel_;
+    return chosen;
+}
+
+int32_t SettingsPresenter::CheckedIndex(std::span<const int32_t> group) const {
+    int32_t index = 0;
+    for (int32_t i = 0; i < static_cast<int32_t>(group.size()); ++i)
+        if (view_->Checked(group[static_cast<std::size_t>(i)])) index = i;
+    return index;
 }
 
 }  // namespace kronvik

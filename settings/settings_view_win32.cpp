@@ -8,6 +8,7 @@
 #include "platform/win32/edit_limit_win32.h"
 #include "platform/win32/win32_text.h"
 #include "resources/layout_settings.h"
+#include "settings/settings_table.h"
 
 namespace kronvik {
 
@@ -44,8 +45,8 @@ void Win32SettingsView::Create(HINSTANCE instance, HWND owner, const DigitImages
     FitPages();
     SelectPage(0);
 
-    for (const EditLimit& limit : kEditLimits)
-        LimitEditBytes(layout_.Control(limit.id), static_cast<std::size_t>(limit.bytes));
+    for (const Setting& row : kSettings)
+        if (row.bytes) LimitEditBytes(layout_.Control(row.edit), static_cast<std::size_t>(row.bytes));
     // The time shift is a number: typed without the input method.
     ImmAssociateContext(layout_.Control(kEdit3), nullptr);
 

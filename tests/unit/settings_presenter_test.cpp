@@ -6,12 +6,14 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_registry.h"
 #include "resources/layout_settings.h"
 #include "settings/settings_store.h"
+#include "settings/settings_table.h"
 
 namespace kronvik {
 namespace {
@@ -149,14 +151,65 @@ TEST_F(SettingsPresenterTest, ApplyStoresTheDialogAndHandsOnTheBeforeValues) {
     EXPECT_EQ(settings.RUN_AND_RUN, 2);
     EXPECT_EQ(invalidations, 1);  // the year menu; Apply's own comes with the hook
 
-    // A bad number: the box names it, nothing is stored, nothing re-armed.
-    view.texts[kEdit3] = "abc";
-    view.texts[kEdit16] = "また別のメモ";
-    registry.ClearWrites();
+}
+
+TEST_F(SettingsPresenterTest, ABadNumberIsNamedAndNothingIsStored) {
+    // Either number stops Apply before the first write, so a new era name
+    // never lands beside the old year template; the main window still takes
+    // the method, the zero flag and the display at once.
+    for (const auto& [time_shift, reply_timeout, message] :
+         {std::tuple{"abc", "3", "'abc' は整数ではありません"}, std::tuple{"-5", "x1", "'x1' は整数ではありません"}}) {
+        view.texts[kEdit3] = time_shift;
+        view.texts[kEdit15] = reply_timeout;
+        view.texts[kEdit13] = "令和";
+        view.checked[kRadioButton1] = false;
+        view.checked[kRadioButton3] = true;
+        view.checked[kRadioButton10] = false;
+        presenter.SpeedButton4Click();
+        registry.ClearWrites();
+        view.errors.clear();
+        Apply();
+        EXPECT_EQ(view.errors, std::vector<std::string>{message});
+        EXPECT_TRUE(registry.Writes().empty()) << message;
+        EXPECT_TRUE(applied.empty());
+        EXPECT_EQ(settings.DSP_FLAG, 2);
+        EXPECT_EQ(settings.ZERO, 0);
+        EXPECT_EQ(settings.MODE, 1);
+    }
+}
+
+// Every value the dialog shows in a control of its own: the fill shows its
+// default, and Apply stores what the control is changed to.
+TEST_F(SettingsPresenterTest, EveryRowWithAControlRoundTripsThroughFillAndApply) {
+    // An edit's text, or 1 and 0 for a check box or radio pair; "?" for a
+    // radio pair that does not show one value.
+    auto shown = [&](const Setting& row) {
+        if (row.edit) return view.texts[row.edit];
+        if (row.off && view.checked[row.on] == view.checked[row.off]) return std::string("?");
+        return std::string(view.checked[row.on] ? "1" : "0");
+    };
+    auto typed = [](const Setting& row) { return row.text ? std::string("新") + row.name : std::string("-7"); };
+    for (const Setting& row : kSettings) {
+        if (!row.edit && !row.on) continue;
+        SCOPED_TRACE(row.name);
+        const std::string fallback = row.on ? std::string(row.number_default != 0 ? "1" : "0")
+                                            : std::to_string(row.number_default);
+        EXPECT_EQ(shown(row), row.text ? row.text_default : fallback);
+        view.texts[row.edit] = typed(row);
+        view.checked[row.on] = row.number_default == 0;
+        view.checked[row.off] = row.number_default != 0;
+    }
     Apply();
-    EXPECT_EQ(view.errors, std::vector<std::string>{"'abc' は整数ではありません"});
-    EXPECT_TRUE(registry.Writes().empty());
-    EXPECT_EQ(applied.size(), 1u);
+    ASSERT_TRUE(view.errors.empty());
+    presenter.FillSettingsDialog();
+    for (const Setting& row : kSettings) {
+        if (!row.edit && !row.on) continue;
+        SCOPED_TRACE(row.name);
+        const std::string want = row.edit ? typed(row) : row.number_default == 0 ? "1" : "0";
+        EXPECT_EQ(shown(row), want);
+        EXPECT_EQ(row.text ? registry.Text(kFlag, row.name) : std::to_string(registry.Int(kFlag, row.name).value_or(99)),
+                  want);
+    }
 }
 
 TEST_F(SettingsPresenterTest, DayOfWeekButtonActsBeforeApplyAndADismissedYearMenuDoesNothing) {
