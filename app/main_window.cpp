@@ -67,8 +67,6 @@ MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) 
         // The display tick runs; the alert flasher waits.
         ports_.timer1.SetInterval(500);
         ports_.timer2.SetInterval(0);
-        // The hook and the digit pictures are set up by the platform side
-        // around this call.
         CheckSettingsVersion(ports_.registry, settings_, ports_.system_proxy);
         // Appointments stored in an earlier run are announced without the
         // menu having been opened.

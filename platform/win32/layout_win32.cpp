@@ -17,6 +17,24 @@ struct WindowKind {
     DWORD ex_style;
 };
 
+WindowKind ButtonKindOf(const ControlSpec& entry) {
+    switch (entry.kind) {
+    case ControlKind::RadioButton:
+        // Tab stops at a group's first choice; the arrow keys move within it.
+        return {L"BUTTON", static_cast<DWORD>(BS_AUTORADIOBUTTON | ((entry.flags & kGroupStart) ? WS_TABSTOP : 0)), 0};
+    case ControlKind::CheckBox:
+        return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case ControlKind::SpeedButton:
+        // A push-like radio stays down and releases the others of its group;
+        // a flat one is drawn by the form.
+        if (entry.flags & kPushLike) return {L"BUTTON", BS_AUTORADIOBUTTON | BS_PUSHLIKE | WS_TABSTOP, 0};
+        if (entry.flags & kFlat) return {L"BUTTON", BS_OWNERDRAW | WS_TABSTOP, 0};
+        return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    default:
+        return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    }
+}
+
 WindowKind KindOf(const ControlSpec& entry) {
     const bool notify = (entry.flags & kNotify) != 0;
     switch (entry.kind) {
@@ -31,18 +49,10 @@ WindowKind KindOf(const ControlSpec& entry) {
     case ControlKind::Edit:
         return {L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Button:
-        return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
     case ControlKind::RadioButton:
-        // Tab stops at a group's first choice; the arrow keys move within it.
-        return {L"BUTTON", static_cast<DWORD>(BS_AUTORADIOBUTTON | ((entry.flags & kGroupStart) ? WS_TABSTOP : 0)), 0};
     case ControlKind::CheckBox:
-        return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
     case ControlKind::SpeedButton:
-        // A push-like radio stays down and releases the others of its group;
-        // a flat one is drawn by the form.
-        if (entry.flags & kPushLike) return {L"BUTTON", BS_AUTORADIOBUTTON | BS_PUSHLIKE | WS_TABSTOP, 0};
-        if (entry.flags & kFlat) return {L"BUTTON", BS_OWNERDRAW | WS_TABSTOP, 0};
-        return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+        return ButtonKindOf(entry);
     case ControlKind::CSpinButton:
         return {UPDOWN_CLASSW, 0, 0};
     case ControlKind::GroupBox:
