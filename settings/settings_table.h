@@ -16,28 +16,26 @@ inline constexpr char kDefaultSntpHost[] = "ntp.nict.jp";
 inline constexpr char kDefaultSetTime[] = "----年--月--日--時--分--秒";
 
 enum SettingFlags : uint32_t {
-    kNotReloaded = 1 << 0,  // read once at start-up; the dialog's Apply sets it
+    kNotReloaded = 1 << 0,  // read at start-up only; the dialog's Apply sets it
     kRestored = 1 << 1,     // missing or mistyped, it is written back with its default instead of stopping the load
 };
 
 struct Setting {
     const char* name;
-    // The field: an integer's or a text's. SET_TIME has neither here, as its
-    // field is guarded and it is written only by the synchronisation.
+    // An integer's or a text's field; neither for SET_TIME, whose field is
+    // guarded and which only the synchronisation writes.
     int32_t SettingsRecord::*number = nullptr;
     std::string SettingsRecord::*text = nullptr;
     int32_t number_default = 0;
     const char* text_default = nullptr;  // set for every text
-    // The edit that shows it (an integer as a whole number, which Apply must
-    // read back), with the most code page 932 bytes it takes ...
+    // The edit that shows it, an integer as a whole number, and the most code
+    // page 932 bytes it takes; or the check box or radio button checked for
+    // a non-zero value, and the radio button checked for 0.
     int32_t edit = 0;
     int32_t bytes = 0;
-    // ... or the check box or radio button checked for a non-zero value, and
-    // the radio button checked for 0.
     int32_t on = 0;
     int32_t off = 0;
-    // Apply writes it only when RUN_AND_RUN is the synchronisation that uses
-    // it; -1: always.
+    // Apply writes it only with the synchronisation (RUN_AND_RUN) that uses it; -1: always.
     int32_t only_with_sync = -1;
     uint32_t flags = 0;
 };
