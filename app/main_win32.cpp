@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "about/about_box_win32.h"
+#include "about/about_view_win32.h"
 #include "app/command_ids.h"
 #include "app/main_window.h"
 #include "app/tray_win32.h"
@@ -24,8 +24,8 @@
 #include "platform/win32/network_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/win32_text.h"
-#include "schedule/entry_dialog_win32.h"
-#include "settings/settings_dialog_win32.h"
+#include "schedule/entry_view_win32.h"
+#include "settings/settings_view_win32.h"
 #include "timesync/system_proxy.h"
 
 namespace kronvik {
@@ -57,9 +57,9 @@ struct Program {
     std::unique_ptr<Win32TrayIcon> tray;
     std::unique_ptr<MainWindow> main;
     DigitImages digit_image;
-    AboutBox about;
-    EntryDialogWindow entry_dialog;
-    SettingsDialog settings_dialog;
+    Win32AboutView about;
+    Win32EntryView entry_view;
+    Win32SettingsView settings_view;
     std::unique_ptr<Win32Views> views;
 };
 
@@ -173,11 +173,11 @@ void CreateDialogs(Program& p) {
     RegisterPanelClass(p.instance);
     p.about.Create(p.instance);
     p.form2 = p.about.Window();
-    p.entry_dialog.Create(p.instance, p.form1, p.digit_image, p.main->EntryDialog());
-    p.form3 = p.entry_dialog.Window();
-    p.settings_dialog.Create(p.instance, p.form1, p.digit_image, p.main->SettingsForm());
-    p.form4 = p.settings_dialog.Window();
-    p.views = std::make_unique<Win32Views>(p.form1, p.about, p.settings_dialog);
+    p.entry_view.Create(p.instance, p.form1, p.digit_image, p.main->EntryForm());
+    p.form3 = p.entry_view.Window();
+    p.settings_view.Create(p.instance, p.form1, p.digit_image, p.main->SettingsForm());
+    p.form4 = p.settings_view.Window();
+    p.views = std::make_unique<Win32Views>(p.form1, p.about, p.settings_view);
     p.main->AttachViews(p.views.get());
 }
 
@@ -198,10 +198,10 @@ int RunMessageLoop(Program& p) {
         Guarded([&] { handled = p.main->AppMessage(msg.message, msg.wParam, msg.lParam, to_main); });
         EndIfExiting();
         if (handled) continue;
-        if (p.settings_dialog.PageKey(msg)) continue;
+        if (p.settings_view.PageKey(msg)) continue;
         // Tab, Enter and Esc work in the dialogs as in any dialog box.
         bool dialog_key = false;
-        for (const HWND dialog : {p.entry_dialog.Window(), p.settings_dialog.Window()}) {
+        for (const HWND dialog : {p.entry_view.Window(), p.settings_view.Window()}) {
             if (dialog != nullptr && IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg)) {
                 dialog_key = true;
                 break;

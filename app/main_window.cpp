@@ -35,15 +35,15 @@ MainWindow::MainWindow(MainWindowPorts ports)
       composer_(ports_.clock, settings_),
       schedule_(ports_.registry, ports_.clock),
       alert_(schedule_, ports_.desktop, ports_.timer2),
-      entry_dialog_(schedule_, ports_.clock),
+      entry_presenter_(schedule_, ports_.clock),
       writer_(ports_.desktop, composer_, settings_, flags_, ports_.timer2,
               [this](DSPDRAW_CLASS& tick) { return alert_.CheckSchedule(tick); }),
-      settings_dialog_(ports_.registry, settings_, ports_.clock,
-                       SettingsHooks{[this] { composer_.InvalidateClockText(); },
-                                     [this](const SettingsRecord& before) {
-                                         time_sync_.RearmAfterSettingsChange(ScheduleOf(before));
-                                         composer_.InvalidateClockText();
-                                     }}),
+      settings_presenter_(ports_.registry, settings_, ports_.clock,
+                          SettingsHooks{[this] { composer_.InvalidateClockText(); },
+                                        [this](const SettingsRecord& before) {
+                                            time_sync_.RearmAfterSettingsChange(ScheduleOf(before));
+                                            composer_.InvalidateClockText();
+                                        }}),
       time_sync_(TimeSyncPorts{ports_.registry, ports_.clock, ports_.desktop, ports_.boxes, ports_.timer3,
                                ports_.ui, ports_.quit, ports_.network, ports_.http, ports_.workers},
                  settings_, flags_) {}
@@ -67,8 +67,6 @@ MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) 
         // The display tick runs; the alert flasher waits.
         ports_.timer1.SetInterval(500);
         ports_.timer2.SetInterval(0);
-        // The hook and the digit pictures are set up by the platform side
-        // around this call.
         CheckSettingsVersion(ports_.registry, settings_, ports_.system_proxy);
         // Appointments stored in an earlier run are announced without the
         // menu having been opened.
@@ -106,7 +104,7 @@ void MainWindow::CommandDispatch(uint32_t id) {
     switch (id) {
     case kCmdSettings:
         // A settings read failure goes to the error box and the dialog stays as it was.
-        if (settings_dialog_.FillForShowing() && views_) views_->ShowSettings();
+        if (settings_presenter_.FillForShowing() && views_) views_->ShowSettings();
         return;
     case kCmdManualSync:
         ManualTimeSetting();
@@ -121,7 +119,7 @@ void MainWindow::CommandDispatch(uint32_t id) {
         break;
     }
     // Only ids the schedule submenu produced open the entry dialog.
-    if (id >= kCmdScheduleFirst && id <= kCmdScheduleLast) entry_dialog_.Open(id);
+    if (id >= kCmdScheduleFirst && id <= kCmdScheduleLast) entry_presenter_.Open(id);
 }
 
 void MainWindow::TrayNotify(uint32_t mouse_message) {
@@ -139,7 +137,7 @@ std::vector<MenuItem> MainWindow::TrayMenu() {
     schedule_.LoadSchedule();
     ScheduleMenuLoad load{schedule_.Dates(), schedule_.Slots()};
     std::vector<MenuItem> schedule_menu = BuildScheduleMenu(load.dates, load.slots);
-    entry_dialog_.MenuShown(std::move(load));
+    entry_presenter_.MenuShown(std::move(load));
     schedule_.PurgePastDays();
     return BuildTrayMenu(std::move(schedule_menu));
 }

@@ -16,7 +16,7 @@
 #include "platform/system_ports.h"
 #include "platform/timer.h"
 #include "platform/ui_dispatch.h"
-#include "schedule/entry_dialog.h"
+#include "schedule/entry_presenter.h"
 #include "schedule/schedule_alert.h"
 #include "schedule/schedule_store.h"
 #include "settings/settings_presenter.h"
@@ -102,8 +102,8 @@ public:
 
     SettingsRecord& Settings() { return settings_; }
     SyncFlags& Flags() { return flags_; }
-    ScheduleEntryDialog& EntryDialog() { return entry_dialog_; }
-    SettingsPresenter& SettingsForm() { return settings_dialog_; }
+    EntryPresenter& EntryForm() { return entry_presenter_; }
+    SettingsPresenter& SettingsForm() { return settings_presenter_; }
     int32_t DateOrder() const { return date_order_; }
     uint32_t QuitRequestMsg() const { return quit_request_msg_; }
 
@@ -115,9 +115,9 @@ private:
     ClockTextComposer composer_;
     ScheduleStore schedule_;
     ScheduleAlert alert_;
-    ScheduleEntryDialog entry_dialog_;
+    EntryPresenter entry_presenter_;
     CaptionWriter writer_;
-    SettingsPresenter settings_dialog_;
+    SettingsPresenter settings_presenter_;
     uint32_t quit_request_msg_ = 0;
     int32_t date_order_ = 0;
     bool icon_added_ = false;

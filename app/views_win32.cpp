@@ -30,7 +30,7 @@ void AppendItems(HMENU menu, const std::vector<MenuItem>& items) {
 
 }  // namespace
 
-void Win32Views::ShowSettings() { settings_dialog_.Show(); }
+void Win32Views::ShowSettings() { settings_view_.Show(); }
 
 void Win32Views::ShowAbout() { about_.Show(kVersionText); }
 

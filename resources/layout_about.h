@@ -1,19 +1,24 @@
 #pragma once
-// The about box: the logo on a black panel with the version over its
+// The about box TForm2: the logo on a black panel with the version over its
 // top-right corner.
 #include "platform/layout.h"
 
-namespace kronvik {
+namespace kronvik::about_form {
 
-inline constexpr int32_t kAboutClientWidth = 285;
-inline constexpr int32_t kAboutClientHeight = 64;
-inline constexpr int32_t kAboutLabelRight = 275;
+using K = ControlKind;
 
-inline constexpr ControlSpec kAboutLayout[] = {
-    {ControlKind::Panel, 1, 0, "", 0, 0, 285, 64, kSunken | kBlack},
-    {ControlKind::Image, 1, ControlId(ControlKind::Panel, 1), "", 2, 2, 281, 63, kNotify | kBlack},
-    {ControlKind::Label, 1, ControlId(ControlKind::Panel, 1), "x", kAboutLabelRight, 3, 0, 0,
-     kAlignRight | kBlack},
+inline constexpr int32_t kClientWidth = 285;
+inline constexpr int32_t kClientHeight = 64;
+inline constexpr int32_t kLabelRight = 275;
+
+inline constexpr int32_t kPanel1 = ControlId(K::Panel, 1);
+inline constexpr int32_t kImage1 = ControlId(K::Image, 1);
+inline constexpr int32_t kLabel1 = ControlId(K::Label, 1);
+
+inline constexpr ControlSpec kLayout[] = {
+    {K::Panel, 1, 0, "", 0, 0, 285, 64, kSunken | kBlack},
+    {K::Image, 1, kPanel1, "", 2, 2, 281, 63, kNotify | kBlack},
+    {K::Label, 1, kPanel1, "x", kLabelRight, 3, 0, 0, kAlignRight | kBlack},
 };
 
-}  // namespace kronvik
+}  // namespace kronvik::about_form

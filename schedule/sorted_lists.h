@@ -1,6 +1,6 @@
 #pragma once
-// The sorted name lists the about box hosts for the schedule load: one for the
-// date key names and one per day slot for that day's value names.
+// The sorted name lists of the schedule load: one for the date key names and
+// one per day slot for that day's value names.
 #include <array>
 #include <cstddef>
 #include <string>

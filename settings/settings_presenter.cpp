@@ -3,28 +3,18 @@
 #include <cstdio>
 #include <utility>
 
-#include "platform/layout.h"
-#include "settings/settings_dialog.h"
 #include "settings/settings_store.h"
+#include "settings/settings_table.h"
 #include "settings/templates.h"
 
 namespace kronvik {
 namespace {
 
-using K = ControlKind;
-constexpr int32_t Radio(int32_t n) { return ControlId(K::RadioButton, n); }
-constexpr int32_t EditId(int32_t n) { return ControlId(K::Edit, n); }
-constexpr int32_t LabelId(int32_t n) { return ControlId(K::Label, n); }
-constexpr int32_t Speed(int32_t n) { return ControlId(K::SpeedButton, n); }
-constexpr int32_t Spin(int32_t n) { return ControlId(K::CSpinButton, n); }
+using namespace settings_form;
 
-constexpr int32_t kDisplayRadios[] = {Radio(1), Radio(2), Radio(3)};
+constexpr int32_t kDisplayRadios[] = {kRadioButton1, kRadioButton2, kRadioButton3};
 // In the order of RUN_AND_RUN 0..3.
-constexpr int32_t kSyncRadios[] = {Radio(4), Radio(5), Radio(6), Radio(9)};
-constexpr int32_t kCheckBox1 = ControlId(K::CheckBox, 1);
-constexpr int32_t kGroupBox2 = ControlId(K::GroupBox, 2);
-constexpr int32_t kGroupBox6 = ControlId(K::GroupBox, 6);
-constexpr int32_t kPanel5 = ControlId(K::Panel, 5);
+constexpr int32_t kSyncRadios[] = {kRadioButton4, kRadioButton5, kRadioButton6, kRadioButton9};
 
 std::string TwoDigits(int32_t value) {
     char text[16];
@@ -40,67 +30,47 @@ SettingsPresenter::SettingsPresenter(Registry& registry, SettingsRecord& setting
 
 void SettingsPresenter::FormCreate() {
     const ProxyFields proxy = ReadProxyFields(registry_);
-    work_hour_ = settings_.RUNTIME1;
-    work_minute_ = settings_.RUNTIME2;
-    work_period_hours_ = settings_.RUNTIME3;
-    work_period_minutes_ = settings_.SNTPcycle;
+    TakeStoredTimes();
     if (!view_) return;
-    view_->SetText(EditId(1), proxy.address);
-    view_->SetText(EditId(2), proxy.port);
+    view_->SetText(kEdit1, proxy.address);
+    view_->SetText(kEdit2, proxy.port);
     // A value outside the choices keeps the design's choice.
     const int32_t display = settings_.DSP_FLAG >= 0 && settings_.DSP_FLAG <= 2
                                 ? kDisplayRadios[settings_.DSP_FLAG]
-                                : Radio(1);
+                                : kRadioButton1;
     const int32_t sync = settings_.RUN_AND_RUN >= 0 && settings_.RUN_AND_RUN <= 3
                              ? kSyncRadios[settings_.RUN_AND_RUN]
-                             : Radio(9);
+                             : kRadioButton9;
     CheckOne(kDisplayRadios, display);
     CheckOne(kSyncRadios, sync);
-    EnableSpins(sync == Radio(6), sync == Radio(9));
+    EnableSpins(sync == kRadioButton6, sync == kRadioButton9);
 }
 
 void SettingsPresenter::FillSettingsDialog() {
     LoadSettings(registry_, settings_);
     // What Apply saves is what the dialog shows.
-    work_hour_ = settings_.RUNTIME1;
-    work_minute_ = settings_.RUNTIME2;
-    work_period_hours_ = settings_.RUNTIME3;
-    work_period_minutes_ = settings_.SNTPcycle;
+    TakeStoredTimes();
     work_year_sel_ = settings_.YEAR_SEL;
     work_mode_ = settings_.MODE;
     if (!view_) return;
+    for (const Setting& row : kSettings) {
+        if (row.edit) view_->SetText(row.edit, row.text ? settings_.*row.text : std::to_string(settings_.*row.number));
+        if (row.on) view_->SetChecked(row.on, settings_.*row.number != 0);
+        if (row.off) view_->SetChecked(row.off, settings_.*row.number == 0);
+    }
     ShowHour();
     ShowMinute();
-    view_->SetText(LabelId(3), LastSettingLabel(settings_.SET_TIME.Get()));
-    view_->SetText(Speed(1), settings_.WEEK_ON == 1 ? "曜日有り" : "曜日無し");
-    view_->SetChecked(Radio(8), settings_.WEEK_TYPE == 0);
-    view_->SetChecked(Radio(7), settings_.WEEK_TYPE != 0);
-    view_->SetChecked(Radio(10), settings_.ZERO != 0);
-    view_->SetChecked(Radio(11), settings_.ZERO == 0);
-    view_->SetText(EditId(4), settings_.DAY_FORM1);
-    view_->SetText(EditId(5), settings_.DAY_FORM2);
-    view_->SetText(EditId(6), settings_.DAY_FORM3);
-    view_->SetText(EditId(7), settings_.TIM_FORM1);
-    view_->SetText(EditId(8), settings_.TIM_FORM2);
-    view_->SetText(EditId(10), settings_.WEK_FORM_E1);
-    view_->SetText(EditId(11), settings_.WEK_FORM_E2);
-    view_->SetText(EditId(12), settings_.WEK_FORM_J1);
-    view_->SetText(EditId(9), settings_.WEK_FORM_J2);
-    view_->SetChecked(kCheckBox1, settings_.RUN_STOP != 0);
-    view_->SetText(EditId(3), std::to_string(settings_.TIME_PLUS));
-    EnableSpins(view_->Checked(Radio(6)), view_->Checked(Radio(9)));
+    view_->SetText(kLabel3, LastSettingLabel(settings_.SET_TIME.Get()));
+    ShowWeekButton();
+    EnableSpins(view_->Checked(kRadioButton6), view_->Checked(kRadioButton9));
     const LocalTime now = clock_.Now();
     if (settings_.YEAR_SEL >= 0 && settings_.YEAR_SEL <= 2)
-        view_->SetText(Speed(2), YearCaption(settings_.YEAR_SEL, now.year));
-    view_->SetText(LabelId(12), TwoDigits(now.month));
-    view_->SetText(LabelId(13), TwoDigits(now.day));
-    view_->SetText(LabelId(14), TwoDigits(now.hour));
-    view_->SetText(LabelId(15), TwoDigits(now.minute));
-    view_->SetText(EditId(13), settings_.REKI);
+        view_->SetText(kSpeedButton2, YearCaption(settings_.YEAR_SEL, now.year));
+    view_->SetText(kLabel12, TwoDigits(now.month));
+    view_->SetText(kLabel13, TwoDigits(now.day));
+    view_->SetText(kLabel14, TwoDigits(now.hour));
+    view_->SetText(kLabel15, TwoDigits(now.minute));
     ShowMethod(settings_.MODE);
-    view_->SetText(EditId(14), settings_.SNTP);
-    view_->SetText(EditId(15), std::to_string(settings_.SNTPanswer));
-    view_->SetText(EditId(16), settings_.MEMO);
 }
 
 bool SettingsPresenter::FillForShowing() {
@@ -114,19 +84,30 @@ bool SettingsPresenter::FillForShowing() {
     return true;
 }
 
+void SettingsPresenter::TakeStoredTimes() {
+    work_hour_ = settings_.RUNTIME1;
+    work_minute_ = settings_.RUNTIME2;
+    work_period_hours_ = settings_.RUNTIME3;
+    work_period_minutes_ = settings_.SNTPcycle;
+}
+
+void SettingsPresenter::ShowWeekButton() {
+    view_->SetText(kSpeedButton1, settings_.WEEK_ON == 1 ? "曜日有り" : "曜日無し");
+}
+
 void SettingsPresenter::ShowDigits(int32_t tens_image, int32_t value) {
     if (!view_) return;
     // A hand-edited value outside two digits is shown clamped.
     const int32_t shown = value < 0 ? 0 : value > 99 ? 99 : value;
-    view_->SetDigit(ControlId(K::Image, tens_image), shown / 10);
-    view_->SetDigit(ControlId(K::Image, tens_image + 1), shown % 10);
+    view_->SetDigit(tens_image, shown / 10);
+    view_->SetDigit(tens_image + 1, shown % 10);
 }
 
 void SettingsPresenter::EnableSpins(bool time, bool period) {
     if (!view_) return;
-    view_->SetEnabled(Spin(1), time);
-    view_->SetEnabled(Spin(2), time);
-    view_->SetEnabled(Spin(3), period);
+    view_->SetEnabled(kCSpinButton1, time);
+    view_->SetEnabled(kCSpinButton2, time);
+    view_->SetEnabled(kCSpinButton3, period);
 }
 
 void SettingsPresenter::CheckOne(std::span<const int32_t> group, int32_t checked) {
@@ -135,11 +116,11 @@ void SettingsPresenter::CheckOne(std::span<const int32_t> group, int32_t checked
 
 void SettingsPresenter::ShowMethod(int32_t mode) {
     const bool sntp = mode == 0;
-    view_->SetChecked(Speed(3), sntp);
-    view_->SetChecked(Speed(4), !sntp);
+    view_->SetChecked(kSpeedButton3, sntp);
+    view_->SetChecked(kSpeedButton4, !sntp);
     view_->SetVisible(kGroupBox6, sntp);
     view_->SetVisible(kGroupBox2, !sntp);
-    view_->SetText(LabelId(21), sntp ? "分" : "時間");
+    view_->SetText(kLabel21, sntp ? "分" : "時間");
     view_->SetText(kPanel5, sntp ? "SNTP" : "HTTP");
     ShowPeriod();
 }
@@ -202,7 +183,7 @@ void SettingsPresenter::RadioButton9Click() { EnableSpins(false, true); }
 void SettingsPresenter::SpeedButton1Click() {
     // Takes effect in the caption at once; stored only by Apply.
     settings_.WEEK_ON = settings_.WEEK_ON == 0 ? 1 : 0;
-    if (view_) view_->SetText(Speed(1), settings_.WEEK_ON == 1 ? "曜日有り" : "曜日無し");
+    if (view_) ShowWeekButton();
     if (hooks_.invalidate_clock) hooks_.invalidate_clock();
 }
 
@@ -211,7 +192,7 @@ void SettingsPresenter::SpeedButton2Click() {
     const int32_t choice = view_->TrackYearMenu();
     if (choice < 1 || choice > 3) return;
     work_year_sel_ = choice - 1;
-    view_->SetText(Speed(2), YearCaption(work_year_sel_, clock_.Now().year));
+    view_->SetText(kSpeedButton2, YearCaption(work_year_sel_, clock_.Now().year));
     if (hooks_.invalidate_clock) hooks_.invalidate_clock();
 }
 
@@ -230,46 +211,43 @@ void SettingsPresenter::SpeedButton4Click() {
 void SettingsPresenter::Button1Click() {
     if (!view_) return;
     const SettingsRecord before = settings_;
+    // The main window takes the method, the zero flag and the display at
+    // once, even when the save stops part way.
     settings_.MODE = work_mode_;
-    settings_.ZERO = view_->Checked(Radio(10)) ? 1 : 0;
-
-    SaveInput in;
-    for (int32_t i = 0; i < 3; ++i)
-        if (view_->Checked(kDisplayRadios[i])) in.display = i;
-    for (int32_t i = 0; i < 4; ++i)
-        if (view_->Checked(kSyncRadios[i])) in.sync = i;
-    in.run_stop = view_->Checked(kCheckBox1);
-    in.work_hour = work_hour_;
-    in.work_minute = work_minute_;
-    in.work_period_hours = work_period_hours_;
-    in.work_period_minutes = work_period_minutes_;
-    in.work_year_sel = work_year_sel_;
-    in.japanese_day_names = view_->Checked(Radio(7));
-    in.sntp_method = view_->Checked(Speed(3));
-    in.proxy_address = view_->Text(EditId(1));
-    in.proxy_port = view_->Text(EditId(2));
-    in.year_separator = view_->Text(EditId(4));
-    in.month_separator = view_->Text(EditId(5));
-    in.day_separator = view_->Text(EditId(6));
-    in.hour_separator = view_->Text(EditId(7));
-    in.minute_separator = view_->Text(EditId(8));
-    in.japanese_before = view_->Text(EditId(12));
-    in.japanese_after = view_->Text(EditId(9));
-    in.english_before = view_->Text(EditId(10));
-    in.english_after = view_->Text(EditId(11));
-    in.era_name = view_->Text(EditId(13));
-    in.time_shift = view_->Text(EditId(3));
-    in.server_name = view_->Text(EditId(14));
-    in.reply_timeout = view_->Text(EditId(15));
-    in.memo = view_->Text(EditId(16));
+    settings_.ZERO = view_->Checked(kRadioButton10) ? 1 : 0;
+    settings_.DSP_FLAG = CheckedIndex(kDisplayRadios);
     try {
-        SaveSettings(registry_, settings_, in);
+        SaveSettings(registry_, Chosen(), ProxyFields{view_->Text(kEdit1), view_->Text(kEdit2)});
         LoadSettings(registry_, settings_);
     } catch (const SettingsError& error) {
         view_->ShowError(error.what());
         return;
     }
     if (hooks_.applied) hooks_.applied(before);
+}
+
+SettingsRecord SettingsPresenter::Chosen() const {
+    SettingsRecord chosen = settings_;
+    // A number that is not whole stops here, before anything is stored.
+    for (const Setting& row : kSettings) {
+        if (row.edit && row.text) chosen.*row.text = view_->Text(row.edit);
+        if (row.edit && row.number) chosen.*row.number = ParseWholeNumber(view_->Text(row.edit));
+        if (row.on) chosen.*row.number = view_->Checked(row.on) ? 1 : 0;
+    }
+    chosen.RUN_AND_RUN = CheckedIndex(kSyncRadios);
+    chosen.RUNTIME1 = work_hour_;
+    chosen.RUNTIME2 = work_minute_;
+    chosen.RUNTIME3 = work_period_hours_;
+    chosen.SNTPcycle = work_period_minutes_;
+    chosen.YEAR_SEL = work_year_sel_;
+    return chosen;
+}
+
+int32_t SettingsPresenter::CheckedIndex(std::span<const int32_t> group) const {
+    int32_t index = 0;
+    for (int32_t i = 0; i < static_cast<int32_t>(group.size()); ++i)
+        if (view_->Checked(group[static_cast<std::size_t>(i)])) index = i;
+    return index;
 }
 
 }  // namespace kronvik

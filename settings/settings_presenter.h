@@ -10,6 +10,7 @@
 
 #include "platform/clock.h"
 #include "platform/registry.h"
+#include "resources/layout_settings.h"
 #include "settings/settings_record.h"
 
 namespace kronvik {
@@ -72,13 +73,24 @@ public:
     int32_t WorkPeriodHours() const { return work_period_hours_; }
 
 private:
+    // The working times from the record, as the store last gave them.
+    void TakeStoredTimes();
+    void ShowWeekButton();
+    // Two digit pictures: the tens at tens_image, the ones at the id after it.
     void ShowDigits(int32_t tens_image, int32_t value);
-    void ShowHour() { ShowDigits(8, work_hour_); }
-    void ShowMinute() { ShowDigits(10, work_minute_); }
-    void ShowPeriod() { ShowDigits(12, work_mode_ == 0 ? work_period_minutes_ : work_period_hours_); }
+    void ShowHour() { ShowDigits(settings_form::kImage0008, work_hour_); }
+    void ShowMinute() { ShowDigits(settings_form::kImage0010, work_minute_); }
+    void ShowPeriod() {
+        ShowDigits(settings_form::kImage0012, work_mode_ == 0 ? work_period_minutes_ : work_period_hours_);
+    }
     void EnableSpins(bool time, bool period);
     // Checks one radio of a group and clears the others.
     void CheckOne(std::span<const int32_t> group, int32_t checked);
+    // The position of a group's checked radio (the last one checked; 0 for none).
+    int32_t CheckedIndex(std::span<const int32_t> group) const;
+    // The settings as the dialog shows them; throws SettingsError for a
+    // number that is not whole.
+    SettingsRecord Chosen() const;
     void ShowMethod(int32_t mode);
     std::string YearCaption(int32_t year_sel, int32_t year) const;
 

@@ -1,6 +1,7 @@
 #pragma once
 // The settings values held by the main window for the whole run, one field per
-// value of Software\Velk\FLAG under the same name. Texts are UTF-8.
+// value of Software\Velk\FLAG under the same name (all but the version marker
+// and the proxy pair, which the settings dialog's fields hold). Texts are UTF-8.
 #include <cstdint>
 #include <mutex>
 #include <string>

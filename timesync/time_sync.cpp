@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <exception>
 
-#include "settings/settings_dialog.h"
 #include "settings/settings_store.h"
 #include "timesync/http_time.h"
 #include "timesync/socket_control.h"

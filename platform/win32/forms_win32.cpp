@@ -70,10 +70,40 @@ void AddHint(HWND hints, HWND form, HWND control, const wchar_t* text) {
     SendMessageW(hints, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-LRESULT CALLBACK HideOnCloseProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_CLOSE) {
-        ShowWindow(window, SW_HIDE);
+void FormView::MakeForm(HINSTANCE instance, const Form& form, HWND owner) {
+    RegisterFormClass(instance, form.class_name, Proc);
+    window_ = CreateForm(instance, form.class_name, form.caption, form.style, form.ex_style, form.client.cx,
+                         form.client.cy, owner);
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    layout_.Create(window_, form.layout, form.fonts, form.client);
+}
+
+LRESULT CALLBACK FormView::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<FormView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+    LRESULT result = 0;
+    if (self->Handle(message, wparam, lparam, result)) return result;
+    switch (message) {
+    case WM_COMMAND:
+        if (self->Command(LOWORD(wparam), HIWORD(wparam))) return 0;
+        break;
+    case WM_NOTIFY: {
+        int32_t id = 0;
+        bool up = false;
+        if (!SpinClick(lparam, id, up)) break;
+        self->Spin(id, up);
+        return TRUE;
+    }
+    case WM_CTLCOLORSTATIC:
+        return self->layout_.Colors(wparam, lparam);
+    case WM_DPICHANGED:
+        self->layout_.DpiChanged(wparam, lparam);
         return 0;
+    case WM_CLOSE:
+        self->Close();
+        return 0;
+    default:
+        break;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }

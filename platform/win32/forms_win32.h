@@ -2,6 +2,10 @@
 // The program's four top-level windows, created hidden once at start-up.
 #include <windows.h>
 
+#include <span>
+
+#include "platform/win32/layout_win32.h"
+
 namespace kronvik {
 
 // Registers a window class (arrow cursor, button-face background, MAINICON).
@@ -21,7 +25,42 @@ void ShowDialog(HWND window, bool& shown_before);
 HWND CreateHints(HWND form);
 void AddHint(HWND hints, HWND form, HWND control, const wchar_t* text);
 
-// A dialog closed by its close box is hidden, never destroyed.
-LRESULT CALLBACK HideOnCloseProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// What the three dialogs share: a hidden form whose controls come from a
+// layout table, and one window procedure that answers colours and DPI changes
+// and hands the dialog its commands, spin clicks and close box.
+class FormView {
+public:
+    virtual ~FormView() = default;
+    HWND Window() const { return window_; }
+
+protected:
+    struct Form {
+        const wchar_t* class_name;
+        const wchar_t* caption;
+        DWORD style;
+        DWORD ex_style;
+        std::span<const ControlSpec> layout;
+        std::span<const FormFont> fonts;
+        SIZE client;  // 96-DPI pixels
+    };
+    // A window with an owner gets no taskbar button of its own.
+    void MakeForm(HINSTANCE instance, const Form& form, HWND owner = nullptr);
+
+    // A control's WM_COMMAND; true when the dialog handled it.
+    virtual bool Command(int32_t id, UINT code) = 0;
+    virtual void Spin(int32_t /*id*/, bool /*up*/) {}
+    // The close box: hidden, never destroyed.
+    virtual void Close() { ShowWindow(window_, SW_HIDE); }
+    // Sees every message first; true, with its result, when it handled it.
+    virtual bool Handle(UINT /*message*/, WPARAM /*wparam*/, LPARAM /*lparam*/, LRESULT& /*result*/) {
+        return false;
+    }
+
+    HWND window_ = nullptr;
+    FormLayout layout_;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+};
 
 }  // namespace kronvik

@@ -17,6 +17,24 @@ struct WindowKind {
     DWORD ex_style;
 };
 
+WindowKind ButtonKindOf(const ControlSpec& entry) {
+    switch (entry.kind) {
+    case ControlKind::RadioButton:
+        // Tab stops at a group's first choice; the arrow keys move within it.
+        return {L"BUTTON", static_cast<DWORD>(BS_AUTORADIOBUTTON | ((entry.flags & kGroupStart) ? WS_TABSTOP : 0)), 0};
+    case ControlKind::CheckBox:
+        return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case ControlKind::SpeedButton:
+        // A push-like radio stays down and releases the others of its group;
+        // a flat one is drawn by the form.
+        if (entry.flags & kPushLike) return {L"BUTTON", BS_AUTORADIOBUTTON | BS_PUSHLIKE | WS_TABSTOP, 0};
+        if (entry.flags & kFlat) return {L"BUTTON", BS_OWNERDRAW | WS_TABSTOP, 0};
+        return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    default:
+        return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    }
+}
+
 WindowKind KindOf(const ControlSpec& entry) {
     const bool notify = (entry.flags & kNotify) != 0;
     switch (entry.kind) {
@@ -31,18 +49,10 @@ WindowKind KindOf(const ControlSpec& entry) {
     case ControlKind::Edit:
         return {L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Button:
-        return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
     case ControlKind::RadioButton:
-        // Tab stops at a group's first choice; the arrow keys move within it.
-        return {L"BUTTON", static_cast<DWORD>(BS_AUTORADIOBUTTON | ((entry.flags & kGroupStart) ? WS_TABSTOP : 0)), 0};
     case ControlKind::CheckBox:
-        return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
     case ControlKind::SpeedButton:
-        // A push-like radio stays down and releases the others of its group;
-        // a flat one is drawn by the form.
-        if (entry.flags & kPushLike) return {L"BUTTON", BS_AUTORADIOBUTTON | BS_PUSHLIKE | WS_TABSTOP, 0};
-        if (entry.flags & kFlat) return {L"BUTTON", BS_OWNERDRAW | WS_TABSTOP, 0};
-        return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+        return ButtonKindOf(entry);
     case ControlKind::CSpinButton:
         return {UPDOWN_CLASSW, 0, 0};
     case ControlKind::GroupBox:
@@ -87,6 +97,13 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wparam, LPARAM l
     if (message == WM_NCDESTROY) RemoveWindowSubclass(window, GroupBoxProc, 1);
     if (ForwardedToForm(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
     return DefSubclassProc(window, message, wparam, lparam);
+}
+
+std::wstring WindowText(HWND control) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
+    return text;
 }
 
 SIZE TextSize(HWND window, HFONT font, const std::wstring& text) {
@@ -243,10 +260,7 @@ void FormLayout::Place(const ControlSpec& entry) const {
     if (entry.width == 0) {
         // Sized to its text; a right-aligned one grows to the left of x,
         // a radio or check box leaves room for its box.
-        const int length = GetWindowTextLengthW(control);
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
-        const SIZE size = TextSize(control, FontOf(entry), text);
+        const SIZE size = TextSize(control, FontOf(entry), WindowText(control));
         const bool boxed = entry.kind == ControlKind::RadioButton || entry.kind == ControlKind::CheckBox;
         width = size.cx + Scaled(boxed ? 20 : 2);
         if (entry.height == 0) height = boxed ? Scaled(17) : size.cy;
@@ -294,6 +308,8 @@ void FormLayout::SetText(int32_t id, const std::string& text) {
     const auto it = entries_.find(id);
     if (it != entries_.end() && it->second->width == 0) Place(*it->second);
 }
+
+std::string FormLayout::Text(int32_t id) const { return Narrow(WindowText(Control(id))); }
 
 HWND FormLayout::Control(int32_t id) const {
     const auto it = controls_.find(id);

@@ -36,6 +36,7 @@ public:
     HWND Control(int32_t id) const;
     // Sets a control's text; a control sized to its text is sized again.
     void SetText(int32_t id, const std::string& text);
+    std::string Text(int32_t id) const;
     // Shows a 96-DPI picture, scaled to the form's DPI, in an image control.
     // The picture must live as long as the layout.
     void SetImage(int32_t id, HBITMAP picture);

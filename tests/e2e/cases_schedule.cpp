@@ -11,8 +11,6 @@
 namespace e2e {
 namespace {
 
-constexpr int kSpinHour = 7001, kSpinMinute = 7002;
-constexpr int kImage0 = 10000;
 const wchar_t kEntryCaption[] = L"予定入力フィールド";
 
 std::wstring TimeName(int hour, int minute) {
@@ -82,7 +80,7 @@ std::string ShownDigits(HWND form) {
     HDC screen = GetDC(nullptr);
     for (int i = 0; i < 12; ++i) {
         RECT r;
-        GetWindowRect(RequireControl(form, kImage0 + i), &r);
+        GetWindowRect(RequireControl(form, entry_form::kImage0000 + i), &r);
         const int w = r.right - r.left, h = r.bottom - r.top;
         long best = -1;
         int best_digit = 0;
@@ -129,20 +127,20 @@ E2E_CASE(schedule_new_appointment_is_checked_and_stored, 4) {
     HWND form = OpenEntry(k, 100);
     ExpectDigits(form, DigitsOf(now, 0, 0), "a new appointment for today");
     Check(!WaitFor([&] { return TaskbarButtons() != buttons; }, 1000), "the entry dialog has a taskbar button");
-    Check(!IsWindowEnabled(RequireControl(form, kButtonDelete)), "Delete is enabled for a new appointment");
+    Check(!IsWindowEnabled(RequireControl(form, entry_form::kButton3)), "Delete is enabled for a new appointment");
 
-    PressButton(form, kButtonOk);
+    PressButton(form, entry_form::kButton2);
     ExpectWarning(k, L"予定が入力されていません。", "for an empty text");
     const std::wstring text = L"e2e 打ち合わせ 100%";
-    SetControlText(form, kEdit1, text);
-    PressButton(form, kButtonOk);
+    SetControlText(form, entry_form::kEdit1, text);
+    PressButton(form, entry_form::kButton2);
     ExpectWarning(k, L"時刻の設定に間違いがあります。（過去の時刻）", "for 00:00 today");
     Check(IsWindowVisible(form) != 0, "the dialog closed after a warning");
 
-    ClickSpin(form, kSpinHour, false);
-    ClickSpin(form, kSpinMinute, false);
+    ClickSpin(form, entry_form::kCSpinButton1, false);
+    ClickSpin(form, entry_form::kCSpinButton2, false);
     ExpectDigits(form, DigitsOf(now, 23, 55), "after one step down on each spin");
-    PressButton(form, kButtonOk);
+    PressButton(form, entry_form::kButton2);
     Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Ok left the dialog open");
     const RegValue stored = ReadValue(DateKey(now), L"23 55");
     Check(stored.present && stored.type == REG_SZ && stored.text == text,
@@ -158,11 +156,11 @@ E2E_CASE(schedule_appointment_is_moved_and_deleted_by_its_own_time, 4) {
 
     HWND form = OpenEntry(k, 202);
     ExpectDigits(form, DigitsOf(tomorrow, 10, 0), "the second appointment of tomorrow");
-    Check(ControlText(RequireControl(form, kEdit1)) == L"e2e 歯医者", "the text is " + Quote(ControlText(RequireControl(form, kEdit1))));
-    Check(IsWindowEnabled(RequireControl(form, kButtonDelete)) != 0, "Delete is disabled on an appointment");
+    Check(ControlText(RequireControl(form, entry_form::kEdit1)) == L"e2e 歯医者", "the text is " + Quote(ControlText(RequireControl(form, entry_form::kEdit1))));
+    Check(IsWindowEnabled(RequireControl(form, entry_form::kButton3)) != 0, "Delete is disabled on an appointment");
 
-    ClickSpin(form, kSpinHour, false);  // 09:00
-    PressButton(form, kButtonOk);
+    ClickSpin(form, entry_form::kCSpinButton1, false);  // 09:00
+    PressButton(form, entry_form::kButton2);
     Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Ok left the dialog open");
     Check(!ReadValue(key, L"10 00").present, "the old time 10 00 is still stored");
     Check(ReadValue(key, L"09 00").text == L"e2e 歯医者", "09 00 is " + Describe(ReadValue(key, L"09 00")));
@@ -171,17 +169,17 @@ E2E_CASE(schedule_appointment_is_moved_and_deleted_by_its_own_time, 4) {
     // must delete 09:00, the appointment opened, and nothing else.
     form = OpenEntry(k, 201);
     ExpectDigits(form, DigitsOf(tomorrow, 9, 0), "the moved appointment");
-    ClickSpin(form, kSpinMinute, true);
+    ClickSpin(form, entry_form::kCSpinButton2, true);
     ExpectDigits(form, DigitsOf(tomorrow, 9, 5), "after one step up");
-    PressButton(form, kButtonDelete);
+    PressButton(form, entry_form::kButton3);
     Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Delete left the dialog open");
     Check(!ReadValue(key, L"09 00").present, "09 00 was not deleted");
     Check(ReadValue(key, L"09 05").text == L"e2e 会議", "09 05 is " + Describe(ReadValue(key, L"09 05")));
 
     // Esc leaves like Cancel and stores nothing.
     form = OpenEntry(k, 201);
-    SetControlText(form, kEdit1, L"e2e changed");
-    PostMessageW(RequireControl(form, kEdit1), WM_KEYDOWN, VK_ESCAPE, 0);
+    SetControlText(form, entry_form::kEdit1, L"e2e changed");
+    PostMessageW(RequireControl(form, entry_form::kEdit1), WM_KEYDOWN, VK_ESCAPE, 0);
     Check(WaitFor([&] { return !IsWindowVisible(form); }, 2000), "Esc left the dialog open");
     Check(ReadValue(key, L"09 05").text == L"e2e 会議", "Esc changed 09 05");
 }
@@ -193,10 +191,10 @@ E2E_CASE(schedule_appointment_is_changed_and_deleted_under_its_own_name, 4) {
     WriteString(key, L"9 5", L"e2e 手書き");
     Kronvik k = Kronvik::StartResident();
     HWND form = OpenEntry(k, 202);  // "9 5" sorts after "09 05"
-    SetControlText(form, kEdit1, L"e2e 変更");
-    PressButton(form, kButtonOk);
+    SetControlText(form, entry_form::kEdit1, L"e2e 変更");
+    PressButton(form, entry_form::kButton2);
     Check(WaitFor([&] { return ReadValue(key, L"9 5").text == L"e2e 変更"; }, 2000), "Ok did not change 9 5");
-    PressButton(OpenEntry(k, 202), kButtonDelete);
+    PressButton(OpenEntry(k, 202), entry_form::kButton3);
     Check(WaitFor([&] { return !ReadValue(key, L"9 5").present; }, 2000), "Delete left 9 5");
     Check(ReadValue(key, L"09 05").text == L"e2e 会議", "09 05 is " + Describe(ReadValue(key, L"09 05")));
 }
@@ -212,7 +210,7 @@ E2E_CASE(schedule_dialog_stays_on_screen_and_limits_its_text_to_60_bytes, 4) {
     Check(rect.left >= area.left && rect.top >= area.top && rect.right <= area.right && rect.bottom <= area.bottom,
           "the dialog lies at " + std::to_string(rect.left) + "," + std::to_string(rect.top) + " - " +
               std::to_string(rect.right) + "," + std::to_string(rect.bottom) + ", outside the work area");
-    HWND edit = RequireControl(form, kEdit1);
+    HWND edit = RequireControl(form, entry_form::kEdit1);
     for (int i = 0; i < 31; ++i) PostMessageW(edit, WM_CHAR, L'予', 0);
     std::wstring thirty;
     for (int i = 0; i < 30; ++i) thirty += L'予';
@@ -222,7 +220,7 @@ E2E_CASE(schedule_dialog_stays_on_screen_and_limits_its_text_to_60_bytes, 4) {
     text = ControlText(edit);
     Check(text == thirty, "31 full-width characters typed give " + std::to_string(text.size()) + " characters");
 
-    SetControlText(form, kEdit1, L"");
+    SetControlText(form, entry_form::kEdit1, L"");
     Require(OpenClipboard(nullptr) != 0, "the clipboard cannot be opened");
     EmptyClipboard();
     const std::wstring pasted = L"abcdefghij予abcdefghijabcdefghijabcdefghijabcdefghijabcdefghij";
@@ -236,7 +234,7 @@ E2E_CASE(schedule_dialog_stays_on_screen_and_limits_its_text_to_60_bytes, 4) {
     SleepMs(300);
     text = ControlText(edit);
     Check(text == pasted.substr(0, 59), "the pasted text became " + Quote(text));
-    PressButton(form, kButtonCancel);
+    PressButton(form, entry_form::kButton1);
 }
 
 E2E_CASE(schedule_due_appointment_is_announced_and_past_days_purged, 4) {

@@ -8,13 +8,10 @@
 #include <algorithm>
 #include <map>
 
-#include "resources/layout_settings.h"
-
 namespace e2e {
 namespace {
 
-using kronvik::ControlId;
-using K = kronvik::ControlKind;
+using namespace settings_form;
 
 // Defaults from a first start, the synchronisation pointed at 127.0.0.1.
 void PrepareSettings() {
@@ -35,10 +32,10 @@ HWND OpenSettings(const Kronvik& k) {
 
 // The page with this index in front, as a step of the arrow keys on the tabs.
 void ShowPage(HWND form, int index) {
-    HWND tabs = RequireControl(form, ControlId(K::PageControl, 1));
+    HWND tabs = RequireControl(form, kPageControl1);
     for (int i = 0; i < 3; ++i) PostMessageW(tabs, WM_KEYDOWN, VK_LEFT, 0);
     for (int i = 0; i < index; ++i) PostMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
-    const int page = ControlId(K::TabPage, index + 1);
+    const int page = kPages[index];
     Require(WaitFor([&] { return IsWindowVisible(RequireControl(form, page)) != 0; }, 2000),
             "page " + std::to_string(index + 1) + " did not come to the front");
 }
@@ -85,12 +82,12 @@ void ExpectSettingsLayout(HWND form, UINT dpi) {
     Check(close_to(client.right, scaled(346)) && close_to(client.bottom, scaled(300)),
           "client area " + std::to_string(client.right) + " x " + std::to_string(client.bottom) + at);
     // Texts that the fill or the method replace are not the layout's.
-    const int replaced[] = {ControlId(K::Label, 3),  ControlId(K::Label, 12), ControlId(K::Label, 13),
-                            ControlId(K::Label, 14), ControlId(K::Label, 15), ControlId(K::Label, 21),
-                            ControlId(K::Panel, 5)};
+    const int replaced[] = {kLabel3,  kLabel12, kLabel13,
+                            kLabel14, kLabel15, kLabel21,
+                            kPanel5};
     int checked = 0;
-    for (const kronvik::ControlSpec& entry : kronvik::kSettingsLayout) {
-        const int id = ControlId(entry.kind, entry.number);
+    for (const kronvik::ControlSpec& entry : kLayout) {
+        const int id = kronvik::ControlId(entry.kind, entry.number);
         HWND control = FindControl(form, id);
         const std::string what = "control " + std::to_string(id);
         if (control == nullptr) {
@@ -132,7 +129,7 @@ E2E_CASE(settings_controls_stand_where_the_layout_puts_them, 5) {
     ExpectSettingsLayout(form, dpi);
     // SNTP is the method: its server box shows, the proxy box does not.
     auto shown = [&](int id) { return (GetWindowLongW(RequireControl(form, id), GWL_STYLE) & WS_VISIBLE) != 0; };
-    Check(shown(ControlId(K::GroupBox, 6)) && !shown(ControlId(K::GroupBox, 2)), "the SNTP method shows the proxy box");
+    Check(shown(kGroupBox6) && !shown(kGroupBox2), "the SNTP method shows the proxy box");
     if (dpi != 96) return;
     // Moved to a monitor of 144 DPI, the dialog is laid out again for it.
     PostMessageW(form, WM_DPICHANGED, MAKEWPARAM(144, 144), 0);
@@ -154,14 +151,14 @@ E2E_CASE(settings_apply_stores_the_dialog_and_rearms_the_synchronisation, 5) {
     HWND form = OpenSettings(k);
     const auto before = StoredSettings();
     ShowPage(form, 1);
-    PressButton(form, ControlId(K::RadioButton, 2));
-    PressButton(form, ControlId(K::RadioButton, 5));
-    SetControlText(form, ControlId(K::Edit, 14), L"127.0.0.1");
+    PressButton(form, kRadioButton2);
+    PressButton(form, kRadioButton5);
+    SetControlText(form, kEdit14, L"127.0.0.1");
     ShowPage(form, 2);
-    SetControlText(form, ControlId(K::Edit, 16), L"e2e メモ");
-    SetControlText(form, ControlId(K::Edit, 4), L"/");
+    SetControlText(form, kEdit16, L"e2e メモ");
+    SetControlText(form, kEdit4, L"/");
     SleepMs(300);
-    PressButton(form, ControlId(K::Button, 1));
+    PressButton(form, kButton1);
     const ULONGLONG applied = NowMs();
     Check(WaitFor([&] { return ReadValue(kFlagKey, L"MEMO").text == L"e2e メモ"; }, 3000), "Apply stored no memo");
     const std::string changed = Changed(before, StoredSettings());
@@ -203,9 +200,9 @@ E2E_CASE(settings_bad_number_is_named_and_nothing_is_stored, 5) {
     HWND form = OpenSettings(k);
     const auto before = StoredSettings();
     ShowPage(form, 2);
-    SetControlText(form, ControlId(K::Edit, 3), L"abc");
-    SetControlText(form, ControlId(K::Edit, 13), L"令和");
-    PressButton(form, ControlId(K::Button, 1));
+    SetControlText(form, kEdit3, L"abc");
+    SetControlText(form, kEdit13, L"令和");
+    PressButton(form, kButton1);
     ExpectErrorInFront(k, L"'abc' は整数ではありません");
     Check(Changed(before, StoredSettings()).empty(), "stored: " + Changed(before, StoredSettings()));
     // A fill that cannot read the settings, with the dialog open.
@@ -223,34 +220,34 @@ E2E_CASE(settings_buttons_that_act_at_once_and_byte_limits, 5) {
         ShowClockIn(probe, own, "before the day-of-week button");
         HWND form = OpenSettings(k);
         ShowPage(form, 2);
-        PressButton(form, ControlId(K::SpeedButton, 1));  // day of week off, before Apply
-        Check(ControlText(RequireControl(form, ControlId(K::SpeedButton, 1))) == L"曜日無し", "the button still reads on");
+        PressButton(form, kSpeedButton1);  // day of week off, before Apply
+        Check(ControlText(RequireControl(form, kSpeedButton1)) == L"曜日無し", "the button still reads on");
         Require(probe.Foreground(), "probe window did not become the foreground window");
         std::wstring caption;
         Check(WaitFor([&] { return (caption = probe.Caption()).find(L"[ ") == std::wstring::npos; }, 1000),
               "the caption still shows the day of week: " + Quote(caption));
     }
     HWND form = OpenSettings(k);  // the next opening brings back the stored choice
-    Check(ControlText(RequireControl(form, ControlId(K::SpeedButton, 1))) == L"曜日有り", "the stored choice did not come back");
+    Check(ControlText(RequireControl(form, kSpeedButton1)) == L"曜日有り", "the stored choice did not come back");
 
     // The HTTP button: the proxy box, hours, and a period spin that steps hours.
     ShowPage(form, 0);
-    PressButton(form, ControlId(K::SpeedButton, 4));
-    Check(WaitFor([&] { return ControlText(RequireControl(form, ControlId(K::Panel, 5))) == L"HTTP"; }, 2000), "Panel5 is not HTTP");
-    Check(ControlText(RequireControl(form, ControlId(K::Label, 21))) == L"時間", "Label21 is not 時間");
-    Check((GetWindowLongW(RequireControl(form, ControlId(K::GroupBox, 2)), GWL_STYLE) & WS_VISIBLE) != 0, "no proxy box");
+    PressButton(form, kSpeedButton4);
+    Check(WaitFor([&] { return ControlText(RequireControl(form, kPanel5)) == L"HTTP"; }, 2000), "Panel5 is not HTTP");
+    Check(ControlText(RequireControl(form, kLabel21)) == L"時間", "Label21 is not 時間");
+    Check((GetWindowLongW(RequireControl(form, kGroupBox2), GWL_STYLE) & WS_VISIBLE) != 0, "no proxy box");
     ShowPage(form, 1);
-    PressButton(form, ControlId(K::RadioButton, 9));
+    PressButton(form, kRadioButton9);
     const DWORD hours = ReadValue(kFlagKey, L"RUNTIME3").dword;
-    ClickSpin(form, ControlId(K::CSpinButton, 3), true);
-    PressButton(form, ControlId(K::Button, 1));
+    ClickSpin(form, kCSpinButton3, true);
+    PressButton(form, kButton1);
     Check(WaitFor([&] { return ReadValue(kFlagKey, L"RUNTIME3").dword == hours + 1; }, 3000),
           "RUNTIME3 is " + Describe(ReadValue(kFlagKey, L"RUNTIME3")) + " after one step up from " + std::to_string(hours));
 
     // Four bytes hold two full-width characters: the third is refused.
     ShowPage(form, 2);
-    HWND era = RequireControl(form, ControlId(K::Edit, 13));
-    SetControlText(form, ControlId(K::Edit, 13), L"");
+    HWND era = RequireControl(form, kEdit13);
+    SetControlText(form, kEdit13, L"");
     for (int i = 0; i < 3; ++i) PostMessageW(era, WM_CHAR, L'令', 0);
     SleepMs(500);
     Check(ControlText(era) == L"令令", "the era edit holds " + Quote(ControlText(era)));
@@ -266,7 +263,7 @@ E2E_CASE(settings_last_setting_fits_and_dialog_commands_stay_in_the_dialog, 5) {
     RegCloseKey(key);
     Kronvik k = Kronvik::StartResident();
     HWND form = OpenSettings(k);
-    HWND label = RequireControl(form, ControlId(K::Label, 3));
+    HWND label = RequireControl(form, kLabel3);
     Check(ControlText(label) == L"2026年12月08日 09時41分00秒に行いました。", "Label3 reads " + Quote(ControlText(label)));
     // Whole, on one line: as wide as the text in the label's 11-pixel font.
     HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0, 0,
@@ -315,7 +312,7 @@ E2E_CASE(settings_keyboard_switches_pages_and_esc_hides, 5) {
     SetForegroundWindow(form);
     Require(WaitFor([&] { return GetForegroundWindow() == form; }, 2000), "the settings are not in front");
     auto page_shown = [&](int n) {
-        return WaitFor([&] { return IsWindowVisible(RequireControl(form, ControlId(K::TabPage, n))) != 0; }, 2000);
+        return WaitFor([&] { return IsWindowVisible(RequireControl(form, kPages[n - 1])) != 0; }, 2000);
     };
     // Wine takes the keyboard state from X when a window gains the focus: a
     // first key press lets that pass before a held Ctrl counts.

@@ -12,9 +12,6 @@
 namespace e2e {
 namespace {
 
-constexpr int kSettingsLabel3 = 1003;
-constexpr int kSettingsLabel27 = 1027;
-constexpr int kSettingsApply = 3001, kSettingsHttpButton = 6004;
 const wchar_t kManualCaption[] = L"日付時刻設定（手動）";
 const wchar_t kFailureCaption[] = L"日付時刻設定";
 const wchar_t kFailureText[] =
@@ -84,8 +81,8 @@ void ExpectSuccess(const Kronvik& k, const std::wstring& before) {
     Require(changed, "SET_TIME was not updated");
     Check(RecentSetTime(now), "SET_TIME is " + Quote(now) + ", not the time just set");
     const std::wstring label = now + L"に行いました。";
-    Check(WaitFor([&] { return Label(k, kSettingsLabel3) == label; }, 2000),
-          "Label3 is " + Quote(Label(k, kSettingsLabel3)) + ", expected " + Quote(label));
+    Check(WaitFor([&] { return Label(k, settings_form::kLabel3) == label; }, 2000),
+          "Label3 is " + Quote(Label(k, settings_form::kLabel3)) + ", expected " + Quote(label));
     SleepMs(500);
     Check(!AnyVisibleWindow(k.pid(), L"#32770"), "a box is shown after a successful setting");
 }
@@ -98,7 +95,7 @@ void ExpectFailure(const Kronvik& k, const std::wstring& before, DWORD timeoutMs
     Check(text == expected, "failure box text is " + Quote(text));
     const std::wstring after = ReadValue(kFlagKey, L"SET_TIME").text;
     Check(after == before, "SET_TIME changed to " + Quote(after));
-    Check(Label(k, kSettingsLabel3).empty(), "Label3 was written");
+    Check(Label(k, settings_form::kLabel3).empty(), "Label3 was written");
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     Check(WaitFor([&] { return !IsWindowVisible(box); }, 2000), "the failure box did not close");
     Check(k.Running(), "kronvik.exe ended after a failure");
@@ -217,8 +214,8 @@ E2E_CASE(manual_setting_runs_the_method_its_box_announced, 3) {
         PostCommand(k, 1);
         HWND form = WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 3000);
         Require(form != nullptr, "no settings dialog");
-        PressButton(form, kSettingsHttpButton);
-        PressButton(form, kSettingsApply);
+        PressButton(form, settings_form::kSpeedButton4);
+        PressButton(form, settings_form::kButton1);
         Require(WaitFor([&] { return ReadValue(kFlagKey, L"MODE").dword == 1; }, 3000), "HTTP was not applied");
     });
     ExpectSuccess(k, before);
@@ -271,8 +268,8 @@ E2E_CASE(once_after_start_failure_notes_it_and_stays, 3) {
     const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
     Kronvik k = Kronvik::StartResident();
     const std::wstring notice = L"SNTPを利用した時刻合わせに失敗しました。";
-    Check(WaitFor([&] { return Label(k, kSettingsLabel27) == notice; }, 25000),
-          "Label27 is " + Quote(Label(k, kSettingsLabel27)) + ", expected " + Quote(notice));
+    Check(WaitFor([&] { return Label(k, settings_form::kLabel27) == notice; }, 25000),
+          "Label27 is " + Quote(Label(k, settings_form::kLabel27)) + ", expected " + Quote(notice));
     Check(server.Requests().size() == 1, "the server saw " + std::to_string(server.Requests().size()) + " requests");
     SleepMs(500);
     Check(!AnyVisibleWindow(k.pid(), L"#32770"), "a box is shown for an automatic failure");

@@ -7,10 +7,6 @@
 namespace e2e {
 namespace {
 
-constexpr int kAboutLabel1 = 1001;
-constexpr int kAboutImage1 = 10001;
-constexpr int kSettingsEdit1 = 2001;
-constexpr int kSettingsEdit2 = 2002;
 const wchar_t kManualCaption[] = L"日付時刻設定（手動）";
 
 // Writes the defaults with a first start, then lets the case change them.
@@ -73,11 +69,11 @@ E2E_CASE(tray_right_button_menu_closes_without_command, 2) {
 E2E_CASE(version_command_shows_about_box_and_picture_click_hides_it, 2) {
     Kronvik k = Kronvik::StartResident();
     HWND about = Form(k, L"TForm2");
-    CheckControlText(about, kAboutLabel1, L"x", "Label1 before the first version command");
+    CheckControlText(about, about_form::kLabel1, L"x", "Label1 before the first version command");
 
     PostCommand(k, 3);
     Require(WaitVisibleWindow(k.pid(), L"TForm2", nullptr, 2000) == about, "the about box was not shown");
-    CheckControlText(about, kAboutLabel1, L"Ver 3.2.0.2", "Label1");
+    CheckControlText(about, about_form::kLabel1, L"Ver 3.2.0.2", "Label1");
     RECT box, area;
     GetWindowRect(about, &box);
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
@@ -96,10 +92,10 @@ E2E_CASE(version_command_shows_about_box_and_picture_click_hides_it, 2) {
     SleepMs(600);
     Check(FindTopWindows(k.pid(), L"TForm2").size() == 1, "a second about box appeared");
     Check(IsWindowVisible(about), "the about box went away at the second version command");
-    CheckControlText(about, kAboutLabel1, L"Ver 3.2.0.2", "Label1 after the second command");
+    CheckControlText(about, about_form::kLabel1, L"Ver 3.2.0.2", "Label1 after the second command");
 
     // A click on the version text, which lies over the picture, does nothing.
-    HWND label = FindControl(about, kAboutLabel1);
+    HWND label = FindControl(about, about_form::kLabel1);
     Require(label != nullptr, "no Label1");
     RECT lr;
     GetWindowRect(label, &lr);
@@ -118,7 +114,7 @@ E2E_CASE(version_command_shows_about_box_and_picture_click_hides_it, 2) {
     ClientToScreen(about, &onPicture);
     HWND hit = WindowFromPoint(onPicture);
     Require(GetAncestor(hit, GA_ROOT) == about, "the about box is not on top at client (20,40)");
-    Check(GetDlgCtrlID(hit) == kAboutImage1,
+    Check(GetDlgCtrlID(hit) == about_form::kImage1,
           "client (20,40) is over control id " + std::to_string(GetDlgCtrlID(hit)) + ", expected Image1");
     ClickAt(onPicture);
     Check(WaitFor([&] { return !IsWindowVisible(about); }, 2000), "a click on the picture did not hide the box");
@@ -126,7 +122,7 @@ E2E_CASE(version_command_shows_about_box_and_picture_click_hides_it, 2) {
     // Shown again at its place with the same content.
     PostCommand(k, 3);
     Require(WaitVisibleWindow(k.pid(), L"TForm2", nullptr, 2000) == about, "the about box did not come back");
-    CheckControlText(about, kAboutLabel1, L"Ver 3.2.0.2", "Label1 when shown again");
+    CheckControlText(about, about_form::kLabel1, L"Ver 3.2.0.2", "Label1 when shown again");
     Check(!IsWindowVisible(k.MainWindow()), "the main window is visible");
 }
 
@@ -140,8 +136,8 @@ E2E_CASE(settings_dialog_on_double_click_holds_proxy, 2) {
     Tray(k, WM_LBUTTONDBLCLK);
     Require(WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 2000) == settings,
             "the settings dialog did not open on a double click");
-    CheckControlText(settings, kSettingsEdit1, L"gate", "Edit1 (proxy address)");
-    CheckControlText(settings, kSettingsEdit2, L"8080", "Edit2 (proxy port)");
+    CheckControlText(settings, settings_form::kEdit1, L"gate", "Edit1 (proxy address)");
+    CheckControlText(settings, settings_form::kEdit2, L"8080", "Edit2 (proxy port)");
 
     // Closing hides it; the program and the window live on.
     PostMessageW(settings, WM_CLOSE, 0, 0);

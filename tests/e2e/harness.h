@@ -10,7 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "resources/layout_about.h"
+#include "resources/layout_entry.h"
+#include "resources/layout_settings.h"
+
 namespace e2e {
+
+// The dialogs' controls, by the ids of their layout tables.
+namespace about_form = kronvik::about_form;
+namespace entry_form = kronvik::entry_form;
+namespace settings_form = kronvik::settings_form;
 
 // ---- text -------------------------------------------------------------------
 std::string Utf8(const std::wstring& text);
@@ -79,10 +88,8 @@ extern const wchar_t* const kPlantedTime;
 extern const wchar_t* const kPlantedText;
 // The registry key of a date's appointments.
 std::wstring DateKey(const SYSTEMTIME& t);
-// The tray icon's message, and the entry dialog's text and buttons.
+// The tray icon's message.
 constexpr UINT kTrayNotify = 0x08C9;
-constexpr int kEdit1 = 2001;
-constexpr int kButtonCancel = 3001, kButtonOk = 3002, kButtonDelete = 3003;
 void PlantAppointment();
 bool AppointmentPresent();
 

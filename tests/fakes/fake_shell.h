@@ -9,7 +9,7 @@
 #include "app/ports.h"
 #include "platform/message_box.h"
 #include "platform/system_ports.h"
-#include "schedule/entry_dialog.h"
+#include "schedule/entry_presenter.h"
 
 namespace kronvik::fakes {
 
@@ -68,7 +68,7 @@ public:
     int about = 0;
 };
 
-class FakeEntryView : public EntryDialogView {
+class FakeEntryView : public EntryView {
 public:
     void ShowDigits(const EntryDigits& shown) override { digits = shown; }
     void SetText(const std::string& shown) override { text = shown; }

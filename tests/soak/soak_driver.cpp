@@ -27,7 +27,6 @@ namespace e2e {
 namespace {
 
 constexpr WPARAM kCmdSettings = 1, kCmdManualSync = 2, kCmdAbout = 3;
-constexpr int kAboutImage1 = 10001;
 const wchar_t kManualCaption[] = L"日付時刻設定（手動）";
 const wchar_t kFailureCaption[] = L"日付時刻設定";
 const wchar_t kMidnight[] = L"00 00";
@@ -406,8 +405,8 @@ void About(const Kronvik& k, int round) {
         PostMessageW(about, WM_CLOSE, 0, 0);
     } else {
         // What a click on the picture sends.
-        PostMessageW(about, WM_COMMAND, MAKEWPARAM(kAboutImage1, STN_CLICKED),
-                     reinterpret_cast<LPARAM>(FindControl(about, kAboutImage1)));
+        PostMessageW(about, WM_COMMAND, MAKEWPARAM(about_form::kImage1, STN_CLICKED),
+                     reinterpret_cast<LPARAM>(FindControl(about, about_form::kImage1)));
     }
     ExpectHidden(about, "the about box");
     ++g_stats.about;
@@ -436,8 +435,8 @@ void Store(const Kronvik& k, int round) {
     TrayMenu(k, round);  // the menu's ids follow its last load
     HWND form = OpenForm(k, static_cast<WPARAM>(day + 1) * 100, L"TForm3");
     const std::wstring text = L"soak 入力 " + std::to_wstring(round);
-    SetControlText(form, kEdit1, text);
-    PressButton(form, kButtonOk);
+    SetControlText(form, entry_form::kEdit1, text);
+    PressButton(form, entry_form::kButton2);
     ExpectHidden(form, "the entry dialog after Ok");
     const RegValue stored = ReadValue(slot.first, slot.second);
     Require(stored.text == text, "Ok stored " + Describe(stored) + " at " + Utf8(slot.first));
@@ -457,10 +456,10 @@ void Delete(const Kronvik& k, int round) {
     TrayMenu(k, round);
     // Midnight comes first among the day's appointments.
     HWND form = OpenForm(k, static_cast<WPARAM>(day + 1) * 100 + 1, L"TForm3");
-    const std::wstring shown = ControlText(RequireControl(form, kEdit1));
+    const std::wstring shown = ControlText(RequireControl(form, entry_form::kEdit1));
     const bool right = shown == g_expected[slot];
     Check(right, "the entry dialog opened on " + Quote(shown) + ", not " + Quote(g_expected[slot]));
-    PressButton(form, right ? kButtonDelete : kButtonCancel);
+    PressButton(form, right ? entry_form::kButton3 : entry_form::kButton1);
     ExpectHidden(form, "the entry dialog after Delete");
     if (!right) return;
     Check(!ReadValue(slot.first, slot.second).present, "Delete left " + Utf8(slot.first) + " " + Utf8(slot.second));

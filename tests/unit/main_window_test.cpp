@@ -56,7 +56,7 @@ struct Harness {
             registry, clock, desktop, boxes, timer1, timer2, timer3, tray, locale, quit,
             system_proxy, ui, network, http, workers});
         main->AttachViews(&views);
-        main->EntryDialog().AttachView(&entry_view);
+        main->EntryForm().AttachView(&entry_view);
     }
     MainWindow::Start Start(std::vector<std::string> arguments = {}) { return main->Create(arguments); }
 };
@@ -178,7 +178,7 @@ TEST(MainWindowMessageTest, CommandsReachTheirDialogsAndStrayIdsAreIgnored) {
     EXPECT_EQ(h.entry_view.text, "会議");
     h.main->AppMessage(kWmCommand, 1400, 0);
     EXPECT_EQ(h.entry_view.openings, 2);
-    EXPECT_EQ(h.main->EntryDialog().Chosen().day, 21);
+    EXPECT_EQ(h.main->EntryForm().Chosen().day, 21);
     EXPECT_TRUE(h.boxes.shown.empty());
 }
 

@@ -9,7 +9,7 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_timer.h"
-#include "schedule/entry_dialog.h"
+#include "schedule/entry_presenter.h"
 #include "schedule/schedule_alert.h"
 
 namespace kronvik {
@@ -19,59 +19,59 @@ const std::string kToday = "Software\\Velk\\Information\\2026 12 08";
 const std::string kNoText = "警告: 予定が入力されていません。";
 const std::string kPast = "警告: 時刻の設定に間違いがあります。（過去の時刻）";
 
-class EntryDialogTest : public ::testing::Test {
+class EntryPresenterTest : public ::testing::Test {
 protected:
-    EntryDialogTest() {
+    EntryPresenterTest() {
         clock.Set(2026, 12, 8, 9, 41);
         registry.SetText(kToday, "09 05", "会議");
         registry.SetText(kToday, "10 00", "歯医者");
         store.LoadSchedule();
-        dialog.AttachView(&view);
+        presenter.AttachView(&view);
     }
     void Spin(int hour_steps, int minute_steps) {
-        for (; hour_steps > 0; --hour_steps) dialog.CSpinButton1UpClick();
-        for (; hour_steps < 0; ++hour_steps) dialog.CSpinButton1DownClick();
-        for (; minute_steps > 0; --minute_steps) dialog.CSpinButton2UpClick();
-        for (; minute_steps < 0; ++minute_steps) dialog.CSpinButton2DownClick();
+        for (; hour_steps > 0; --hour_steps) presenter.CSpinButton1UpClick();
+        for (; hour_steps < 0; ++hour_steps) presenter.CSpinButton1DownClick();
+        for (; minute_steps > 0; --minute_steps) presenter.CSpinButton2UpClick();
+        for (; minute_steps < 0; ++minute_steps) presenter.CSpinButton2DownClick();
     }
 
     FakeRegistry registry;
     fakes::FakeClock clock;
     ScheduleStore store{registry, clock};
-    ScheduleEntryDialog dialog{store, clock};
+    EntryPresenter presenter{store, clock};
     fakes::FakeEntryView view;
 };
 
-TEST_F(EntryDialogTest, OpensOnlyOnIdsTheMenuProduced) {
-    for (uint32_t id : {99u, 103u, 150u, 201u, 1500u, 1501u}) EXPECT_FALSE(dialog.Open(id)) << id;
+TEST_F(EntryPresenterTest, OpensOnlyOnIdsTheMenuProduced) {
+    for (uint32_t id : {99u, 103u, 150u, 201u, 1500u, 1501u}) EXPECT_FALSE(presenter.Open(id)) << id;
     EXPECT_EQ(view.openings, 0);
 
-    ASSERT_TRUE(dialog.Open(100));
+    ASSERT_TRUE(presenter.Open(100));
     EXPECT_EQ(view.digits, (EntryDigits{2, 0, 2, 6, 1, 2, 0, 8, 0, 0, 0, 0}));
     EXPECT_FALSE(view.delete_enabled);
     EXPECT_EQ(view.text, "");
 
-    ASSERT_TRUE(dialog.Open(102));
+    ASSERT_TRUE(presenter.Open(102));
     EXPECT_EQ(view.digits, (EntryDigits{2, 0, 2, 6, 1, 2, 0, 8, 1, 0, 0, 0}));
     EXPECT_TRUE(view.delete_enabled);
     EXPECT_EQ(view.text, "歯医者");
 
-    ASSERT_TRUE(dialog.Open(1400));
+    ASSERT_TRUE(presenter.Open(1400));
     EXPECT_EQ(view.digits, (EntryDigits{2, 0, 2, 6, 1, 2, 2, 1, 0, 0, 0, 0}));
     EXPECT_EQ(view.openings, 3);
 }
 
 // Opens the dialog on an appointment stored tomorrow at hour:minute.
-void OpenAt(FakeRegistry& registry, ScheduleStore& store, ScheduleEntryDialog& dialog, int hour,
+void OpenAt(FakeRegistry& registry, ScheduleStore& store, EntryPresenter& presenter, int hour,
             int minute) {
     const std::string tomorrow = "Software\\Velk\\Information\\2026 12 09";
     registry.DeleteTree(tomorrow);
     registry.SetText(tomorrow, TimeValueName(hour, minute), "x");
     store.LoadSchedule();
-    ASSERT_TRUE(dialog.Open(201));
+    ASSERT_TRUE(presenter.Open(201));
 }
 
-TEST_F(EntryDialogTest, SpinsWrapAndStayOffTheGridUntilTheyWrap) {
+TEST_F(EntryPresenterTest, SpinsWrapAndStayOffTheGridUntilTheyWrap) {
     struct Case {
         int hour, minute, hour_steps, minute_steps, want_hour, want_minute;
     } cases[] = {
@@ -79,56 +79,56 @@ TEST_F(EntryDialogTest, SpinsWrapAndStayOffTheGridUntilTheyWrap) {
         {9, 3, 0, -1, 9, 55},   {9, 3, 0, 2, 9, 13},  {12, 30, 25, -7, 13, 55},
     };
     for (const Case& c : cases) {
-        OpenAt(registry, store, dialog, c.hour, c.minute);
+        OpenAt(registry, store, presenter, c.hour, c.minute);
         Spin(c.hour_steps, c.minute_steps);
-        EXPECT_EQ(dialog.Chosen().hour, c.want_hour) << c.hour << ":" << c.minute;
-        EXPECT_EQ(dialog.Chosen().minute, c.want_minute) << c.hour << ":" << c.minute;
+        EXPECT_EQ(presenter.Chosen().hour, c.want_hour) << c.hour << ":" << c.minute;
+        EXPECT_EQ(presenter.Chosen().minute, c.want_minute) << c.hour << ":" << c.minute;
     }
 }
 
-TEST_F(EntryDialogTest, CompareWithNowAtTheMinuteAndDayEdges) {
+TEST_F(EntryPresenterTest, CompareWithNowAtTheMinuteAndDayEdges) {
     struct Case {
         int day, hour, minute, second, want;
     } cases[] = {
         {9, 9, 41, 0, 0},  {9, 9, 41, 59, 0}, {9, 9, 42, 0, 1},   {9, 9, 40, 59, -1},
         {8, 23, 59, 59, -1}, {10, 0, 0, 0, 1}, {9, 10, 0, 0, 1},  {9, 8, 59, 0, -1},
     };
-    OpenAt(registry, store, dialog, 9, 41);
+    OpenAt(registry, store, presenter, 9, 41);
     for (const Case& c : cases) {
         clock.Set(2026, 12, c.day, c.hour, c.minute, c.second);
-        EXPECT_EQ(dialog.CompareWithNow(), c.want) << c.day << " " << c.hour << ":" << c.minute;
+        EXPECT_EQ(presenter.CompareWithNow(), c.want) << c.day << " " << c.hour << ":" << c.minute;
     }
 }
 
-TEST_F(EntryDialogTest, OkRefusesEmptyTextAndTimesNotLaterThanNow) {
-    ASSERT_TRUE(dialog.Open(100));
-    dialog.Button2Click();
+TEST_F(EntryPresenterTest, OkRefusesEmptyTextAndTimesNotLaterThanNow) {
+    ASSERT_TRUE(presenter.Open(100));
+    presenter.Button2Click();
     view.text = "打ち合わせ";
-    dialog.Button2Click();  // 00:00 today
+    presenter.Button2Click();  // 00:00 today
     Spin(9, 8);             // 09:40
-    dialog.Button2Click();
-    dialog.CSpinButton2UpClick();  // 09:45
-    dialog.Button2Click();
+    presenter.Button2Click();
+    presenter.CSpinButton2UpClick();  // 09:45
+    presenter.Button2Click();
     EXPECT_EQ(view.warnings, (std::vector<std::string>{kNoText, kPast, kPast}));
     EXPECT_EQ(registry.Text(kToday, "09 45"), "打ち合わせ");
     EXPECT_FALSE(view.visible);
     EXPECT_EQ(store.SlotOfDay(0)->count, 3);  // loaded again
 }
 
-TEST_F(EntryDialogTest, ChangingAnAppointmentWritesFirstAndDeleteTakesTheOpenedOne) {
+TEST_F(EntryPresenterTest, ChangingAnAppointmentWritesFirstAndDeleteTakesTheOpenedOne) {
     // Moved from 10:00 to 11:00 with a new text.
-    ASSERT_TRUE(dialog.Open(102));
+    ASSERT_TRUE(presenter.Open(102));
     Spin(1, 0);
     view.text = "歯医者（変更）";
-    dialog.Button2Click();
+    presenter.Button2Click();
     EXPECT_FALSE(registry.Has(kToday, "10 00"));
     EXPECT_EQ(registry.Text(kToday, "11 00"), "歯医者（変更）");
 
     // A write that fails keeps the old appointment and the dialog open.
-    ASSERT_TRUE(dialog.Open(102));
+    ASSERT_TRUE(presenter.Open(102));
     Spin(1, 0);
     registry.FailWritesOf("12 00");
-    dialog.Button2Click();
+    presenter.Button2Click();
     EXPECT_EQ(registry.Text(kToday, "11 00"), "歯医者（変更）");
     EXPECT_FALSE(registry.Has(kToday, "12 00"));
     EXPECT_TRUE(view.visible);
@@ -136,40 +136,40 @@ TEST_F(EntryDialogTest, ChangingAnAppointmentWritesFirstAndDeleteTakesTheOpenedO
 
     // Delete after spinning onto 09:05 removes 11:00, the one opened.
     Spin(-3, 1);
-    ASSERT_EQ(dialog.Chosen().hour, 9);
-    dialog.Button3Click();
+    ASSERT_EQ(presenter.Chosen().hour, 9);
+    presenter.Button3Click();
     EXPECT_FALSE(registry.Has(kToday, "11 00"));
     EXPECT_EQ(registry.Text(kToday, "09 05"), "会議");
     EXPECT_FALSE(view.visible);
 
     // Cancel stores nothing.
     const size_t writes = registry.Writes().size();
-    ASSERT_TRUE(dialog.Open(101));
+    ASSERT_TRUE(presenter.Open(101));
     Spin(2, 0);
     view.text = "変更しない";
-    dialog.Button1Click();
+    presenter.Button1Click();
     EXPECT_EQ(registry.Writes().size(), writes);
     EXPECT_FALSE(view.visible);
 }
 
-TEST_F(EntryDialogTest, AnAppointmentIsChangedAndDeletedUnderItsOwnNames) {
+TEST_F(EntryPresenterTest, AnAppointmentIsChangedAndDeletedUnderItsOwnNames) {
     const std::string tomorrow = "Software\\Velk\\Information\\2026 12 09";
     const std::string old_key = "Software\\Velk\\Information\\2026 12 10 old";
     registry.SetText(tomorrow, "09 05", "会議");
     registry.SetText(tomorrow, "9 5", "手書き");  // sorts after "09 05"
     registry.SetText(old_key, "10 00", "古い");
     store.LoadSchedule();
-    ASSERT_TRUE(dialog.Open(202));
+    ASSERT_TRUE(presenter.Open(202));
     view.text = "変更";
-    dialog.Button2Click();
+    presenter.Button2Click();
     EXPECT_EQ(registry.Text(tomorrow, "9 5"), "変更");
-    ASSERT_TRUE(dialog.Open(202));
-    dialog.Button3Click();
+    ASSERT_TRUE(presenter.Open(202));
+    presenter.Button3Click();
     EXPECT_FALSE(registry.Has(tomorrow, "9 5"));
     EXPECT_EQ(registry.Text(tomorrow, "09 05"), "会議");
-    ASSERT_TRUE(dialog.Open(301));  // moved, it leaves the key it was read from
+    ASSERT_TRUE(presenter.Open(301));  // moved, it leaves the key it was read from
     Spin(1, 0);
-    dialog.Button2Click();
+    presenter.Button2Click();
     EXPECT_FALSE(registry.Has(old_key, "10 00"));
 }
 

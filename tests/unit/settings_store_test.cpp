@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <string>
 #include <vector>
 
@@ -260,48 +258,43 @@ TEST_F(SettingsStoreTest, LoadWithoutKeyFailsAtFirstIntegerAndCreatesNothing) {
 
 // --- Saving -------------------------------------------------------------------
 
-SaveInput DialogInput() {
-    SaveInput in;
-    in.display = 1;
-    in.sync = 2;
-    in.run_stop = true;
-    in.work_hour = 7;
-    in.work_minute = 35;
-    in.work_period_hours = 12;
-    in.work_period_minutes = 15;
-    in.work_year_sel = 1;
-    in.japanese_day_names = true;
-    in.sntp_method = false;
-    in.proxy_address = "gate";
-    in.proxy_port = "8080";
-    in.year_separator = "/";
-    in.month_separator = "/";
-    in.day_separator = "";
-    in.hour_separator = ":";
-    in.minute_separator = "";
-    in.japanese_before = "(";
-    in.japanese_after = ")";
-    in.english_before = "<";
-    in.english_after = ">";
-    in.era_name = "令和";
-    in.time_shift = "-5";
-    in.server_name = "ntp.example";
-    in.reply_timeout = "+10";
-    in.memo = "メモ";
-    return in;
+// What the settings dialog's Apply hands the store.
+SettingsRecord DialogChoice() {
+    SettingsRecord r;
+    r.DSP_FLAG = 1;
+    r.RUN_AND_RUN = 2;
+    r.RUN_STOP = 1;
+    r.RUNTIME1 = 7;
+    r.RUNTIME2 = 35;
+    r.RUNTIME3 = 12;
+    r.SNTPcycle = 15;
+    r.YEAR_SEL = 1;
+    r.WEEK_TYPE = 1;
+    r.MODE = 1;
+    r.DAY_FORM1 = "/";
+    r.DAY_FORM2 = "/";
+    r.TIM_FORM1 = ":";
+    r.WEK_FORM_J1 = "(";
+    r.WEK_FORM_J2 = ")";
+    r.WEK_FORM_E1 = "<";
+    r.WEK_FORM_E2 = ">";
+    r.REKI = "令和";
+    r.TIME_PLUS = -5;
+    r.SNTP = "ntp.example";
+    r.SNTPanswer = 10;
+    r.MEMO = "メモ";
+    return r;
 }
+const ProxyFields kDialogProxy{"gate", "8080"};
 
 TEST_F(SettingsStoreTest, SaveThenLoadGivesTheDialogsChoices) {
     StoreDefaults();
-    record.WEEK_ON = 0;
-    record.ZERO = 0;
-    SaveSettings(registry, record, DialogInput());
+    SaveSettings(registry, DialogChoice(), kDialogProxy);
     LoadSettings(registry, record);
 
     EXPECT_EQ(registry.Text(kKey, "PROXYADR"), "gate");
     EXPECT_EQ(registry.Text(kKey, "PROXYPORT"), "8080");
     EXPECT_EQ(registry.Int(kKey, "DSP_FLAG"), 1);
-    EXPECT_EQ(record.DSP_FLAG, 1);
     EXPECT_EQ(record.RUN_AND_RUN, 2);
     EXPECT_EQ(record.RUN_STOP, 1);
     EXPECT_EQ(record.RUNTIME1, 7);
@@ -338,9 +331,9 @@ TEST_F(SettingsStoreTest, SyncChoiceDecidesWhichTimesAreWritten) {
                          Case{3, false, true}}) {
         SCOPED_TRACE(c.sync);
         StoreDefaults();
-        SaveInput in = DialogInput();
-        in.sync = c.sync;
-        SaveSettings(registry, record, in);
+        SettingsRecord chosen = DialogChoice();
+        chosen.RUN_AND_RUN = c.sync;
+        SaveSettings(registry, chosen, kDialogProxy);
         EXPECT_EQ(registry.WriteCount(kKey, "RUNTIME1"), c.daily_written ? 1 : 0);
         EXPECT_EQ(registry.WriteCount(kKey, "RUNTIME2"), c.daily_written ? 1 : 0);
         EXPECT_EQ(registry.WriteCount(kKey, "RUNTIME3"), c.period_written ? 1 : 0);
@@ -350,56 +343,28 @@ TEST_F(SettingsStoreTest, SyncChoiceDecidesWhichTimesAreWritten) {
     }
 }
 
-TEST_F(SettingsStoreTest, FlagsAreStoredAsZeroOrOne) {
+TEST_F(SettingsStoreTest, TemplatesAreComposedFromTheChosenParts) {
     StoreDefaults();
-    record.ZERO = 5;
-    SaveInput in = DialogInput();
-    in.run_stop = false;
-    in.japanese_day_names = false;
-    in.sntp_method = true;
-    in.work_year_sel = 3;
-    SaveSettings(registry, record, in);
-    EXPECT_EQ(registry.Int(kKey, "ZERO"), 1);
-    EXPECT_EQ(registry.Int(kKey, "RUN_STOP"), 0);
-    EXPECT_EQ(registry.Int(kKey, "WEEK_TYPE"), 0);
-    EXPECT_EQ(registry.Int(kKey, "MODE"), 0);
+    SettingsRecord chosen = DialogChoice();
+    chosen.ZERO = 1;
+    chosen.YEAR_SEL = 3;
+    SaveSettings(registry, chosen, kDialogProxy);
     EXPECT_EQ(registry.Text(kKey, "DAY_FORM"), "") << "unknown year display";
     EXPECT_EQ(registry.Text(kKey, "TIM_FORM"), "%02d:%02d");
-}
 
-TEST_F(SettingsStoreTest, PercentInSeparatorsIsStoredEscaped) {
-    StoreDefaults();
-    SaveInput in = DialogInput();
-    in.work_year_sel = 0;
-    in.year_separator = "%s";
-    in.english_after = "%";
-    SaveSettings(registry, record, in);
+    chosen.YEAR_SEL = 0;
+    chosen.ZERO = 0;
+    chosen.DAY_FORM1 = "%s";
+    chosen.WEK_FORM_E2 = "%";
+    SaveSettings(registry, chosen, kDialogProxy);
     EXPECT_EQ(registry.Text(kKey, "DAY_FORM"), "%d%%s%d/%d");
     EXPECT_EQ(registry.Text(kKey, "DAY_FORM1"), "%s") << "the separator itself is kept as typed";
     EXPECT_EQ(registry.Text(kKey, "WEK_FORM_E"), "<%s%%");
 }
 
-TEST_F(SettingsStoreTest, BadNumberStoresNothing) {
-    // Either number is checked before the first value is written, so a new
-    // era name never lands beside the old year template.
-    for (const auto& [time_shift, reply_timeout, message] :
-         {std::tuple{"abc", "3", "'abc' は整数ではありません"}, std::tuple{"-5", "x1", "'x1' は整数ではありません"}}) {
-        StoreDefaults();
-        registry.SetInt(kKey, "TIME_PLUS", 42);
-        const size_t writes = registry.Writes().size();
-        SaveInput in = DialogInput();
-        in.time_shift = time_shift;
-        in.reply_timeout = reply_timeout;
-        EXPECT_EQ(ErrorOf([&] { SaveSettings(registry, record, in); }), message);
-        EXPECT_EQ(registry.Writes().size(), writes) << message;
-        EXPECT_EQ(registry.Int(kKey, "TIME_PLUS"), 42);
-    }
-}
-
-TEST_F(SettingsStoreTest, UnopenableKeySavesNothingButSetsDisplay) {
+TEST_F(SettingsStoreTest, UnopenableKeySavesNothing) {
     registry.SetKeyCreationFails(true);
-    SaveSettings(registry, record, DialogInput());
-    EXPECT_EQ(record.DSP_FLAG, 1);
+    SaveSettings(registry, DialogChoice(), kDialogProxy);
     EXPECT_FALSE(registry.KeyExists(kKey));
     EXPECT_TRUE(registry.Writes().empty());
 }
@@ -407,9 +372,34 @@ TEST_F(SettingsStoreTest, UnopenableKeySavesNothingButSetsDisplay) {
 TEST_F(SettingsStoreTest, RefusedWriteStopsTheSaveWithItsName) {
     StoreDefaults();
     registry.FailWritesOf("WEEK_ON");
-    EXPECT_EQ(ErrorOf([&] { SaveSettings(registry, record, DialogInput()); }),
+    EXPECT_EQ(ErrorOf([&] { SaveSettings(registry, DialogChoice(), kDialogProxy); }),
               "'WEEK_ON' の設定に失敗しました");
     EXPECT_EQ(registry.WrittenNames(kKey).back(), "RUNTIME2");
+}
+
+// --- The dialog's proxy fields and last-setting label ---------------------
+
+TEST(SettingsProxyAndLabel, ProxyFieldsComeFromTheStoreAndToleratePoorValues) {
+    FakeRegistry registry;
+    EXPECT_EQ(ReadProxyFields(registry).address, "");   // no key at all
+
+    registry.SetText(kKey, "PROXYADR", "gate");
+    registry.SetText(kKey, "PROXYPORT", "8080");
+    ProxyFields fields = ReadProxyFields(registry);
+    EXPECT_EQ(fields.address, "gate");
+    EXPECT_EQ(fields.port, "8080");
+
+    // A hand-edited value of another type leaves the field empty rather than
+    // stopping the program.
+    registry.SetWrongType(kKey, "PROXYPORT");
+    fields = ReadProxyFields(registry);
+    EXPECT_EQ(fields.address, "gate");
+    EXPECT_EQ(fields.port, "");
+}
+
+TEST(SettingsProxyAndLabel, LastSettingLabelKeepsPercentSignsAsText) {
+    EXPECT_EQ(LastSettingLabel("----年--月--日--時--分--秒"), "----年--月--日--時--分--秒に行いました。");
+    EXPECT_EQ(LastSettingLabel("%s%d"), "%s%dに行いました。");
 }
 
 // --- Whole numbers ------------------------------------------------------------

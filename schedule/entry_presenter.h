@@ -21,9 +21,9 @@ inline constexpr std::size_t kAppointmentTextMaxBytes = 60;
 inline constexpr std::size_t kEntryDigitCount = 12;
 using EntryDigits = std::array<int32_t, kEntryDigitCount>;
 
-class EntryDialogView {
+class EntryView {
 public:
-    virtual ~EntryDialogView() = default;
+    virtual ~EntryView() = default;
     virtual void ShowDigits(const EntryDigits& digits) = 0;
     virtual void SetText(const std::string& text) = 0;
     virtual std::string Text() = 0;
@@ -36,10 +36,10 @@ public:
     virtual void Hide() = 0;
 };
 
-class ScheduleEntryDialog {
+class EntryPresenter {
 public:
-    ScheduleEntryDialog(ScheduleStore& store, Clock& clock);
-    void AttachView(EntryDialogView* view) { view_ = view; }
+    EntryPresenter(ScheduleStore& store, Clock& clock);
+    void AttachView(EntryView* view) { view_ = view; }
 
     // The tray menu is built from this load: the ids chosen from it are read
     // against it. Until a menu was shown, ids are read against the store's load.
@@ -72,7 +72,7 @@ private:
 
     ScheduleStore& store_;
     Clock& clock_;
-    EntryDialogView* view_ = nullptr;
+    EntryView* view_ = nullptr;
     std::optional<ScheduleMenuLoad> menu_;
     ScheduleTime chosen_;
     int32_t initial_hour_ = 0;

@@ -3,20 +3,19 @@
 
 #include <string>
 
+#include "platform/win32/forms_win32.h"
 #include "platform/win32/gdi_win32.h"
-#include "platform/win32/layout_win32.h"
-#include "schedule/entry_dialog.h"
+#include "schedule/entry_presenter.h"
 
 namespace kronvik {
 
 // TForm3: the window of the appointment entry dialog. Creates its controls
 // from the layout table and forwards the buttons and spins to the presenter.
-class EntryDialogWindow : public EntryDialogView {
+class Win32EntryView : public EntryView, public FormView {
 public:
     // owner: the main window, so the dialog has no taskbar button;
     // digit_images: the ten digit pictures, alive as long as the window.
-    void Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images, ScheduleEntryDialog& presenter);
-    HWND Window() const { return window_; }
+    void Create(HINSTANCE instance, HWND owner, const DigitImages& digit_images, EntryPresenter& presenter);
 
     void ShowDigits(const EntryDigits& digits) override;
     void SetText(const std::string& text) override;
@@ -27,14 +26,13 @@ public:
     void Hide() override;
 
 private:
-    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-    bool Command(int id);
-    void Spin(int id, bool up);
+    bool Command(int32_t id, UINT code) override;
+    void Spin(int32_t id, bool up) override;
+    // Closing the window from the keyboard leaves like Cancel.
+    void Close() override { presenter_->Button1Click(); }
 
-    HWND window_ = nullptr;
     const DigitImages* digit_images_ = nullptr;
-    ScheduleEntryDialog* presenter_ = nullptr;
-    FormLayout layout_;
+    EntryPresenter* presenter_ = nullptr;
 };
 
 }  // namespace kronvik

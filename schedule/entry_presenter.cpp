@@ -1,4 +1,4 @@
-#include "schedule/entry_dialog.h"
+#include "schedule/entry_presenter.h"
 
 #include <cstddef>
 #include <utility>
@@ -14,7 +14,7 @@ constexpr char kNoText[] = "予定が入力されていません。";
 constexpr char kPastTime[] = "時刻の設定に間違いがあります。（過去の時刻）";
 constexpr char kNotStored[] = "予定を登録できませんでした。";
 
-void WarnIn(EntryDialogView* view, const char* text) {
+void WarnIn(EntryView* view, const char* text) {
     if (view) view->Warn(text, kWarningCaption);
 }
 
@@ -22,10 +22,10 @@ int32_t Compare(int32_t now, int32_t chosen) { return now > chosen ? 1 : now < c
 
 }  // namespace
 
-ScheduleEntryDialog::ScheduleEntryDialog(ScheduleStore& store, Clock& clock)
+EntryPresenter::EntryPresenter(ScheduleStore& store, Clock& clock)
     : store_(store), clock_(clock) {}
 
-bool ScheduleEntryDialog::Open(uint32_t id) {
+bool EntryPresenter::Open(uint32_t id) {
     const int32_t day = static_cast<int32_t>(id / kScheduleIdsPerDay);
     const int32_t entry = static_cast<int32_t>(id % kScheduleIdsPerDay);
     if (day < 1 || day > static_cast<int32_t>(kUpcomingDayCount)) return false;
@@ -41,11 +41,11 @@ bool ScheduleEntryDialog::Open(uint32_t id) {
     return true;
 }
 
-const DaySlot* ScheduleEntryDialog::SlotOfDay(int32_t day_index) const {
+const DaySlot* EntryPresenter::SlotOfDay(int32_t day_index) const {
     return menu_ ? DaySlotOf(menu_->dates, menu_->slots, day_index) : store_.SlotOfDay(day_index);
 }
 
-void ScheduleEntryDialog::PrepareEntryDialog(int32_t day_index, int32_t entry_index) {
+void EntryPresenter::PrepareEntryDialog(int32_t day_index, int32_t entry_index) {
     const UpcomingDates& dates = menu_ ? menu_->dates : store_.Dates();
     const UpcomingDate& date = dates[static_cast<std::size_t>(day_index)];
     chosen_ = ScheduleTime{date.year, date.month, date.day, 0, 0};
@@ -68,7 +68,7 @@ void ScheduleEntryDialog::PrepareEntryDialog(int32_t day_index, int32_t entry_in
     ShowDigits();
 }
 
-void ScheduleEntryDialog::ShowDigits() {
+void EntryPresenter::ShowDigits() {
     if (!view_) return;
     // A field outside its digits (a key edited by hand) shows its last digits.
     auto digit = [](int32_t value, int32_t place) {
@@ -82,30 +82,30 @@ void ScheduleEntryDialog::ShowDigits() {
                                   digit(t.hour, 1), digit(t.minute, 10), digit(t.minute, 1)});
 }
 
-void ScheduleEntryDialog::CSpinButton1UpClick() {
+void EntryPresenter::CSpinButton1UpClick() {
     if (++chosen_.hour > 23) chosen_.hour = 0;
     ShowDigits();
 }
 
-void ScheduleEntryDialog::CSpinButton1DownClick() {
+void EntryPresenter::CSpinButton1DownClick() {
     if (--chosen_.hour < 0) chosen_.hour = 23;
     ShowDigits();
 }
 
 // A minute off the 5-minute grid (stored by hand) stays off it until it wraps.
-void ScheduleEntryDialog::CSpinButton2UpClick() {
+void EntryPresenter::CSpinButton2UpClick() {
     chosen_.minute += 5;
     if (chosen_.minute >= 60) chosen_.minute = 0;
     ShowDigits();
 }
 
-void ScheduleEntryDialog::CSpinButton2DownClick() {
+void EntryPresenter::CSpinButton2DownClick() {
     chosen_.minute -= 5;
     if (chosen_.minute < 0) chosen_.minute = 55;
     ShowDigits();
 }
 
-int32_t ScheduleEntryDialog::CompareWithNow() const {
+int32_t EntryPresenter::CompareWithNow() const {
     const LocalTime now = clock_.Now();
     for (const auto& [current, chosen] :
          {std::pair{now.year, chosen_.year}, std::pair{now.month, chosen_.month},
@@ -116,7 +116,7 @@ int32_t ScheduleEntryDialog::CompareWithNow() const {
     return 0;
 }
 
-void ScheduleEntryDialog::Button2Click() {
+void EntryPresenter::Button2Click() {
     const std::string text = view_ ? Cp932Prefix(view_->Text(), kAppointmentTextMaxBytes) : "";
     if (text.empty()) {
         WarnIn(view_, kNoText);
@@ -146,13 +146,13 @@ void ScheduleEntryDialog::Button2Click() {
     if (view_) view_->Hide();
 }
 
-void ScheduleEntryDialog::Button3Click() {
+void EntryPresenter::Button3Click() {
     // The appointment the dialog was opened on, wherever the spins are now.
     if (opened_) store_.DeleteScheduleValue(*opened_);
     if (view_) view_->Hide();
 }
 
-void ScheduleEntryDialog::Button1Click() {
+void EntryPresenter::Button1Click() {
     if (view_) view_->Hide();
 }
 
