@@ -38,15 +38,11 @@ constexpr UINT_PTR kTimer3 = 3;
 struct Program {
     HINSTANCE instance = nullptr;
     HWND form1 = nullptr;
-    HWND form2 = nullptr;
-    HWND form3 = nullptr;
-    HWND form4 = nullptr;
     UINT taskbar_created = 0;
     Win32Registry registry;
     Win32Clock clock;
     Win32Desktop desktop;
     Win32MessageBoxes boxes;
-    Win32Locale locale;
     RegistrySystemProxy system_proxy{registry};
     Win32Network network;
     Win32HttpClient http;
@@ -165,18 +161,15 @@ void CreateMainWindow(Program& p) {
     p.quit = std::make_unique<Win32QuitRequest>(p.form1);
     p.ui = std::make_unique<Win32UiDispatch>(p.form1);
     p.main = std::make_unique<MainWindow>(MainWindowPorts{
-        p.registry, p.clock, p.desktop, p.boxes, *p.timer1, *p.timer2, *p.timer3, *p.tray, p.locale,
+        p.registry, p.clock, p.desktop, p.boxes, *p.timer1, *p.timer2, *p.timer3, *p.tray,
         *p.quit, p.system_proxy, *p.ui, p.network, p.http, p.workers});
 }
 
 void CreateDialogs(Program& p) {
     RegisterPanelClass(p.instance);
     p.about.Create(p.instance);
-    p.form2 = p.about.Window();
     p.entry_dialog.Create(p.instance, p.form1, p.digit_image, p.main->EntryDialog());
-    p.form3 = p.entry_dialog.Window();
     p.settings_dialog.Create(p.instance, p.form1, p.digit_image, p.main->SettingsForm());
-    p.form4 = p.settings_dialog.Window();
     p.views = std::make_unique<Win32Views>(p.form1, p.about, p.settings_dialog);
     p.main->AttachViews(p.views.get());
 }

@@ -56,10 +56,6 @@ MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) 
         ports_.registry.DeleteTree(kRootKey);
         return Start::Uninstalled;
     }
-    // The Japanese locale's date order; a failed query leaves 0.
-    const std::string order = ports_.locale.JapaneseDateOrder();
-    if (!order.empty() && order[0] >= '0' && order[0] <= '9') date_order_ = order[0] - '0';
-
     // The tray icon comes first; everything after it that fails takes it away.
     ports_.tray.Add();
     icon_added_ = true;
@@ -72,7 +68,6 @@ MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) 
         CheckSettingsVersion(ports_.registry, settings_, ports_.system_proxy);
         // Appointments stored in an earlier run are announced without the
         // menu having been opened.
-        schedule_.SetDateOrder(date_order_);
         schedule_.LoadSchedule();
         flags_.AutoSync = 0;
         flags_.SyncArmed = 0;

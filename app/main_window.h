@@ -39,7 +39,6 @@ struct MainWindowPorts {
     Timer& timer2;
     Timer& timer3;
     TrayIcon& tray;
-    Locale& locale;
     QuitRequest& quit;
     const SystemProxy& system_proxy;
     UiDispatch& ui;
@@ -104,7 +103,6 @@ public:
     SyncFlags& Flags() { return flags_; }
     ScheduleEntryDialog& EntryDialog() { return entry_dialog_; }
     SettingsPresenter& SettingsForm() { return settings_dialog_; }
-    int32_t DateOrder() const { return date_order_; }
     uint32_t QuitRequestMsg() const { return quit_request_msg_; }
 
 private:
@@ -119,7 +117,6 @@ private:
     CaptionWriter writer_;
     SettingsPresenter settings_dialog_;
     uint32_t quit_request_msg_ = 0;
-    int32_t date_order_ = 0;
     bool icon_added_ = false;
     bool ending_ = false;
     // Last: its workers use the members above and end before they go.

@@ -68,9 +68,6 @@ public:
     void SpeedButton4Click();
     void Button1Click();
 
-    int32_t WorkMinute() const { return work_minute_; }
-    int32_t WorkPeriodHours() const { return work_period_hours_; }
-
 private:
     void ShowDigits(int32_t tens_image, int32_t value);
     void ShowHour() { ShowDigits(8, work_hour_); }

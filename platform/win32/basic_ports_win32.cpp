@@ -44,12 +44,6 @@ int Win32MessageBoxes::Show(const std::string& text, const std::string& caption,
     return MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(), style);
 }
 
-std::string Win32Locale::JapaneseDateOrder() {
-    wchar_t buffer[2] = {};
-    if (GetLocaleInfoW(0x0011, LOCALE_IDATE, buffer, 2) == 0) return {};
-    return Narrow(buffer);
-}
-
 uint32_t Win32QuitRequest::Register() {
     message_ = RegisterWindowMessageW(L"Kronvik");
     return message_;

@@ -1,6 +1,6 @@
 #pragma once
 // Small Win32 adapters: local time, UI-thread timers, message boxes, the
-// locale, the quit request and the hand-over of tasks to the UI thread.
+// quit request and the hand-over of tasks to the UI thread.
 #include <windows.h>
 
 #include <deque>
@@ -37,11 +37,6 @@ private:
 class Win32MessageBoxes : public MessageBoxes {
 public:
     int Show(const std::string& text, const std::string& caption, uint32_t style) override;
-};
-
-class Win32Locale : public Locale {
-public:
-    std::string JapaneseDateOrder() override;
 };
 
 class Win32QuitRequest : public QuitRequest {

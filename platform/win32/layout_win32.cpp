@@ -57,8 +57,6 @@ WindowKind KindOf(const ControlSpec& entry) {
         const DWORD centre = (entry.flags & kCentreImage) ? SS_CENTERIMAGE : 0;
         return {L"STATIC", static_cast<DWORD>(SS_BITMAP | centre | (notify ? SS_NOTIFY : 0)), 0};
     }
-    case ControlKind::ListBox:
-        return {L"LISTBOX", LBS_SORT | LBS_NOTIFY, 0};
     case ControlKind::PageControl:
         return {WC_TABCONTROLW, TCS_HOTTRACK | WS_CLIPSIBLINGS, 0};
     }

@@ -1,6 +1,6 @@
 #pragma once
-// The main window's own ports: tray icon, message boxes, dialogs, locale and
-// quit request, recording what the program asked of them.
+// The main window's own ports: tray icon, message boxes, dialogs and quit
+// request, recording what the program asked of them.
 #include <functional>
 #include <string>
 #include <utility>
@@ -37,12 +37,6 @@ public:
     int answer = kAnswerCancel;
     std::function<void()> while_open;  // what happens while the box is open
     std::vector<Shown> shown;
-};
-
-class FakeLocale : public Locale {
-public:
-    std::string JapaneseDateOrder() override { return date_order; }
-    std::string date_order = "2";
 };
 
 class FakeQuitRequest : public QuitRequest {

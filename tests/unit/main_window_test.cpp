@@ -17,7 +17,6 @@ namespace {
 using fakes::FakeClock;
 using fakes::FakeDesktop;
 using fakes::FakeHttp;
-using fakes::FakeLocale;
 using fakes::FakeMessageBoxes;
 using fakes::FakeNetwork;
 using fakes::FakeQuitRequest;
@@ -39,7 +38,6 @@ struct Harness {
     FakeTrayIcon tray;
     FakeViews views;
     fakes::FakeEntryView entry_view;
-    FakeLocale locale;
     FakeQuitRequest quit;
     RegistrySystemProxy system_proxy{registry};
     FakeUiDispatch ui;
@@ -53,7 +51,7 @@ struct Harness {
         quit.message = kQuitMessage;
         registry.SetText(kInformationKey + std::string("\\2026 12 08"), "09 05", "会議");
         main = std::make_unique<MainWindow>(MainWindowPorts{
-            registry, clock, desktop, boxes, timer1, timer2, timer3, tray, locale, quit,
+            registry, clock, desktop, boxes, timer1, timer2, timer3, tray, quit,
             system_proxy, ui, network, http, workers});
         main->AttachViews(&views);
         main->EntryDialog().AttachView(&entry_view);
@@ -92,17 +90,7 @@ TEST(MainWindowStartTest, FirstStartComesUpResidentWithDefaults) {
     EXPECT_EQ(h.timer3.Interval(), 0u);   // no automatic synchronisation configured
     EXPECT_EQ(h.registry.Int("Software\\Velk\\FLAG", "Ver"), 3202);
     EXPECT_EQ(h.main->Settings().MEMO, "Tanks! Download");
-    EXPECT_EQ(h.main->DateOrder(), 2);
     EXPECT_EQ(h.main->QuitRequestMsg(), kQuitMessage);
-}
-
-TEST(MainWindowStartTest, UnreadableLocaleOrderLeavesZero) {
-    for (const char* order : {"", "x"}) {
-        Harness h;
-        h.locale.date_order = order;
-        h.Start();
-        EXPECT_EQ(h.main->DateOrder(), 0) << order;
-    }
 }
 
 TEST(MainWindowStartTest, FailedSettingsReadEndsStartUpWithoutLeavingTheIcon) {

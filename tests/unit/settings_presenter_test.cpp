@@ -78,8 +78,6 @@ TEST_F(SettingsPresenterTest, FillShowsTheStoreAndWhatApplySavesIsWhatItShows) {
     EXPECT_EQ(view.Shown(8), 99);
     EXPECT_EQ(view.Shown(10), 35);
     EXPECT_EQ(view.Shown(12), 6);
-    EXPECT_EQ(presenter.WorkMinute(), 35);
-    EXPECT_EQ(presenter.WorkPeriodHours(), 6);
     EXPECT_EQ(view.texts[ControlId(K::SpeedButton, 2)], "令和8");
     EXPECT_EQ(view.texts[ControlId(K::Panel, 5)], "HTTP");
     EXPECT_EQ(view.texts[ControlId(K::Label, 21)], "時間");
@@ -112,7 +110,7 @@ TEST_F(SettingsPresenterTest, SpinsReplaceValuesLeavingTheirRangeAndPeriodFollow
     presenter.CSpinButton3DownClick();
     EXPECT_EQ(view.Shown(12), 24);
     presenter.CSpinButton3UpClick();
-    EXPECT_EQ(presenter.WorkPeriodHours(), 1);
+    EXPECT_EQ(view.Shown(12), 1);
 }
 
 TEST_F(SettingsPresenterTest, RadiosEnableTheSpinsTheyUse) {
