@@ -90,6 +90,18 @@ void EndIfExiting() {
     if (program->main && program->main->Ending()) EndProgram();
 }
 
+// The application message hook: a menu command or the quit request is taken
+// before dispatch. True when the message must not be dispatched.
+bool AppMessage(MainWindow& main, UINT message, WPARAM wparam, LPARAM lparam, bool to_main_window) {
+    bool handled = false;
+    Guarded([&] {
+        if (message == WM_COMMAND) handled = main.MenuCommand(LOWORD(wparam), to_main_window);
+        if (message == main.QuitRequestMsg() && message != 0) handled = main.QuitRequested(lparam);
+    });
+    EndIfExiting();
+    return handled;
+}
+
 LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     MainWindow* main = program ? program->main.get() : nullptr;
     if (main == nullptr) return DefWindowProcW(window, message, wparam, lparam);
@@ -120,7 +132,7 @@ LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         break;
     }
     if (message == WM_TRAYNOTIFY) {
-        Guarded([&] { main->TrayNotify(static_cast<uint32_t>(lparam)); });
+        Guarded([&] { main->TrayNotify(Win32TrayIcon::MouseOf(lparam)); });
         return 0;
     }
     if (message == program->taskbar_created && message != 0) {
@@ -129,12 +141,7 @@ LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     }
     // A modal loop (a message box, a menu) dispatches posted messages without
     // the hook; commands and the quit request still take effect.
-    if (message == kWmCommand || (message == main->QuitRequestMsg() && message != 0)) {
-        bool handled = false;
-        Guarded([&] { handled = main->AppMessage(message, wparam, lparam); });
-        EndIfExiting();
-        if (handled) return 0;
-    }
+    if (AppMessage(*main, message, wparam, lparam, true)) return 0;
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
@@ -186,11 +193,8 @@ void LoadDigitImages(Program& p) {
 int RunMessageLoop(Program& p) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        bool handled = false;
         const bool to_main = msg.hwnd == nullptr || msg.hwnd == p.form1;
-        Guarded([&] { handled = p.main->AppMessage(msg.message, msg.wParam, msg.lParam, to_main); });
-        EndIfExiting();
-        if (handled) continue;
+        if (AppMessage(*p.main, msg.message, msg.wParam, msg.lParam, to_main)) continue;
         if (p.settings_dialog.PageKey(msg)) continue;
         // Tab, Enter and Esc work in the dialogs as in any dialog box.
         bool dialog_key = false;

@@ -83,17 +83,16 @@ MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) 
     return Start::Resident;
 }
 
-bool MainWindow::AppMessage(uint32_t message, uint64_t wparam, int64_t lparam, bool to_main_window) {
-    bool handled = false;
-    if (message == kWmCommand && to_main_window) {
-        CommandDispatch(static_cast<uint32_t>(wparam & 0xFFFF));
-        handled = true;
-    }
-    if (quit_request_msg_ != 0 && message == quit_request_msg_ && lparam == 0) {
-        ExitSequence();
-        handled = true;
-    }
-    return handled;
+bool MainWindow::MenuCommand(uint32_t id, bool to_main_window) {
+    if (!to_main_window) return false;
+    CommandDispatch(id);
+    return true;
+}
+
+bool MainWindow::QuitRequested(int64_t lparam) {
+    if (lparam != 0) return false;
+    ExitSequence();
+    return true;
 }
 
 void MainWindow::CommandDispatch(uint32_t id) {
@@ -119,13 +118,11 @@ void MainWindow::CommandDispatch(uint32_t id) {
     if (id >= kCmdScheduleFirst && id <= kCmdScheduleLast) entry_dialog_.Open(id);
 }
 
-void MainWindow::TrayNotify(uint32_t mouse_message) {
-    constexpr uint32_t kLeftDoubleClick = 0x0203;
-    constexpr uint32_t kRightButtonDown = 0x0204;
+void MainWindow::TrayNotify(TrayMouse mouse) {
     if (ending_) return;
-    if (mouse_message == kLeftDoubleClick) {
+    if (mouse == TrayMouse::LeftDoubleClick) {
         CommandDispatch(kCmdSettings);
-    } else if (mouse_message == kRightButtonDown && views_) {
+    } else if (mouse == TrayMouse::RightButtonDown && views_) {
         views_->TrackTrayMenu(TrayMenu());
     }
 }
@@ -142,10 +139,7 @@ std::vector<MenuItem> MainWindow::TrayMenu() {
 void MainWindow::ManualTimeSetting() {
     const int32_t mode = settings_.MODE;
     const std::string text = ManualSettingText(mode, settings_.SET_TIME.Get());
-    const int answer =
-        ports_.boxes.Show(text, kManualCaption, kBoxOkCancel | kBoxIconInformation);
-    if (answer != kAnswerOk) return;
-    time_sync_.ManualRequest(mode);
+    if (ports_.boxes.Show(text, kManualCaption, BoxStyle::Confirm)) time_sync_.ManualRequest(mode);
 }
 
 void MainWindow::ExitSequence() {

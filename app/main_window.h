@@ -63,17 +63,15 @@ public:
         time_sync_.AttachView(views);
     }
 
-    // Sees every message taken from the UI thread's queue before dispatch;
-    // returns true when the message is handled and must not be dispatched.
-    // Commands count only when addressed to the main window, the menu's owner,
-    // or to no window: in a dialog, ids 1 and 2 are its OK and Cancel.
-    bool AppMessage(uint32_t message, uint64_t wparam, int64_t lparam, bool to_main_window = true);
-    void CommandDispatch(uint32_t id);
-    // A mouse action over the tray icon (lParam of WM_TRAYNOTIFY).
-    void TrayNotify(uint32_t mouse_message);
-    // The popup menu as it stands now: the commands and the 14 upcoming days.
-    std::vector<MenuItem> TrayMenu();
-    void ManualTimeSetting();
+    // The application message hook sees every message taken from the UI
+    // thread's queue before dispatch, and acts on two: a menu command and the
+    // quit request. Each returns true when the message is handled and must
+    // not be dispatched. A command counts only when addressed to the main
+    // window, the menu's owner, or to no window: in a dialog, ids 1 and 2 are
+    // its OK and Cancel. The quit request counts only with lParam 0.
+    bool MenuCommand(uint32_t id, bool to_main_window);
+    bool QuitRequested(int64_t lparam);
+    void TrayNotify(TrayMouse mouse);
 
     // Gives every window that may show the clock its caption back (about two
     // seconds at most) and removes the icon; the caller then ends the
@@ -106,6 +104,11 @@ public:
     uint32_t QuitRequestMsg() const { return quit_request_msg_; }
 
 private:
+    void CommandDispatch(uint32_t id);
+    // The popup menu as it stands now: the commands and the 14 upcoming days.
+    std::vector<MenuItem> TrayMenu();
+    void ManualTimeSetting();
+
     MainWindowPorts ports_;
     Views* views_ = nullptr;
     SettingsRecord settings_;

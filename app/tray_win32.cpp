@@ -1,7 +1,5 @@
 #include "app/tray_win32.h"
 
-#include "app/command_ids.h"
-
 namespace kronvik {
 
 Win32TrayIcon::Win32TrayIcon(HWND owner, HICON icon) {
@@ -17,5 +15,13 @@ Win32TrayIcon::Win32TrayIcon(HWND owner, HICON icon) {
 void Win32TrayIcon::Add() { Shell_NotifyIconW(NIM_ADD, &data_); }
 
 void Win32TrayIcon::Remove() { Shell_NotifyIconW(NIM_DELETE, &data_); }
+
+TrayMouse Win32TrayIcon::MouseOf(LPARAM lparam) {
+    switch (lparam) {
+    case WM_LBUTTONDBLCLK: return TrayMouse::LeftDoubleClick;
+    case WM_RBUTTONDOWN: return TrayMouse::RightButtonDown;
+    default: return TrayMouse::Other;
+    }
+}
 
 }  // namespace kronvik

@@ -18,7 +18,7 @@ namespace kronvik {
 class Win32Clock : public Clock {
 public:
     LocalTime Now() override;
-    uint32_t SetLocal(const LocalTime& time) override;
+    ClockSet SetLocal(const LocalTime& time) override;
 };
 
 // A SetTimer timer on a window; WM_TIMER with this id reaches the window.
@@ -36,7 +36,7 @@ private:
 
 class Win32MessageBoxes : public MessageBoxes {
 public:
-    int Show(const std::string& text, const std::string& caption, uint32_t style) override;
+    bool Show(const std::string& text, const std::string& caption, BoxStyle style) override;
 };
 
 class Win32QuitRequest : public QuitRequest {

@@ -69,12 +69,15 @@ private:
 
 }  // namespace
 
-void Win32Network::Startup() {
+// Without WinSock, every exchange fails on its socket or its name.
+Win32Network::Win32Network() {
     WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
+    started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
 
-void Win32Network::Cleanup() { WSACleanup(); }
+Win32Network::~Win32Network() {
+    if (started_) WSACleanup();
+}
 
 std::unique_ptr<UdpSocket> Win32Network::OpenUdp() {
     const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);

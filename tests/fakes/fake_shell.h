@@ -27,14 +27,14 @@ public:
     struct Shown {
         std::string text;
         std::string caption;
-        uint32_t style;
+        BoxStyle style;
     };
-    int Show(const std::string& text, const std::string& caption, uint32_t style) override {
+    bool Show(const std::string& text, const std::string& caption, BoxStyle style) override {
         shown.push_back({text, caption, style});
         if (while_open) while_open();
-        return answer;
+        return ok;
     }
-    int answer = kAnswerCancel;
+    bool ok = false;  // the user's answer: OK, or else Cancel
     std::function<void()> while_open;  // what happens while the box is open
     std::vector<Shown> shown;
 };

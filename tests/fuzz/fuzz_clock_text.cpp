@@ -14,7 +14,7 @@ class FixedClock : public kronvik::Clock {
 public:
     kronvik::LocalTime now;
     kronvik::LocalTime Now() override { return now; }
-    uint32_t SetLocal(const kronvik::LocalTime&) override { return 0; }
+    kronvik::ClockSet SetLocal(const kronvik::LocalTime&) override { return kronvik::ClockSet::Done; }
 };
 
 }  // namespace

@@ -115,25 +115,24 @@ TEST(MainWindowMessageTest, QuitRequestNeedsLParamZeroAndRestoresTheCaption) {
     h.main->Timer1Timer();
     ASSERT_NE(h.desktop.Caption(7), u"エディタ");
 
-    EXPECT_FALSE(h.main->AppMessage(kQuitMessage, 0, 1));
+    EXPECT_FALSE(h.main->QuitRequested(1));
     EXPECT_FALSE(h.main->Ending());
-    EXPECT_FALSE(h.main->AppMessage(0x0400, 0, 0));
 
-    EXPECT_TRUE(h.main->AppMessage(kQuitMessage, 99, 0));
+    EXPECT_TRUE(h.main->QuitRequested(0));
     EXPECT_TRUE(h.main->Ending());
     EXPECT_EQ(h.desktop.Caption(7), u"エディタ");
     EXPECT_FALSE(h.tray.present);
     EXPECT_EQ(h.tray.removes, 1);
 
     // A second request during the end does not run the sequence twice.
-    h.main->AppMessage(kQuitMessage, 0, 0);
+    h.main->QuitRequested(0);
     EXPECT_EQ(h.tray.removes, 1);
 }
 
 TEST(MainWindowMessageTest, ExitBeforeAnyWindowWasTrackedStillRemovesTheIcon) {
     Harness h;
     h.Start();
-    EXPECT_TRUE(h.main->AppMessage(kWmCommand, kCmdExit, 0));
+    EXPECT_TRUE(h.main->MenuCommand(kCmdExit, true));
     EXPECT_TRUE(h.main->Ending());
     EXPECT_FALSE(h.tray.present);
 }
@@ -141,30 +140,30 @@ TEST(MainWindowMessageTest, ExitBeforeAnyWindowWasTrackedStillRemovesTheIcon) {
 TEST(MainWindowMessageTest, CommandsReachTheirDialogsAndStrayIdsAreIgnored) {
     Harness h;
     h.Start();
-    for (uint64_t id : {0ull, 4ull, 6ull, 99ull, 1500ull, 1600ull, 65535ull}) {
-        EXPECT_TRUE(h.main->AppMessage(kWmCommand, id, 0)) << id;   // marked handled regardless
+    for (uint32_t id : {0u, 4u, 6u, 99u, 1500u, 1600u, 65535u}) {
+        EXPECT_TRUE(h.main->MenuCommand(id, true)) << id;   // marked handled regardless
     }
     EXPECT_EQ(h.views.settings + h.views.about, 0);
     EXPECT_EQ(h.entry_view.openings, 0);
     EXPECT_FALSE(h.main->Ending());
 
     // Enter and Esc in a dialog post ids 1 and 2 to the dialog, not to the menu's owner.
-    EXPECT_FALSE(h.main->AppMessage(kWmCommand, kCmdSettings, 0, false));
-    EXPECT_FALSE(h.main->AppMessage(kWmCommand, kCmdManualSync, 0, false));
+    EXPECT_FALSE(h.main->MenuCommand(kCmdSettings, false));
+    EXPECT_FALSE(h.main->MenuCommand(kCmdManualSync, false));
     EXPECT_EQ(h.views.settings, 0);
     EXPECT_TRUE(h.boxes.shown.empty());
-    h.main->AppMessage(kWmCommand, kCmdSettings, 0);
-    h.main->AppMessage(kWmCommand, kCmdAbout, 0);
-    h.main->AppMessage(kWmCommand, kCmdAbout, 0);
+    h.main->MenuCommand(kCmdSettings, true);
+    h.main->MenuCommand(kCmdAbout, true);
+    h.main->MenuCommand(kCmdAbout, true);
     EXPECT_EQ(h.views.settings, 1);
     EXPECT_EQ(h.views.about, 2);
 
     // Today has one appointment: ids beyond it, or on days without any, are ignored.
-    for (uint64_t id : {102ull, 1403ull, 1499ull, 250ull}) h.main->AppMessage(kWmCommand, id, 0);
+    for (uint32_t id : {102u, 1403u, 1499u, 250u}) h.main->MenuCommand(id, true);
     EXPECT_EQ(h.entry_view.openings, 0);
-    h.main->AppMessage(kWmCommand, 101, 0);
+    h.main->MenuCommand(101, true);
     EXPECT_EQ(h.entry_view.text, "会議");
-    h.main->AppMessage(kWmCommand, 1400, 0);
+    h.main->MenuCommand(1400, true);
     EXPECT_EQ(h.entry_view.openings, 2);
     EXPECT_EQ(h.main->EntryDialog().Chosen().day, 21);
     EXPECT_TRUE(h.boxes.shown.empty());
@@ -183,17 +182,17 @@ TEST(MainWindowMessageTest, TaskbarRestartAddsTheIconAgain) {
 TEST(TrayIconTest, MouseActionsOpenTheMenuOrTheSettingsAndNothingElse) {
     Harness h;
     h.Start();
-    for (uint32_t mouse : {0x0201u, 0x0202u, 0x0200u, 0x0205u, 0x0206u}) h.main->TrayNotify(mouse);
+    h.main->TrayNotify(TrayMouse::Other);
     EXPECT_EQ(h.views.settings, 0);
     EXPECT_TRUE(h.views.menus.empty());
 
     // The double click reloads the settings before the dialog shows them.
     h.registry.SetText("Software\\Velk\\FLAG", "MEMO", "新しいメモ");
-    h.main->TrayNotify(0x0203);
+    h.main->TrayNotify(TrayMouse::LeftDoubleClick);
     EXPECT_EQ(h.views.settings, 1);
     EXPECT_EQ(h.main->Settings().MEMO, "新しいメモ");
 
-    h.main->TrayNotify(0x0204);
+    h.main->TrayNotify(TrayMouse::RightButtonDown);
     ASSERT_EQ(h.views.menus.size(), 1u);
     const std::vector<MenuItem>& menu = h.views.menus[0];
     ASSERT_EQ(menu.size(), 6u);
@@ -211,12 +210,12 @@ TEST(TrayIconTest, MouseActionsOpenTheMenuOrTheSettingsAndNothingElse) {
 TEST(TrayIconTest, MenuIdsMeanTheMenuThatWasShown) {
     Harness h;
     h.Start();
-    h.main->TrayNotify(0x0204);
+    h.main->TrayNotify(TrayMouse::RightButtonDown);
     h.clock.Set(2026, 12, 9, 0, 0, 0, 3);  // midnight while the menu is open
     h.desktop.Add(7, u"エディタ");
     h.desktop.foreground = 7;
     h.main->Timer1Timer();  // the display tick loads the new day
-    h.main->AppMessage(kWmCommand, 101, 0);
+    h.main->MenuCommand(101, true);
     EXPECT_EQ(h.entry_view.text, "会議");
 }
 
@@ -224,7 +223,7 @@ TEST(TrayIconTest, UnreadableSettingsKeepTheDialogHidden) {
     Harness h;
     h.Start();
     h.registry.DeleteValue("Software\\Velk\\FLAG", "MODE");
-    EXPECT_THROW(h.main->TrayNotify(0x0203), SettingsError);
+    EXPECT_THROW(h.main->TrayNotify(TrayMouse::LeftDoubleClick), SettingsError);
     EXPECT_EQ(h.views.settings, 0);
 }
 
@@ -247,18 +246,18 @@ TEST(ManualTimeSettingTest, CancelLeavesEverythingAndOkRunsTheAnnouncedMethod) {
     h.main->Flags().AutoSync = 1;
     const int timer3_sets = h.timer3.set_calls;
 
-    h.boxes.answer = kAnswerCancel;
-    h.main->AppMessage(kWmCommand, kCmdManualSync, 0);
+    h.boxes.ok = false;
+    h.main->MenuCommand(kCmdManualSync, true);
     ASSERT_EQ(h.boxes.shown.size(), 1u);
     EXPECT_EQ(h.boxes.shown[0].caption, "日付時刻設定（手動）");
-    EXPECT_EQ(h.boxes.shown[0].style, 0x41u);
+    EXPECT_EQ(h.boxes.shown[0].style, BoxStyle::Confirm);
     EXPECT_EQ(h.boxes.shown[0].text, ManualSettingText(0, "----年--月--日--時--分--秒"));
     EXPECT_EQ(h.main->Flags().AutoSync, 1);
     EXPECT_EQ(h.timer3.set_calls, timer3_sets);
 
-    h.boxes.answer = kAnswerOk;
+    h.boxes.ok = true;
     h.boxes.while_open = [&] { h.main->Settings().MODE = 1; };  // HTTP applied meanwhile
-    h.main->AppMessage(kWmCommand, kCmdManualSync, 0);
+    h.main->MenuCommand(kCmdManualSync, true);
     EXPECT_EQ(h.main->Flags().AutoSync, 0);
     EXPECT_EQ(h.timer3.set_calls, timer3_sets + 1);
     EXPECT_TRUE(h.workers.started.at(1)->Run());  // SNTP, as the box said
