@@ -18,6 +18,7 @@
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/forms_win32.h"
 #include "platform/win32/gdi_win32.h"
+#include "platform/win32/handle_win32.h"
 #include "platform/win32/http_win32.h"
 #include "platform/win32/layout_win32.h"
 #include "platform/win32/message_filter_win32.h"
@@ -161,10 +162,9 @@ void CreateMainWindow(Program& p) {
     p.timer2 = std::make_unique<Win32Timer>(p.form1, kTimer2);
     p.timer3 = std::make_unique<Win32Timer>(p.form1, kTimer3);
     // The tray draws the icon's own 16 x 16 picture rather than a shrunken 32 x 32 one.
-    const auto small_icon = static_cast<HICON>(
-        LoadImageW(p.instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                   GetSystemMetrics(SM_CYSMICON), 0));
-    p.tray = std::make_unique<Win32TrayIcon>(p.form1, small_icon);
+    Icon small_icon(static_cast<HICON>(LoadImageW(p.instance, L"MAINICON", IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+    p.tray = std::make_unique<Win32TrayIcon>(p.form1, std::move(small_icon));
     p.quit = std::make_unique<Win32QuitRequest>(p.form1);
     p.ui = std::make_unique<Win32UiDispatch>(p.form1);
     p.main = std::make_unique<MainWindow>(MainWindowPorts{
@@ -211,18 +211,9 @@ int RunMessageLoop(Program& p) {
     return 0;
 }
 
-}  // namespace
-}  // namespace kronvik
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    using namespace kronvik;
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Kronvik-Velk");
-    const DWORD last_error = GetLastError();
-    if (mutex == nullptr) return 0;
-    if (last_error == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
-        return 0;
-    }
+// The four windows and the message loop, until the loop or a failed start
+// ends the program.
+void Run(HINSTANCE instance) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
 
@@ -232,10 +223,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     program = &p;
     try {
         CreateMainWindow(p);
-        if (p.main->Create(Arguments()) == MainWindow::Start::Uninstalled) {
-            CloseHandle(mutex);
-            ExitProcess(0);
-        }
+        if (p.main->Create(Arguments()) == MainWindow::Start::Uninstalled) return;
         // Started elevated, Kronvik still hears the shell and the installer.
         AllowFromLowerIntegrity(p.form1, {WM_TRAYNOTIFY, p.taskbar_created, p.main->QuitRequestMsg()});
         LoadDigitImages(p);
@@ -249,7 +237,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         if (p.main) p.main->ExitSequence();
         ShowError(error.what());
     }
-    CloseHandle(mutex);
+}
+
+}  // namespace
+}  // namespace kronvik
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    using namespace kronvik;
+    {
+        const KernelHandle mutex(CreateMutexW(nullptr, FALSE, L"Kronvik-Velk"));
+        // Another instance runs in this session: it is neither told nor activated.
+        if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+        Run(instance);
+    }
     // Not a return: the workers are neither stopped nor waited for.
     EndProgram();
 }

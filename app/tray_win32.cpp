@@ -2,13 +2,13 @@
 
 namespace kronvik {
 
-Win32TrayIcon::Win32TrayIcon(HWND owner, HICON icon) {
+Win32TrayIcon::Win32TrayIcon(HWND owner, Icon icon) : icon_(std::move(icon)) {
     data_.cbSize = sizeof(data_);
     data_.hWnd = owner;
     data_.uID = 0;
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = WM_TRAYNOTIFY;
-    data_.hIcon = icon;
+    data_.hIcon = icon_.get();
     lstrcpynW(data_.szTip, L"Kron-Vik", ARRAYSIZE(data_.szTip));
 }
 

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/ports.h"
+#include "platform/win32/handle_win32.h"
 
 namespace kronvik {
 
@@ -12,12 +13,13 @@ inline constexpr UINT WM_TRAYNOTIFY = 2249;
 // The notification-area icon: tip "Kron-Vik", callback WM_TRAYNOTIFY, icon MAINICON.
 class Win32TrayIcon : public TrayIcon {
 public:
-    Win32TrayIcon(HWND owner, HICON icon);
+    Win32TrayIcon(HWND owner, Icon icon);
     void Add() override;
     void Remove() override;
     static TrayMouse MouseOf(LPARAM lparam);
 
 private:
+    Icon icon_;
     NOTIFYICONDATAW data_{};
 };
 

@@ -7,6 +7,7 @@
 
 #include "platform/win32/edit_limit_win32.h"
 #include "platform/win32/forms_win32.h"
+#include "platform/win32/handle_win32.h"
 #include "platform/win32/win32_text.h"
 #include "resources/layout_settings.h"
 
@@ -115,17 +116,15 @@ void SettingsDialog::SetDigit(int32_t image_id, int32_t digit) {
 }
 
 int32_t SettingsDialog::TrackYearMenu() {
-    HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING, 1, L"西暦表示");
-    AppendMenuW(menu, MF_STRING, 2, L"和暦表示");
-    AppendMenuW(menu, MF_STRING, 3, L"暦表示無し");
+    const Menu menu(CreatePopupMenu());
+    AppendMenuW(menu.get(), MF_STRING, 1, L"西暦表示");
+    AppendMenuW(menu.get(), MF_STRING, 2, L"和暦表示");
+    AppendMenuW(menu.get(), MF_STRING, 3, L"暦表示無し");
     POINT cursor{};
     GetCursorPos(&cursor);
     SetForegroundWindow(owner_);
-    const int choice = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x,
-                                                       cursor.y, 0, owner_, nullptr));
-    DestroyMenu(menu);
-    return choice;
+    return static_cast<int>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner_, nullptr));
 }
 
 void SettingsDialog::ShowError(const std::string& text) {

@@ -5,25 +5,14 @@
 
 #include <vector>
 
+#include "platform/win32/handle_win32.h"
 #include "platform/win32/win32_text.h"
 
 namespace kronvik {
 
 namespace {
 
-class Handle {
-public:
-    explicit Handle(HINTERNET handle) : handle_(handle) {}
-    ~Handle() {
-        if (handle_ != nullptr) InternetCloseHandle(handle_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HINTERNET get() const { return handle_; }
-
-private:
-    HINTERNET handle_;
-};
+using Handle = Owned<HINTERNET, InternetCloseHandle>;
 
 class Win32HttpResponse : public HttpResponse {
 public:

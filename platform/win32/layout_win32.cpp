@@ -87,13 +87,12 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wparam, LPARAM l
     return DefSubclassProc(window, message, wparam, lparam);
 }
 
-SIZE TextSize(HWND window, HFONT font, const std::wstring& text) {
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+SIZE TextSize(HFONT font, const std::wstring& text) {
+    const ScreenDc dc(GetDC(nullptr));
+    const HGDIOBJ old = SelectObject(dc.get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
     SIZE size{0, 0};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc.get(), old);
     return size;
 }
 
@@ -244,7 +243,7 @@ void FormLayout::Place(const ControlSpec& entry) const {
         const int length = GetWindowTextLengthW(control);
         std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
         text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), length + 1)));
-        const SIZE size = TextSize(control, FontOf(entry), text);
+        const SIZE size = TextSize(FontOf(entry), text);
         const bool boxed = entry.kind == ControlKind::RadioButton || entry.kind == ControlKind::CheckBox;
         width = size.cx + Scaled(boxed ? 20 : 2);
         if (entry.height == 0) height = boxed ? Scaled(17) : size.cy;
