@@ -17,7 +17,7 @@ constexpr int32_t kLabel1 = ControlId(ControlKind::Label, 1);
 constexpr FormFont kAboutFonts[] = {{0, 8, FW_NORMAL, L"Small Fonts", ANSI_CHARSET}};
 
 void AboutBox::Create(HINSTANCE instance) {
-    RegisterFormClass(instance, L"TForm2", Proc);
+    RegisterFormClass<Proc>(instance, L"TForm2");
     window_ = CreateForm(instance, L"TForm2", L"バージョン情報", WS_POPUP | WS_CAPTION,
                          WS_EX_TOOLWINDOW, kAboutClientWidth, kAboutClientHeight);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

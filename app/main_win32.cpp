@@ -62,21 +62,6 @@ struct Program {
 
 Program* program = nullptr;
 
-void ShowError(const char* message) {
-    MessageBoxW(nullptr, Wide(message).c_str(), Wide(kApplicationTitle).c_str(),
-                MB_OK | MB_ICONERROR);
-}
-
-// A failure that escapes a handler is shown, and the program goes on.
-template <typename Handler>
-void Guarded(Handler&& handler) {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        ShowError(error.what());
-    }
-}
-
 [[noreturn]] void EndProgram() {
     // The workers are not waited for: a synchronisation in progress ends here.
     ExitProcess(0);
@@ -91,59 +76,70 @@ void EndIfExiting() {
     if (program->main && program->main->Ending()) EndProgram();
 }
 
+// Whatever a window procedure or the message loop let out.
+void Failed(std::exception_ptr error) {
+    program->main->Failed(error);
+    EndIfExiting();
+}
+
 // The application message hook: a menu command or the quit request is taken
 // before dispatch. True when the message must not be dispatched.
 bool AppMessage(MainWindow& main, UINT message, WPARAM wparam, LPARAM lparam, bool to_main_window) {
     bool handled = false;
-    Guarded([&] {
-        if (message == WM_COMMAND) handled = main.MenuCommand(LOWORD(wparam), to_main_window);
-        if (message == main.QuitRequestMsg() && message != 0) handled = main.QuitRequested(lparam);
-    });
+    if (message == WM_COMMAND) handled = main.MenuCommand(LOWORD(wparam), to_main_window);
+    if (message == main.QuitRequestMsg() && message != 0) handled = main.QuitRequested(lparam);
     EndIfExiting();
     return handled;
 }
 
-LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    MainWindow* main = program ? program->main.get() : nullptr;
-    if (main == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+// The main window's handlers; false for a message left to the default.
+bool Form1Message(MainWindow& main, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_TIMER:
-        if (wparam == kTimer1) Guarded([&] { main->Timer1Timer(); });
-        if (wparam == kTimer2) Guarded([&] { main->Timer2Timer(); });
-        if (wparam == kTimer3) Guarded([&] { main->Timer3Timer(); });
-        return 0;
+        if (wparam == kTimer1) main.Timer1Timer();
+        if (wparam == kTimer2) main.Timer2Timer();
+        if (wparam == kTimer3) main.Timer3Timer();
+        return true;
     case Win32UiDispatch::kMessage:
-        Guarded([&] { program->ui->RunPending(); });
-        return 0;
+        program->ui->RunPending();
+        return true;
     case WM_TIMECHANGE:
-        Guarded([&] { main->ClockChanged(); });
-        return 0;
+        main.ClockChanged();
+        return true;
+    case WM_ENDSESSION:
+        if (wparam) OrderlyEnd();
+        return true;
+    case WM_TRAYNOTIFY:
+        main.TrayNotify(Win32TrayIcon::MouseOf(lparam));
+        return true;
+    default:
+        break;
+    }
+    if (message == program->taskbar_created && message != 0) {
+        main.TaskbarCreated();
+        return true;
+    }
+    // A modal loop (a message box, a menu) dispatches posted messages without
+    // the hook; commands and the quit request still take effect.
+    return AppMessage(main, message, wparam, lparam, true);
+}
+
+LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    MainWindow* main = program->main.get();
+    // Once the exit sequence has run, only a failure's box may still be open:
+    // nothing is written any more.
+    if (main == nullptr || main->Ending()) return DefWindowProcW(window, message, wparam, lparam);
+    switch (message) {
     case WM_POWERBROADCAST:
-        if (wparam == PBT_APMRESUMEAUTOMATIC || wparam == PBT_APMRESUMESUSPEND)
-            Guarded([&] { main->Resumed(); });
+        if (wparam == PBT_APMRESUMEAUTOMATIC || wparam == PBT_APMRESUMESUSPEND) main->Resumed();
         return TRUE;
     case WM_CLOSE:
         OrderlyEnd();
     case WM_QUERYENDSESSION:
         return TRUE;
-    case WM_ENDSESSION:
-        if (wparam) OrderlyEnd();
-        return 0;
     default:
-        break;
+        return Form1Message(*main, message, wparam, lparam) ? 0 : DefWindowProcW(window, message, wparam, lparam);
     }
-    if (message == WM_TRAYNOTIFY) {
-        Guarded([&] { main->TrayNotify(Win32TrayIcon::MouseOf(lparam)); });
-        return 0;
-    }
-    if (message == program->taskbar_created && message != 0) {
-        main->TaskbarCreated();
-        return 0;
-    }
-    // A modal loop (a message box, a menu) dispatches posted messages without
-    // the hook; commands and the quit request still take effect.
-    if (AppMessage(*main, message, wparam, lparam, true)) return 0;
-    return DefWindowProcW(window, message, wparam, lparam);
 }
 
 std::vector<std::string> Arguments() {
@@ -156,7 +152,7 @@ std::vector<std::string> Arguments() {
 }
 
 void CreateMainWindow(Program& p) {
-    RegisterFormClass(p.instance, L"TForm1", Form1Proc);
+    RegisterFormClass<Form1Proc>(p.instance, L"TForm1");
     p.form1 = CreateForm(p.instance, L"TForm1", L"Form1", WS_OVERLAPPEDWINDOW, 0, 320, 200);
     p.timer1 = std::make_unique<Win32Timer>(p.form1, kTimer1);
     p.timer2 = std::make_unique<Win32Timer>(p.form1, kTimer2);
@@ -170,6 +166,7 @@ void CreateMainWindow(Program& p) {
     p.main = std::make_unique<MainWindow>(MainWindowPorts{
         p.registry, p.clock, p.desktop, p.boxes, *p.timer1, *p.timer2, *p.timer3, *p.tray,
         *p.quit, p.system_proxy, *p.ui, p.network, p.http, p.workers});
+    SetFailureHandler(Failed);
 }
 
 void CreateDialogs(Program& p) {
@@ -190,25 +187,28 @@ void LoadDigitImages(Program& p) {
     }
 }
 
-int RunMessageLoop(Program& p) {
+// One message from the queue: the hook, the dialogs' keys, then dispatch.
+void TakeMessage(Program& p, MSG& msg) {
+    const bool to_main = msg.hwnd == nullptr || msg.hwnd == p.form1;
+    if (AppMessage(*p.main, msg.message, msg.wParam, msg.lParam, to_main)) return;
+    if (p.settings_dialog.PageKey(msg)) return;
+    // Tab, Enter and Esc work in the dialogs as in any dialog box.
+    for (const HWND dialog : {p.entry_dialog.Window(), p.settings_dialog.Window()}) {
+        if (dialog != nullptr && IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg)) return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+void RunMessageLoop(Program& p) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        const bool to_main = msg.hwnd == nullptr || msg.hwnd == p.form1;
-        if (AppMessage(*p.main, msg.message, msg.wParam, msg.lParam, to_main)) continue;
-        if (p.settings_dialog.PageKey(msg)) continue;
-        // Tab, Enter and Esc work in the dialogs as in any dialog box.
-        bool dialog_key = false;
-        for (const HWND dialog : {p.entry_dialog.Window(), p.settings_dialog.Window()}) {
-            if (dialog != nullptr && IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg)) {
-                dialog_key = true;
-                break;
-            }
+        try {
+            TakeMessage(p, msg);
+        } catch (...) {
+            Failed(std::current_exception());
         }
-        if (dialog_key) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
     }
-    return 0;
 }
 
 // The four windows and the message loop, until the loop or a failed start
@@ -232,10 +232,10 @@ void Run(HINSTANCE instance) {
         // The loop ended without the exit command (WM_QUIT from outside): still
         // give the caption back and remove the icon.
         p.main->ExitSequence();
-    } catch (const std::exception& error) {
+    } catch (...) {
         // A failed start leaves no icon behind.
         if (p.main) p.main->ExitSequence();
-        ShowError(error.what());
+        p.boxes.Show(FailureText(std::current_exception()), kApplicationTitle, BoxStyle::Error);
     }
 }
 

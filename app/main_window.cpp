@@ -16,6 +16,8 @@ constexpr char kHttpFirstLine[] =
 constexpr char kLastSetBefore[] = "前回の日付時刻合わせは ";
 constexpr char kLastSetAfter[] = " に行いました。";
 constexpr char kConnectedQuestion[] = "(インターネットに接続されていますか？)";
+// The message of a failure that carries none of its own.
+constexpr char kUnexpectedFailure[] = "予期しないエラーが発生しました。";
 
 }  // namespace
 
@@ -150,6 +152,28 @@ void MainWindow::ExitSequence() {
         ports_.tray.Remove();
         icon_added_ = false;
     }
+}
+
+std::string FailureText(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& failure) {
+        return failure.what();
+    } catch (...) {
+        return kUnexpectedFailure;
+    }
+}
+
+void MainWindow::Failed(const std::exception_ptr& error) {
+    bool expected = false;
+    try {
+        std::rethrow_exception(error);
+    } catch (const SettingsError&) {
+        expected = true;
+    } catch (...) {
+    }
+    if (!expected) ExitSequence();
+    ports_.boxes.Show(FailureText(error), kApplicationTitle, BoxStyle::Error);
 }
 
 void MainWindow::TaskbarCreated() {

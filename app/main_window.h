@@ -2,6 +2,7 @@
 // The hidden main window TForm1: the program's state for the whole run, its
 // creation steps, the application message hook and the exit sequence.
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ namespace kronvik {
 
 // The confirmation text of the manual time setting, with SET_TIME in its place.
 std::string ManualSettingText(int32_t mode, const std::string& set_time);
+
+// The message a failure carries, or a general one when it carries none.
+std::string FailureText(const std::exception_ptr& error);
 
 struct MainWindowPorts {
     Registry& registry;
@@ -78,6 +82,10 @@ public:
     // process. Runs at most once.
     void ExitSequence();
     bool Ending() const { return ending_; }
+    // A failure left a handler. A settings error is expected: it is shown,
+    // and the program goes on. Anything else is a fault: the exit sequence
+    // runs, the failure is shown, and the caller ends the process.
+    void Failed(const std::exception_ptr& error);
 
     void Timer1Timer() { writer_.Timer1Timer(); }
     void Timer2Timer() { alert_.Timer2Timer(writer_.TrackedWindow()); }

@@ -30,7 +30,7 @@ void EntryDialogWindow::Create(HINSTANCE instance, HWND owner, const DigitImages
                                ScheduleEntryDialog& presenter) {
     digit_images_ = &digit_images;
     presenter_ = &presenter;
-    RegisterFormClass(instance, L"TForm3", Proc);
+    RegisterFormClass<Proc>(instance, L"TForm3");
     window_ = CreateForm(instance, L"TForm3", L"予定入力フィールド", WS_POPUP | WS_CAPTION,
                          WS_EX_TOOLWINDOW, kEntryClientWidth, kEntryClientHeight, owner);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

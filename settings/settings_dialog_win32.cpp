@@ -32,7 +32,7 @@ void SettingsDialog::Create(HINSTANCE instance, HWND owner, const DigitImages& d
     owner_ = owner;
     digit_images_ = &digit_images;
     presenter_ = &presenter;
-    RegisterFormClass(instance, L"TForm4", Proc);
+    RegisterFormClass<Proc>(instance, L"TForm4");
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     window_ = CreateForm(instance, L"TForm4", L"Kronvik設定", style,
                          WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/barrier_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/win32_text.h"
 
@@ -82,7 +83,7 @@ bool ForwardedToForm(UINT message) {
 
 LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
                               DWORD_PTR) {
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, GroupBoxProc, 1);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, Barrier<GroupBoxProc>, 1);
     if (ForwardedToForm(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
     return DefSubclassProc(window, message, wparam, lparam);
 }
@@ -134,7 +135,7 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 void RegisterPanelClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = PanelProc;
+    wc.lpfnWndProc = Barrier<PanelProc>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.lpszClassName = kPanelClass;
@@ -169,7 +170,7 @@ void FormLayout::Create(HWND form, std::span<const ControlSpec> table, std::span
             0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         if (control == nullptr) continue;
         SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(entry.flags));
-        if (entry.kind == ControlKind::GroupBox) SetWindowSubclass(control, GroupBoxProc, 1, 0);
+        if (entry.kind == ControlKind::GroupBox) SetWindowSubclass(control, Barrier<GroupBoxProc>, 1, 0);
         if (entry.kind == ControlKind::CSpinButton) {
             // Never at an end: every click is one step up or down.
             SendMessageW(control, UDM_SETRANGE32, 0, 100);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "app/command_ids.h"
 #include "timesync/system_proxy.h"
 #include "fakes/fake_clock.h"
@@ -167,6 +169,45 @@ TEST(MainWindowMessageTest, CommandsReachTheirDialogsAndStrayIdsAreIgnored) {
     EXPECT_EQ(h.entry_view.openings, 2);
     EXPECT_EQ(h.main->EntryDialog().Chosen().day, 21);
     EXPECT_TRUE(h.boxes.shown.empty());
+}
+
+TEST(MainWindowFailureTest, SettingsErrorsAreShownAndAnythingElseEndsInOrder) {
+    struct Case {
+        void (*fail)();
+        std::string text;
+        bool ends;
+    };
+    const Case cases[] = {
+        {[] { throw SettingsError("'MODE' の取得に失敗しました"); }, "'MODE' の取得に失敗しました", false},
+        {[] { throw std::length_error("vector"); }, "vector", true},
+        {[] { throw 42; }, "予期しないエラーが発生しました。", true},
+    };
+    for (const Case& c : cases) {
+        Harness h;
+        h.Start();
+        h.desktop.Add(7, u"エディタ");
+        h.desktop.foreground = 7;
+        h.main->Timer1Timer();
+        bool icon_while_shown = false;
+        std::u16string caption_while_shown;
+        h.boxes.while_open = [&] {
+            icon_while_shown = h.tray.present;
+            caption_while_shown = h.desktop.Caption(7);
+        };
+        try {
+            c.fail();
+        } catch (...) {
+            h.main->Failed(std::current_exception());
+        }
+        ASSERT_EQ(h.boxes.shown.size(), 1u) << c.text;
+        EXPECT_EQ(h.boxes.shown[0].text, c.text);
+        EXPECT_EQ(h.boxes.shown[0].caption, "Kronvik");
+        EXPECT_EQ(h.boxes.shown[0].style, BoxStyle::Error);
+        EXPECT_EQ(h.main->Ending(), c.ends) << c.text;
+        // A fault has given the caption back and removed the icon when its box shows.
+        EXPECT_EQ(icon_while_shown, !c.ends) << c.text;
+        EXPECT_EQ(caption_while_shown == u"エディタ", c.ends) << c.text;
+    }
 }
 
 TEST(MainWindowMessageTest, TaskbarRestartAddsTheIconAgain) {
