@@ -105,8 +105,6 @@ public:
     // The shell was restarted: the icon must be added again.
     void TaskbarCreated();
 
-    SettingsRecord& Settings() { return settings_; }
-    SyncFlags& Flags() { return flags_; }
     ScheduleEntryDialog& EntryDialog() { return entry_dialog_; }
     SettingsPresenter& SettingsForm() { return settings_dialog_; }
     uint32_t QuitRequestMsg() const { return quit_request_msg_; }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "app/command_ids.h"
+#include "platform/text.h"
 #include "timesync/system_proxy.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_desktop.h"
@@ -59,6 +60,13 @@ struct Harness {
         main->EntryDialog().AttachView(&entry_view);
     }
     MainWindow::Start Start(std::vector<std::string> arguments = {}) { return main->Create(arguments); }
+    // A display tick with window 7 in front: the caption it then shows.
+    std::u16string Tick() {
+        if (desktop.windows.count(7) == 0) desktop.Add(7, u"エディタ");
+        desktop.foreground = 7;
+        main->Timer1Timer();
+        return desktop.Caption(7);
+    }
 };
 
 TEST(MainWindowStartTest, OnlyAnExactUninstallArgumentDeletesTheUsersData) {
@@ -91,7 +99,7 @@ TEST(MainWindowStartTest, FirstStartComesUpResidentWithDefaults) {
     EXPECT_EQ(h.timer2.Interval(), 0u);
     EXPECT_EQ(h.timer3.Interval(), 0u);   // no automatic synchronisation configured
     EXPECT_EQ(h.registry.Int("Software\\Velk\\FLAG", "Ver"), 3202);
-    EXPECT_EQ(h.main->Settings().MEMO, "Tanks! Download");
+    EXPECT_TRUE(h.Tick().ends_with(u"  Tanks! Download")) << Utf16ToUtf8(h.desktop.Caption(7));
     EXPECT_EQ(h.main->QuitRequestMsg(), kQuitMessage);
 }
 
@@ -231,7 +239,8 @@ TEST(TrayIconTest, MouseActionsOpenTheMenuOrTheSettingsAndNothingElse) {
     h.registry.SetText("Software\\Velk\\FLAG", "MEMO", "新しいメモ");
     h.main->TrayNotify(TrayMouse::LeftDoubleClick);
     EXPECT_EQ(h.views.settings, 1);
-    EXPECT_EQ(h.main->Settings().MEMO, "新しいメモ");
+    h.clock.Set(2026, 12, 8, 9, 42, 0, 2);
+    EXPECT_TRUE(h.Tick().ends_with(u"  新しいメモ")) << Utf16ToUtf8(h.desktop.Caption(7));
 
     h.main->TrayNotify(TrayMouse::RightButtonDown);
     ASSERT_EQ(h.views.menus.size(), 1u);
@@ -284,7 +293,6 @@ TEST(ManualTimeSettingTest, ConfirmationTextFollowsTheMethodAndLastSetting) {
 TEST(ManualTimeSettingTest, CancelLeavesEverythingAndOkRunsTheAnnouncedMethod) {
     Harness h;
     h.Start();
-    h.main->Flags().AutoSync = 1;
     const int timer3_sets = h.timer3.set_calls;
 
     h.boxes.ok = false;
@@ -293,15 +301,18 @@ TEST(ManualTimeSettingTest, CancelLeavesEverythingAndOkRunsTheAnnouncedMethod) {
     EXPECT_EQ(h.boxes.shown[0].caption, "日付時刻設定（手動）");
     EXPECT_EQ(h.boxes.shown[0].style, BoxStyle::Confirm);
     EXPECT_EQ(h.boxes.shown[0].text, ManualSettingText(0, "----年--月--日--時--分--秒"));
-    EXPECT_EQ(h.main->Flags().AutoSync, 1);
     EXPECT_EQ(h.timer3.set_calls, timer3_sets);
+    EXPECT_FALSE(h.workers.started.at(1)->Run());  // no worker woken
 
     h.boxes.ok = true;
-    h.boxes.while_open = [&] { h.main->Settings().MODE = 1; };  // HTTP applied meanwhile
+    h.boxes.while_open = [&] {  // HTTP stored and read again meanwhile
+        h.registry.SetInt("Software\\Velk\\FLAG", "MODE", 1);
+        h.main->TrayNotify(TrayMouse::LeftDoubleClick);
+    };
     h.main->MenuCommand(kCmdManualSync, true);
-    EXPECT_EQ(h.main->Flags().AutoSync, 0);
     EXPECT_EQ(h.timer3.set_calls, timer3_sets + 1);
     EXPECT_TRUE(h.workers.started.at(1)->Run());  // SNTP, as the box said
+    EXPECT_FALSE(h.workers.started.at(0)->Run());
 }
 
 }  // namespace
