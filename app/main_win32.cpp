@@ -77,7 +77,7 @@ void EndIfExiting() {
 }
 
 // Whatever a window procedure or the message loop let out.
-void Failed(std::exception_ptr error) {
+void Failed(std::exception_ptr error) noexcept {
     program->main->Failed(error);
     EndIfExiting();
 }
@@ -166,7 +166,7 @@ void CreateMainWindow(Program& p) {
     p.main = std::make_unique<MainWindow>(MainWindowPorts{
         p.registry, p.clock, p.desktop, p.boxes, *p.timer1, *p.timer2, *p.timer3, *p.tray,
         *p.quit, p.system_proxy, *p.ui, p.network, p.http, p.workers});
-    SetFailureHandler(Failed);
+    failure_handler = Failed;
 }
 
 void CreateDialogs(Program& p) {

@@ -8,11 +8,8 @@
 
 namespace kronvik {
 
-using FailureHandler = void (*)(std::exception_ptr error);
-
 // Set once by the entry point, before its first window exists.
-void SetFailureHandler(FailureHandler handler);
-void ProcedureFailed(std::exception_ptr error) noexcept;
+inline void (*failure_handler)(std::exception_ptr error) noexcept = nullptr;
 
 template <auto Procedure>
 struct BarrierOf;
@@ -23,7 +20,7 @@ struct BarrierOf<Procedure> {
         try {
             return Procedure(args...);
         } catch (...) {
-            ProcedureFailed(std::current_exception());
+            failure_handler(std::current_exception());
             return 0;
         }
     }

@@ -74,12 +74,10 @@ private:
 // Without WinSock, every exchange fails on its socket or its name.
 Win32Network::Win32Network() {
     WSADATA data;
-    started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    WSAStartup(MAKEWORD(2, 2), &data);
 }
 
-Win32Network::~Win32Network() {
-    if (started_) WSACleanup();
-}
+Win32Network::~Win32Network() { WSACleanup(); }
 
 std::unique_ptr<UdpSocket> Win32Network::OpenUdp() {
     Socket s(socket(AF_INET, SOCK_DGRAM, 0));

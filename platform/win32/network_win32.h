@@ -13,9 +13,6 @@ public:
     Win32Network& operator=(const Win32Network&) = delete;
     std::unique_ptr<UdpSocket> OpenUdp() override;
     std::optional<uint32_t> ResolveIPv4(const std::string& host) override;
-
-private:
-    bool started_ = false;
 };
 
 }  // namespace kronvik
