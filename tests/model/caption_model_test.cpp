@@ -38,6 +38,8 @@ namespace {
 constexpr char16_t kMark[] = u"⏱";
 const std::u16string kTitles[] = {u"", u"Alpha", u"a   b", u"メモ帳 - 無題", u"Alpha 32", u"\U0001F600 한국어"};
 const std::u16string kDocuments[] = {u" - [d0]", u" - [d1]", u" - [d2]"};
+// Busy spells, the last two past the system's hung threshold.
+constexpr uint64_t kBusyMs[] = {300, 900, 2000, 4000, 6000, 7000};
 
 enum class Kind { Plain, Frame, Refuses, Denied, RetitlesBack, Slow };
 
@@ -117,7 +119,7 @@ public:
         switch (s.what) {
         case Step::Retitle: desktop.Retitle(h, kTitles[s.value]); break;
         case Step::RetitleAfterRead: desktop.RetitleAfterNextRead(h, kTitles[s.value]); break;
-        case Step::Busy: desktop.Busy(h, std::vector<uint64_t>{300, 900, 2000, 4000, 6000, 7000}[s.value]); break;
+        case Step::Busy: desktop.Busy(h, kBusyMs[s.value]); break;
         case Step::Switch:
             if (kinds_[h - 1] == Kind::Frame) desktop.SwitchDocument(h, kDocuments[s.value % 3]);
             break;

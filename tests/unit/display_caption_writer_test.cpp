@@ -57,7 +57,7 @@ TEST_F(CaptionWriterTest, ClockFollowsTheForegroundAndEveryCaptionComesBack) {
     const std::u16string wide = u"메모장 \U0001F600 テスト";
     desktop.Add(3, wide);
     desktop.Add(4, u"");
-    for (const WindowHandle next : {2, 3, 4, 1}) {
+    for (const WindowHandle next : {WindowHandle{2}, WindowHandle{3}, WindowHandle{4}, WindowHandle{1}}) {
         const WindowHandle before = desktop.foreground;
         const std::u16string own = desktop.windows.at(before).title;
         Ticks(1);
