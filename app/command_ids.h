@@ -1,13 +1,10 @@
 #pragma once
-// Window messages and menu command ids of the main window.
+// The tray menu's command ids, and the program's title and version.
 #include <cstdint>
 
 #include "version.h"
 
 namespace kronvik {
-
-inline constexpr uint32_t WM_TRAYNOTIFY = 2249;
-inline constexpr uint32_t kWmCommand = 0x0111;
 
 inline constexpr uint32_t kCmdSettings = 1;
 inline constexpr uint32_t kCmdManualSync = 2;

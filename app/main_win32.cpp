@@ -18,6 +18,7 @@
 #include "platform/win32/desktop_win32.h"
 #include "platform/win32/forms_win32.h"
 #include "platform/win32/gdi_win32.h"
+#include "platform/win32/handle_win32.h"
 #include "platform/win32/http_win32.h"
 #include "platform/win32/layout_win32.h"
 #include "platform/win32/message_filter_win32.h"
@@ -38,15 +39,11 @@ constexpr UINT_PTR kTimer3 = 3;
 struct Program {
     HINSTANCE instance = nullptr;
     HWND form1 = nullptr;
-    HWND form2 = nullptr;
-    HWND form3 = nullptr;
-    HWND form4 = nullptr;
     UINT taskbar_created = 0;
     Win32Registry registry;
     Win32Clock clock;
     Win32Desktop desktop;
     Win32MessageBoxes boxes;
-    Win32Locale locale;
     RegistrySystemProxy system_proxy{registry};
     Win32Network network;
     Win32HttpClient http;
@@ -65,21 +62,6 @@ struct Program {
 
 Program* program = nullptr;
 
-void ShowError(const char* message) {
-    MessageBoxW(nullptr, Wide(message).c_str(), Wide(kApplicationTitle).c_str(),
-                MB_OK | MB_ICONERROR);
-}
-
-// A failure that escapes a handler is shown, and the program goes on.
-template <typename Handler>
-void Guarded(Handler&& handler) {
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        ShowError(error.what());
-    }
-}
-
 [[noreturn]] void EndProgram() {
     // The workers are not waited for: a synchronisation in progress ends here.
     ExitProcess(0);
@@ -94,52 +76,70 @@ void EndIfExiting() {
     if (program->main && program->main->Ending()) EndProgram();
 }
 
-LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    MainWindow* main = program ? program->main.get() : nullptr;
-    if (main == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+// Whatever a window procedure or the message loop let out.
+void Failed(std::exception_ptr error) noexcept {
+    program->main->Failed(error);
+    EndIfExiting();
+}
+
+// The application message hook: a menu command or the quit request is taken
+// before dispatch. True when the message must not be dispatched.
+bool AppMessage(MainWindow& main, UINT message, WPARAM wparam, LPARAM lparam, bool to_main_window) {
+    bool handled = false;
+    if (message == WM_COMMAND) handled = main.MenuCommand(LOWORD(wparam), to_main_window);
+    if (message == main.QuitRequestMsg() && message != 0) handled = main.QuitRequested(lparam);
+    EndIfExiting();
+    return handled;
+}
+
+// The main window's handlers; false for a message left to the default.
+bool Form1Message(MainWindow& main, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_TIMER:
-        if (wparam == kTimer1) Guarded([&] { main->Timer1Timer(); });
-        if (wparam == kTimer2) Guarded([&] { main->Timer2Timer(); });
-        if (wparam == kTimer3) Guarded([&] { main->Timer3Timer(); });
-        return 0;
+        if (wparam == kTimer1) main.Timer1Timer();
+        if (wparam == kTimer2) main.Timer2Timer();
+        if (wparam == kTimer3) main.Timer3Timer();
+        return true;
     case Win32UiDispatch::kMessage:
-        Guarded([&] { program->ui->RunPending(); });
-        return 0;
+        program->ui->RunPending();
+        return true;
     case WM_TIMECHANGE:
-        Guarded([&] { main->ClockChanged(); });
-        return 0;
+        main.ClockChanged();
+        return true;
+    case WM_ENDSESSION:
+        if (wparam) OrderlyEnd();
+        return true;
+    case WM_TRAYNOTIFY:
+        main.TrayNotify(Win32TrayIcon::MouseOf(lparam));
+        return true;
+    default:
+        break;
+    }
+    if (message == program->taskbar_created && message != 0) {
+        main.TaskbarCreated();
+        return true;
+    }
+    // A modal loop (a message box, a menu) dispatches posted messages without
+    // the hook; commands and the quit request still take effect.
+    return AppMessage(main, message, wparam, lparam, true);
+}
+
+LRESULT CALLBACK Form1Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    MainWindow* main = program->main.get();
+    // Once the exit sequence has run, only a failure's box may still be open:
+    // nothing is written any more.
+    if (main == nullptr || main->Ending()) return DefWindowProcW(window, message, wparam, lparam);
+    switch (message) {
     case WM_POWERBROADCAST:
-        if (wparam == PBT_APMRESUMEAUTOMATIC || wparam == PBT_APMRESUMESUSPEND)
-            Guarded([&] { main->Resumed(); });
+        if (wparam == PBT_APMRESUMEAUTOMATIC || wparam == PBT_APMRESUMESUSPEND) main->Resumed();
         return TRUE;
     case WM_CLOSE:
         OrderlyEnd();
     case WM_QUERYENDSESSION:
         return TRUE;
-    case WM_ENDSESSION:
-        if (wparam) OrderlyEnd();
-        return 0;
     default:
-        break;
+        return Form1Message(*main, message, wparam, lparam) ? 0 : DefWindowProcW(window, message, wparam, lparam);
     }
-    if (message == WM_TRAYNOTIFY) {
-        Guarded([&] { main->TrayNotify(static_cast<uint32_t>(lparam)); });
-        return 0;
-    }
-    if (message == program->taskbar_created && message != 0) {
-        main->TaskbarCreated();
-        return 0;
-    }
-    // A modal loop (a message box, a menu) dispatches posted messages without
-    // the hook; commands and the quit request still take effect.
-    if (message == kWmCommand || (message == main->QuitRequestMsg() && message != 0)) {
-        bool handled = false;
-        Guarded([&] { handled = main->AppMessage(message, wparam, lparam); });
-        EndIfExiting();
-        if (handled) return 0;
-    }
-    return DefWindowProcW(window, message, wparam, lparam);
 }
 
 std::vector<std::string> Arguments() {
@@ -152,31 +152,28 @@ std::vector<std::string> Arguments() {
 }
 
 void CreateMainWindow(Program& p) {
-    RegisterFormClass(p.instance, L"TForm1", Form1Proc);
+    RegisterFormClass<Form1Proc>(p.instance, L"TForm1");
     p.form1 = CreateForm(p.instance, L"TForm1", L"Form1", WS_OVERLAPPEDWINDOW, 0, 320, 200);
     p.timer1 = std::make_unique<Win32Timer>(p.form1, kTimer1);
     p.timer2 = std::make_unique<Win32Timer>(p.form1, kTimer2);
     p.timer3 = std::make_unique<Win32Timer>(p.form1, kTimer3);
     // The tray draws the icon's own 16 x 16 picture rather than a shrunken 32 x 32 one.
-    const auto small_icon = static_cast<HICON>(
-        LoadImageW(p.instance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                   GetSystemMetrics(SM_CYSMICON), 0));
-    p.tray = std::make_unique<Win32TrayIcon>(p.form1, small_icon);
+    Icon small_icon(static_cast<HICON>(LoadImageW(p.instance, L"MAINICON", IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+    p.tray = std::make_unique<Win32TrayIcon>(p.form1, std::move(small_icon));
     p.quit = std::make_unique<Win32QuitRequest>(p.form1);
     p.ui = std::make_unique<Win32UiDispatch>(p.form1);
     p.main = std::make_unique<MainWindow>(MainWindowPorts{
-        p.registry, p.clock, p.desktop, p.boxes, *p.timer1, *p.timer2, *p.timer3, *p.tray, p.locale,
+        p.registry, p.clock, p.desktop, p.boxes, *p.timer1, *p.timer2, *p.timer3, *p.tray,
         *p.quit, p.system_proxy, *p.ui, p.network, p.http, p.workers});
+    failure_handler = Failed;
 }
 
 void CreateDialogs(Program& p) {
     RegisterPanelClass(p.instance);
     p.about.Create(p.instance);
-    p.form2 = p.about.Window();
     p.entry_view.Create(p.instance, p.form1, p.digit_image, p.main->EntryForm());
-    p.form3 = p.entry_view.Window();
     p.settings_view.Create(p.instance, p.form1, p.digit_image, p.main->SettingsForm());
-    p.form4 = p.settings_view.Window();
     p.views = std::make_unique<Win32Views>(p.form1, p.about, p.settings_view);
     p.main->AttachViews(p.views.get());
 }
@@ -190,42 +187,33 @@ void LoadDigitImages(Program& p) {
     }
 }
 
-int RunMessageLoop(Program& p) {
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        bool handled = false;
-        const bool to_main = msg.hwnd == nullptr || msg.hwnd == p.form1;
-        Guarded([&] { handled = p.main->AppMessage(msg.message, msg.wParam, msg.lParam, to_main); });
-        EndIfExiting();
-        if (handled) continue;
-        if (p.settings_view.PageKey(msg)) continue;
-        // Tab, Enter and Esc work in the dialogs as in any dialog box.
-        bool dialog_key = false;
-        for (const HWND dialog : {p.entry_view.Window(), p.settings_view.Window()}) {
-            if (dialog != nullptr && IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg)) {
-                dialog_key = true;
-                break;
-            }
-        }
-        if (dialog_key) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+// One message from the queue: the hook, the dialogs' keys, then dispatch.
+void TakeMessage(Program& p, MSG& msg) {
+    const bool to_main = msg.hwnd == nullptr || msg.hwnd == p.form1;
+    if (AppMessage(*p.main, msg.message, msg.wParam, msg.lParam, to_main)) return;
+    if (p.settings_view.PageKey(msg)) return;
+    // Tab, Enter and Esc work in the dialogs as in any dialog box.
+    for (const HWND dialog : {p.entry_view.Window(), p.settings_view.Window()}) {
+        if (dialog != nullptr && IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg)) return;
     }
-    return 0;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
 }
 
-}  // namespace
-}  // namespace kronvik
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    using namespace kronvik;
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Kronvik-Velk");
-    const DWORD last_error = GetLastError();
-    if (mutex == nullptr) return 0;
-    if (last_error == ERROR_ALREADY_EXISTS) {
-        CloseHandle(mutex);
-        return 0;
+void RunMessageLoop(Program& p) {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        try {
+            TakeMessage(p, msg);
+        } catch (...) {
+            Failed(std::current_exception());
+        }
     }
+}
+
+// The four windows and the message loop, until the loop or a failed start
+// ends the program.
+void Run(HINSTANCE instance) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
 
@@ -235,10 +223,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     program = &p;
     try {
         CreateMainWindow(p);
-        if (p.main->Create(Arguments()) == MainWindow::Start::Uninstalled) {
-            CloseHandle(mutex);
-            ExitProcess(0);
-        }
+        if (p.main->Create(Arguments()) == MainWindow::Start::Uninstalled) return;
         // Started elevated, Kronvik still hears the shell and the installer.
         AllowFromLowerIntegrity(p.form1, {WM_TRAYNOTIFY, p.taskbar_created, p.main->QuitRequestMsg()});
         LoadDigitImages(p);
@@ -247,12 +232,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         // The loop ended without the exit command (WM_QUIT from outside): still
         // give the caption back and remove the icon.
         p.main->ExitSequence();
-    } catch (const std::exception& error) {
+    } catch (...) {
         // A failed start leaves no icon behind.
         if (p.main) p.main->ExitSequence();
-        ShowError(error.what());
+        p.boxes.Show(FailureText(std::current_exception()), kApplicationTitle, BoxStyle::Error);
     }
-    CloseHandle(mutex);
+}
+
+}  // namespace
+}  // namespace kronvik
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    using namespace kronvik;
+    {
+        const KernelHandle mutex(CreateMutexW(nullptr, FALSE, L"Kronvik-Velk"));
+        // Another instance runs in this session: it is neither told nor activated.
+        if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+        Run(instance);
+    }
     // Not a return: the workers are neither stopped nor waited for.
     EndProgram();
 }

@@ -16,6 +16,8 @@ constexpr char kHttpFirstLine[] =
 constexpr char kLastSetBefore[] = "前回の日付時刻合わせは ";
 constexpr char kLastSetAfter[] = " に行いました。";
 constexpr char kConnectedQuestion[] = "(インターネットに接続されていますか？)";
+// The message of a failure that carries none of its own.
+constexpr char kUnexpectedFailure[] = "予期しないエラーが発生しました。";
 
 }  // namespace
 
@@ -56,10 +58,6 @@ MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) 
         ports_.registry.DeleteTree(kRootKey);
         return Start::Uninstalled;
     }
-    // The Japanese locale's date order; a failed query leaves 0.
-    const std::string order = ports_.locale.JapaneseDateOrder();
-    if (!order.empty() && order[0] >= '0' && order[0] <= '9') date_order_ = order[0] - '0';
-
     // The tray icon comes first; everything after it that fails takes it away.
     ports_.tray.Add();
     icon_added_ = true;
@@ -70,7 +68,6 @@ MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) 
         CheckSettingsVersion(ports_.registry, settings_, ports_.system_proxy);
         // Appointments stored in an earlier run are announced without the
         // menu having been opened.
-        schedule_.SetDateOrder(date_order_);
         schedule_.LoadSchedule();
         flags_.AutoSync = 0;
         flags_.SyncArmed = 0;
@@ -86,17 +83,16 @@ MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) 
     return Start::Resident;
 }
 
-bool MainWindow::AppMessage(uint32_t message, uint64_t wparam, int64_t lparam, bool to_main_window) {
-    bool handled = false;
-    if (message == kWmCommand && to_main_window) {
-        CommandDispatch(static_cast<uint32_t>(wparam & 0xFFFF));
-        handled = true;
-    }
-    if (quit_request_msg_ != 0 && message == quit_request_msg_ && lparam == 0) {
-        ExitSequence();
-        handled = true;
-    }
-    return handled;
+bool MainWindow::MenuCommand(uint32_t id, bool to_main_window) {
+    if (!to_main_window) return false;
+    CommandDispatch(id);
+    return true;
+}
+
+bool MainWindow::QuitRequested(int64_t lparam) {
+    if (lparam != 0) return false;
+    ExitSequence();
+    return true;
 }
 
 void MainWindow::CommandDispatch(uint32_t id) {
@@ -122,13 +118,11 @@ void MainWindow::CommandDispatch(uint32_t id) {
     if (id >= kCmdScheduleFirst && id <= kCmdScheduleLast) entry_presenter_.Open(id);
 }
 
-void MainWindow::TrayNotify(uint32_t mouse_message) {
-    constexpr uint32_t kLeftDoubleClick = 0x0203;
-    constexpr uint32_t kRightButtonDown = 0x0204;
+void MainWindow::TrayNotify(TrayMouse mouse) {
     if (ending_) return;
-    if (mouse_message == kLeftDoubleClick) {
+    if (mouse == TrayMouse::LeftDoubleClick) {
         CommandDispatch(kCmdSettings);
-    } else if (mouse_message == kRightButtonDown && views_) {
+    } else if (mouse == TrayMouse::RightButtonDown && views_) {
         views_->TrackTrayMenu(TrayMenu());
     }
 }
@@ -145,10 +139,7 @@ std::vector<MenuItem> MainWindow::TrayMenu() {
 void MainWindow::ManualTimeSetting() {
     const int32_t mode = settings_.MODE;
     const std::string text = ManualSettingText(mode, settings_.SET_TIME.Get());
-    const int answer =
-        ports_.boxes.Show(text, kManualCaption, kBoxOkCancel | kBoxIconInformation);
-    if (answer != kAnswerOk) return;
-    time_sync_.ManualRequest(mode);
+    if (ports_.boxes.Show(text, kManualCaption, BoxStyle::Confirm)) time_sync_.ManualRequest(mode);
 }
 
 void MainWindow::ExitSequence() {
@@ -159,6 +150,28 @@ void MainWindow::ExitSequence() {
         ports_.tray.Remove();
         icon_added_ = false;
     }
+}
+
+std::string FailureText(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& failure) {
+        return failure.what();
+    } catch (...) {
+        return kUnexpectedFailure;
+    }
+}
+
+void MainWindow::Failed(const std::exception_ptr& error) {
+    bool expected = false;
+    try {
+        std::rethrow_exception(error);
+    } catch (const SettingsError&) {
+        expected = true;
+    } catch (...) {
+    }
+    if (!expected) ExitSequence();
+    ports_.boxes.Show(FailureText(error), kApplicationTitle, BoxStyle::Error);
 }
 
 void MainWindow::TaskbarCreated() {

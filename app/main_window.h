@@ -2,6 +2,7 @@
 // The hidden main window TForm1: the program's state for the whole run, its
 // creation steps, the application message hook and the exit sequence.
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,9 @@ namespace kronvik {
 // The confirmation text of the manual time setting, with SET_TIME in its place.
 std::string ManualSettingText(int32_t mode, const std::string& set_time);
 
+// The message a failure carries, or a general one when it carries none.
+std::string FailureText(const std::exception_ptr& error);
+
 struct MainWindowPorts {
     Registry& registry;
     Clock& clock;
@@ -39,7 +43,6 @@ struct MainWindowPorts {
     Timer& timer2;
     Timer& timer3;
     TrayIcon& tray;
-    Locale& locale;
     QuitRequest& quit;
     const SystemProxy& system_proxy;
     UiDispatch& ui;
@@ -64,23 +67,25 @@ public:
         time_sync_.AttachView(views);
     }
 
-    // Sees every message taken from the UI thread's queue before dispatch;
-    // returns true when the message is handled and must not be dispatched.
-    // Commands count only when addressed to the main window, the menu's owner,
-    // or to no window: in a dialog, ids 1 and 2 are its OK and Cancel.
-    bool AppMessage(uint32_t message, uint64_t wparam, int64_t lparam, bool to_main_window = true);
-    void CommandDispatch(uint32_t id);
-    // A mouse action over the tray icon (lParam of WM_TRAYNOTIFY).
-    void TrayNotify(uint32_t mouse_message);
-    // The popup menu as it stands now: the commands and the 14 upcoming days.
-    std::vector<MenuItem> TrayMenu();
-    void ManualTimeSetting();
+    // The application message hook sees every message taken from the UI
+    // thread's queue before dispatch, and acts on two: a menu command and the
+    // quit request. Each returns true when the message is handled and must
+    // not be dispatched. A command counts only when addressed to the main
+    // window, the menu's owner, or to no window: in a dialog, ids 1 and 2 are
+    // its OK and Cancel. The quit request counts only with lParam 0.
+    bool MenuCommand(uint32_t id, bool to_main_window);
+    bool QuitRequested(int64_t lparam);
+    void TrayNotify(TrayMouse mouse);
 
     // Gives every window that may show the clock its caption back (about two
     // seconds at most) and removes the icon; the caller then ends the
     // process. Runs at most once.
     void ExitSequence();
     bool Ending() const { return ending_; }
+    // A failure left a handler. A settings error is expected: it is shown,
+    // and the program goes on. Anything else is a fault: the exit sequence
+    // runs, the failure is shown, and the caller ends the process.
+    void Failed(const std::exception_ptr& error);
 
     void Timer1Timer() { writer_.Timer1Timer(); }
     void Timer2Timer() { alert_.Timer2Timer(writer_.TrackedWindow()); }
@@ -100,14 +105,16 @@ public:
     // The shell was restarted: the icon must be added again.
     void TaskbarCreated();
 
-    SettingsRecord& Settings() { return settings_; }
-    SyncFlags& Flags() { return flags_; }
     EntryPresenter& EntryForm() { return entry_presenter_; }
     SettingsPresenter& SettingsForm() { return settings_presenter_; }
-    int32_t DateOrder() const { return date_order_; }
     uint32_t QuitRequestMsg() const { return quit_request_msg_; }
 
 private:
+    void CommandDispatch(uint32_t id);
+    // The popup menu as it stands now: the commands and the 14 upcoming days.
+    std::vector<MenuItem> TrayMenu();
+    void ManualTimeSetting();
+
     MainWindowPorts ports_;
     Views* views_ = nullptr;
     SettingsRecord settings_;
@@ -119,7 +126,6 @@ private:
     CaptionWriter writer_;
     SettingsPresenter settings_presenter_;
     uint32_t quit_request_msg_ = 0;
-    int32_t date_order_ = 0;
     bool icon_added_ = false;
     bool ending_ = false;
     // Last: its workers use the members above and end before they go.

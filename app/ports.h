@@ -9,6 +9,9 @@
 
 namespace kronvik {
 
+// What the mouse did over the icon, as far as the program acts on it.
+enum class TrayMouse { LeftDoubleClick, RightButtonDown, Other };
+
 class TrayIcon {
 public:
     virtual ~TrayIcon() = default;
@@ -25,7 +28,7 @@ public:
     virtual void ShowSettings() = 0;
     virtual void ShowAbout() = 0;
     // Opens the menu at the cursor with the main window in the foreground and
-    // returns when it closes; a choice arrives later as a posted WM_COMMAND.
+    // returns when it closes; a choice arrives later as a posted menu command.
     virtual void TrackTrayMenu(const std::vector<MenuItem>& menu) = 0;
 };
 

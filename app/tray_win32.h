@@ -3,17 +3,23 @@
 #include <shellapi.h>
 
 #include "app/ports.h"
+#include "platform/win32/handle_win32.h"
 
 namespace kronvik {
+
+// The message the icon sends its owner, with the mouse message in lParam.
+inline constexpr UINT WM_TRAYNOTIFY = 2249;
 
 // The notification-area icon: tip "Kron-Vik", callback WM_TRAYNOTIFY, icon MAINICON.
 class Win32TrayIcon : public TrayIcon {
 public:
-    Win32TrayIcon(HWND owner, HICON icon);
+    Win32TrayIcon(HWND owner, Icon icon);
     void Add() override;
     void Remove() override;
+    static TrayMouse MouseOf(LPARAM lparam);
 
 private:
+    Icon icon_;
     NOTIFYICONDATAW data_{};
 };
 

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/command_ids.h"
+#include "platform/win32/handle_win32.h"
 #include "platform/win32/win32_text.h"
 
 namespace kronvik {
@@ -19,9 +20,11 @@ void AppendItems(HMENU menu, const std::vector<MenuItem>& items) {
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             break;
         case MenuItem::Kind::Popup: {
-            HMENU popup = CreatePopupMenu();
-            AppendItems(popup, item.children);
-            AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), Wide(item.text).c_str());
+            // Once appended, the submenu goes with the menu that holds it.
+            Menu popup(CreatePopupMenu());
+            AppendItems(popup.get(), item.children);
+            if (AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(popup.get()), Wide(item.text).c_str()))
+                popup.release();
             break;
         }
         }
@@ -35,16 +38,15 @@ void Win32Views::ShowSettings() { settings_view_.Show(); }
 void Win32Views::ShowAbout() { about_.Show(kVersionText); }
 
 void Win32Views::TrackTrayMenu(const std::vector<MenuItem>& items) {
-    HMENU menu = CreatePopupMenu();
-    AppendItems(menu, items);
+    // Its going destroys the day submenus and the schedule submenu with it.
+    const Menu menu(CreatePopupMenu());
+    AppendItems(menu.get(), items);
     POINT cursor{};
     GetCursorPos(&cursor);
     SetForegroundWindow(main_window_);
-    TrackPopupMenu(menu, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, main_window_, nullptr);
+    TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, main_window_, nullptr);
     // Lets the menu close properly when the user clicks elsewhere.
     PostMessageW(main_window_, WM_NULL, 0, 0);
-    // Destroys the day submenus and the schedule submenu with it.
-    DestroyMenu(menu);
 }
 
 }  // namespace kronvik

@@ -106,8 +106,8 @@ void BM_SteadyTickWithSchedule(benchmark::State& state) {
                          [&alert](DSPDRAW_CLASS& tick) { return alert.CheckSchedule(tick); }};
     writer.Timer1Timer();
     for (auto _ : state) writer.Timer1Timer();
-    int32_t loaded = 0;
-    for (const DaySlot& slot : store.Slots()) loaded += slot.count;
+    double loaded = 0;
+    for (const DaySlot& slot : store.Slots()) loaded += static_cast<double>(slot.entries.size());
     state.counters["appointments"] = loaded;
     state.counters["beeps"] = rig.desktop.beeps;
 }

@@ -19,18 +19,16 @@ public:
     ClockTextComposer(Clock& clock, const SettingsRecord& settings);
 
     // Fills tick.LocalTime. Returns 1 when the minute is the one already
-    // composed (nothing rebuilt), 0 when ClockText was rebuilt now.
+    // composed (nothing rebuilt), 0 when the clock text was rebuilt now.
     int32_t ComposeClockText(DSPDRAW_CLASS& tick);
     void InvalidateClockText();
 
-    const std::string& ClockText() const { return clock_text_; }
-    // The same text in UTF-16, converted once per composition for the captions.
+    // The clock text in UTF-16, converted once per composition for the captions.
     const std::u16string& ClockText16() const { return clock_text16_; }
 
 private:
     Clock& clock_;
     const SettingsRecord& settings_;
-    std::string clock_text_;
     std::u16string clock_text16_;
     std::array<int32_t, 5> last_composed_minute_{};  // year, month, day, hour, minute
 };

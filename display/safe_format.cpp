@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/text.h"
+
 namespace kronvik {
 
 namespace {
@@ -39,6 +41,54 @@ size_t ReadNumber(std::string_view format, size_t& i) {
     return value;
 }
 
+void ReadFlags(std::string_view format, size_t& i, Conversion& conv) {
+    for (; i < format.size(); ++i) {
+        switch (format[i]) {
+        case '-': conv.left = true; break;
+        case '+': conv.plus = true; break;
+        case ' ': conv.space = true; break;
+        case '0': conv.zero = true; break;
+        case '#': conv.alternate = true; break;
+        default: return;
+        }
+    }
+}
+
+void ReadLength(std::string_view format, size_t& i, Conversion& conv) {
+    const auto next_is = [&](char c) { return i < format.size() && format[i] == c; };
+    if (next_is('h')) {
+        ++i;
+        conv.length = Length::kShort;
+        if (next_is('h')) {
+            ++i;
+            conv.length = Length::kChar;
+        }
+    } else if (next_is('l')) {
+        ++i;
+        conv.length = Length::kWide;
+        if (next_is('l')) ++i;
+    } else if (i < format.size() && std::string_view("zjtL").find(format[i]) != std::string_view::npos) {
+        ++i;
+        conv.length = Length::kWide;
+    }
+}
+
+// Reads what follows a '%' up to and including the conversion character;
+// false when the template ends first.
+bool ReadConversion(std::string_view format, size_t& i, Conversion& conv) {
+    ReadFlags(format, i, conv);
+    conv.width = ReadNumber(format, i);
+    if (i < format.size() && format[i] == '.') {
+        ++i;
+        conv.has_precision = true;
+        conv.precision = ReadNumber(format, i);
+    }
+    ReadLength(format, i, conv);
+    if (i >= format.size()) return false;
+    conv.kind = format[i++];
+    return true;
+}
+
 void AppendPadded(std::string& out, const Conversion& conv, std::string_view body) {
     const size_t pad = conv.width > body.size() ? conv.width - body.size() : 0;
     if (!conv.left) out.append(pad, ' ');
@@ -66,54 +116,36 @@ void AppendText(std::string& out, const Conversion& conv, std::string_view text)
 // NUL, surrogates and values beyond Unicode give nothing.
 void AppendCodePoint(std::string& out, const Conversion& conv, int64_t value) {
     std::string body;
-    if (value > 0 && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF)) {
-        const auto cp = static_cast<uint32_t>(value);
-        if (cp < 0x80) {
-            body += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            body += static_cast<char>(0xC0 | (cp >> 6));
-            body += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            body += static_cast<char>(0xE0 | (cp >> 12));
-            body += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            body += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            body += static_cast<char>(0xF0 | (cp >> 18));
-            body += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            body += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            body += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
+    if (value > 0 && value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF))
+        AppendUtf8(body, static_cast<char32_t>(value));
     AppendPadded(out, conv, body);
 }
 
 // The argument is cut to the size the length modifier names, as the C
 // library would read it: no modifier is a 32-bit int, l and wider 64 bits.
-void AppendInteger(std::string& out, const Conversion& conv, int64_t value) {
-    const bool is_signed = conv.kind == 'd' || conv.kind == 'i';
-    bool negative = false;
-    uint64_t magnitude = 0;
-    if (is_signed) {
-        int64_t v = value;
-        switch (conv.length) {
-        case Length::kChar: v = static_cast<int8_t>(value); break;
-        case Length::kShort: v = static_cast<int16_t>(value); break;
-        case Length::kDefault: v = static_cast<int32_t>(value); break;
-        case Length::kWide: break;
-        }
-        negative = v < 0;
-        magnitude = negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-    } else {
+uint64_t Magnitude(const Conversion& conv, int64_t value, bool& negative) {
+    negative = false;
+    if (conv.kind != 'd' && conv.kind != 'i') {
         const auto u = static_cast<uint64_t>(value);
         switch (conv.length) {
-        case Length::kChar: magnitude = static_cast<uint8_t>(u); break;
-        case Length::kShort: magnitude = static_cast<uint16_t>(u); break;
-        case Length::kDefault: magnitude = static_cast<uint32_t>(u); break;
-        case Length::kWide: magnitude = u; break;
+        case Length::kChar: return static_cast<uint8_t>(u);
+        case Length::kShort: return static_cast<uint16_t>(u);
+        case Length::kDefault: return static_cast<uint32_t>(u);
+        case Length::kWide: return u;
         }
     }
+    int64_t v = value;
+    switch (conv.length) {
+    case Length::kChar: v = static_cast<int8_t>(value); break;
+    case Length::kShort: v = static_cast<int16_t>(value); break;
+    case Length::kDefault: v = static_cast<int32_t>(value); break;
+    case Length::kWide: break;
+    }
+    negative = v < 0;
+    return negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+}
 
-    const unsigned base = conv.kind == 'o' ? 8 : (conv.kind == 'x' || conv.kind == 'X') ? 16 : 10;
+std::string Digits(const Conversion& conv, uint64_t magnitude, unsigned base) {
     const char* digit_chars = conv.kind == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string digits;
     for (uint64_t m = magnitude; m != 0; m /= base) digits += digit_chars[m % base];
@@ -121,32 +153,37 @@ void AppendInteger(std::string& out, const Conversion& conv, int64_t value) {
     if (!conv.has_precision && magnitude == 0) digits.assign(1, '0');
     if (conv.has_precision && digits.size() < conv.precision)
         digits.insert(0, conv.precision - digits.size(), '0');
+    if (conv.alternate && base == 8 && (digits.empty() || digits.front() != '0')) digits.insert(0, 1, '0');
+    return digits;
+}
 
-    std::string_view prefix;
-    if (is_signed) {
-        if (negative) prefix = "-";
-        else if (conv.plus) prefix = "+";
-        else if (conv.space) prefix = " ";
-    } else if (conv.alternate) {
-        if (base == 8 && (digits.empty() || digits.front() != '0')) digits.insert(0, 1, '0');
-        if (base == 16 && magnitude != 0) prefix = conv.kind == 'X' ? "0X" : "0x";
+std::string_view Prefix(const Conversion& conv, bool negative, uint64_t magnitude) {
+    if (conv.kind == 'd' || conv.kind == 'i') {
+        if (negative) return "-";
+        if (conv.plus) return "+";
+        if (conv.space) return " ";
+        return {};
     }
+    if (!conv.alternate || magnitude == 0) return {};
+    if (conv.kind == 'x') return "0x";
+    if (conv.kind == 'X') return "0X";
+    return {};
+}
 
-    const size_t length = prefix.size() + digits.size();
-    const size_t pad = conv.width > length ? conv.width - length : 0;
-    if (conv.left) {
+void AppendInteger(std::string& out, const Conversion& conv, int64_t value) {
+    bool negative = false;
+    const uint64_t magnitude = Magnitude(conv, value, negative);
+    const unsigned base = conv.kind == 'o' ? 8 : (conv.kind == 'x' || conv.kind == 'X') ? 16 : 10;
+    const std::string digits = Digits(conv, magnitude, base);
+    const std::string_view prefix = Prefix(conv, negative, magnitude);
+    if (conv.zero && !conv.left && !conv.has_precision) {
+        const size_t length = prefix.size() + digits.size();
         out += prefix;
+        out.append(conv.width > length ? conv.width - length : 0, '0');
         out += digits;
-        out.append(pad, ' ');
-    } else if (conv.zero && !conv.has_precision) {
-        out += prefix;
-        out.append(pad, '0');
-        out += digits;
-    } else {
-        out.append(pad, ' ');
-        out += prefix;
-        out += digits;
+        return;
     }
+    AppendPadded(out, conv, std::string(prefix) + digits);
 }
 
 struct ArgWriter {
@@ -174,76 +211,25 @@ std::string SafeFormat(std::string_view format, std::span<const FormatArg> args)
     size_t i = 0;
     while (i < format.size()) {
         if (format[i] != '%') {
-            size_t end = format.find('%', i);
-            if (end == std::string_view::npos) end = format.size();
+            const size_t end = std::min(format.find('%', i), format.size());
             out.append(format.substr(i, end - i));
             i = end;
             continue;
         }
-
         const size_t start = i++;
         Conversion conv;
-        for (bool more = true; more && i < format.size();) {
-            switch (format[i]) {
-            case '-': conv.left = true; break;
-            case '+': conv.plus = true; break;
-            case ' ': conv.space = true; break;
-            case '0': conv.zero = true; break;
-            case '#': conv.alternate = true; break;
-            default: more = false; continue;
-            }
-            ++i;
-        }
-        conv.width = ReadNumber(format, i);
-        if (i < format.size() && format[i] == '.') {
-            ++i;
-            conv.has_precision = true;
-            conv.precision = ReadNumber(format, i);
-        }
-        if (i < format.size()) {
-            switch (format[i]) {
-            case 'h':
-                ++i;
-                conv.length = Length::kShort;
-                if (i < format.size() && format[i] == 'h') {
-                    ++i;
-                    conv.length = Length::kChar;
-                }
-                break;
-            case 'l':
-                ++i;
-                conv.length = Length::kWide;
-                if (i < format.size() && format[i] == 'l') ++i;
-                break;
-            case 'z': case 'j': case 't': case 'L':
-                ++i;
-                conv.length = Length::kWide;
-                break;
-            default:
-                break;
-            }
-        }
-        if (i >= format.size()) {
+        if (!ReadConversion(format, i, conv)) {
             // A conversion cut off by the end of the template stays as written.
             out.append(format.substr(start));
             break;
         }
-
-        conv.kind = format[i++];
-        switch (conv.kind) {
-        case '%':
+        if (conv.kind == '%') {
             out += '%';
-            break;
-        case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': case 'c': case 's':
-            if (next_arg < args.size()) {
-                std::visit(ArgWriter{out, conv}, args[next_arg++]);
-            } else {
-                out.append(format.substr(start, i - start));
-            }
-            break;
-        default:
+        } else if (std::string_view("diuxXocs").find(conv.kind) != std::string_view::npos &&
+                   next_arg < args.size()) {
+            std::visit(ArgWriter{out, conv}, args[next_arg++]);
+        } else {
             out.append(format.substr(start, i - start));
-            break;
         }
     }
     return out;

@@ -16,13 +16,19 @@ struct LocalTime {
     int32_t milliseconds = 0;
 };
 
+// What the system made of a setting of the clock.
+enum class ClockSet {
+    Done,
+    NoRight,  // refused for want of the right to change the time
+    Refused,  // refused for any other reason
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalTime Now() = 0;
-    // Sets date and time of day together (day_of_week is ignored). Returns 0,
-    // or the system's error code when it refuses (1314: no privilege).
-    virtual uint32_t SetLocal(const LocalTime& time) = 0;
+    // Sets date and time of day together (day_of_week is ignored).
+    virtual ClockSet SetLocal(const LocalTime& time) = 0;
 };
 
 }  // namespace kronvik

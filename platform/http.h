@@ -30,8 +30,10 @@ public:
     virtual ~HttpSession() = default;
     // Bounds each wait of the session: connecting, sending, receiving.
     virtual void SetTimeout(uint32_t milliseconds) = 0;
+    // Always from the server: nothing is taken from or kept in a cache, and
+    // any proxy on the way is told not to answer from its own cache either.
     // nullptr when the request could not be made or answered.
-    virtual std::unique_ptr<HttpResponse> OpenUrl(const std::string& url, uint32_t flags) = 0;
+    virtual std::unique_ptr<HttpResponse> OpenUrl(const std::string& url) = 0;
 };
 
 class HttpClient {

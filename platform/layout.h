@@ -5,27 +5,23 @@
 
 namespace kronvik {
 
-enum class ControlKind {
-    Label,        // 1000
-    Edit,         // 2000
-    Button,       // 3000
-    RadioButton,  // 4000
-    CheckBox,     // 5000
-    SpeedButton,  // 6000
-    CSpinButton,  // 7000
-    GroupBox,     // 8000
-    Panel,        // 9000
-    Image,        // 10000
-    ListBox,      // 11000
-    PageControl,  // 12000
-    TabPage,      // 12100: the pages of PageControl1, not named controls
+// Each kind is the base of its controls' ids.
+enum class ControlKind : int32_t {
+    Label = 1000,
+    Edit = 2000,
+    Button = 3000,
+    RadioButton = 4000,
+    CheckBox = 5000,
+    SpeedButton = 6000,
+    CSpinButton = 7000,
+    GroupBox = 8000,
+    Panel = 9000,
+    Image = 10000,
+    PageControl = 12000,
+    TabPage = 12100,  // the pages of PageControl1, not named controls
 };
 
-constexpr int32_t ControlIdBase(ControlKind kind) {
-    return kind == ControlKind::TabPage ? 12100 : (static_cast<int32_t>(kind) + 1) * 1000;
-}
-
-constexpr int32_t ControlId(ControlKind kind, int32_t number) { return ControlIdBase(kind) + number; }
+constexpr int32_t ControlId(ControlKind kind, int32_t number) { return static_cast<int32_t>(kind) + number; }
 
 // Flags of a control's look and behaviour beyond its kind.
 enum ControlFlags : uint32_t {

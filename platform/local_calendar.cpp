@@ -41,12 +41,11 @@ std::optional<int64_t> SecondsFromLocal(int32_t year, int32_t month, int32_t day
     return static_cast<int64_t>(t);
 }
 
-bool IsLeapYear(int32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
 int32_t DaysInMonth(int32_t year, int32_t month) {
     static constexpr std::array<int32_t, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12) return 0;
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[static_cast<size_t>(month - 1)];
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[static_cast<size_t>(month - 1)];
 }
 
 int64_t SecondsFromUtc(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,

@@ -19,9 +19,7 @@ std::optional<LocalTime> LocalFromSeconds(int64_t seconds);
 std::optional<int64_t> SecondsFromLocal(int32_t year, int32_t month, int32_t day, int32_t hour,
                                         int32_t minute, int32_t second);
 
-// The proleptic Gregorian calendar.
-bool IsLeapYear(int32_t year);
-// 0 for a month outside 1..12.
+// The proleptic Gregorian calendar; 0 for a month outside 1..12.
 int32_t DaysInMonth(int32_t year, int32_t month);
 
 // Seconds since 1970 of a UTC calendar time (proleptic Gregorian), without

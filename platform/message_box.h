@@ -1,23 +1,19 @@
 #pragma once
-// Message box port. Styles and answers use the platform's numbers
-// (MB_OKCANCEL | MB_ICONINFORMATION = 0x41, IDOK = 1).
-#include <cstdint>
+// Message box port.
 #include <string>
 
 namespace kronvik {
 
-constexpr uint32_t kBoxOk = 0x00;
-constexpr uint32_t kBoxOkCancel = 0x01;
-constexpr uint32_t kBoxIconError = 0x10;
-constexpr uint32_t kBoxIconInformation = 0x40;
-constexpr int kAnswerOk = 1;
-constexpr int kAnswerCancel = 2;
+enum class BoxStyle {
+    Confirm,  // OK and Cancel, with the information icon
+    Error,    // OK alone, with the error icon
+};
 
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
-    // Shown without an owner window; returns the answer.
-    virtual int Show(const std::string& text, const std::string& caption, uint32_t style) = 0;
+    // Shown without an owner window; true when the user chose OK.
+    virtual bool Show(const std::string& text, const std::string& caption, BoxStyle style) = 0;
 };
 
 }  // namespace kronvik

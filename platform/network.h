@@ -34,9 +34,6 @@ public:
 class Network {
 public:
     virtual ~Network() = default;
-    // Starts and stops the platform's socket library around one exchange.
-    virtual void Startup() = 0;
-    virtual void Cleanup() = 0;
     // nullptr when no socket can be made.
     virtual std::unique_ptr<UdpSocket> OpenUdp() = 0;
     // A dotted IPv4 address is taken as it stands; otherwise the first IPv4

@@ -1,17 +1,10 @@
 #pragma once
-// Small ports for what the main window asks of the system once: the Japanese
-// locale's date order, the quit request message, and the system's HTTP proxy.
+// Small ports for what the main window asks of the system once: the quit
+// request message and the system's HTTP proxy.
 #include <cstdint>
 #include <string>
 
 namespace kronvik {
-
-class Locale {
-public:
-    virtual ~Locale() = default;
-    // LOCALE_IDATE of the Japanese locale as text; "" when the query fails.
-    virtual std::string JapaneseDateOrder() = 0;
-};
 
 // The quit request message, registered by name so that other programs can
 // send it too.

@@ -31,7 +31,7 @@ bool EntryPresenter::Open(uint32_t id) {
     if (day < 1 || day > static_cast<int32_t>(kUpcomingDayCount)) return false;
     if (entry > 0) {
         const DaySlot* slot = SlotOfDay(day - 1);
-        if (slot == nullptr || entry > slot->count || entry > kMaxMenuAppointments ||
+        if (slot == nullptr || entry > kMaxMenuAppointments ||
             static_cast<std::size_t>(entry) > slot->entries.size()) {
             return false;
         }

@@ -22,8 +22,6 @@ public:
     // The flashing timer's tick; tracked is the window in front now.
     void Timer2Timer(WindowHandle tracked);
 
-    int32_t FlashCount() const { return flash_count_; }
-
 private:
     ScheduleStore& store_;
     Desktop& desktop_;

@@ -10,9 +10,6 @@
 namespace kronvik {
 namespace {
 
-// Length of "YYYY MM DD": a key matches a day when it begins with these bytes.
-constexpr std::size_t kDateKeyPrefixBytes = 10;
-
 std::string DayLabel(const UpcomingDate& date) {
     char year[16];
     char month[16];
@@ -54,10 +51,10 @@ std::string DateKeyText(int32_t year, int32_t month, int32_t day) {
 const DaySlot* FindDaySlot(const std::vector<DaySlot>& slots, int32_t year, int32_t month,
                            int32_t day) {
     const std::string date_text = DateKeyText(year, month, day);
-    const std::string_view prefix = std::string_view(date_text).substr(0, kDateKeyPrefixBytes);
+    const std::string_view prefix = std::string_view(date_text).substr(0, kDateKeyDateBytes);
     for (const DaySlot& slot : slots) {
-        if (slot.count != 0 &&
-            std::string_view(slot.key).substr(0, kDateKeyPrefixBytes) == prefix) {
+        if (!slot.entries.empty() &&
+            std::string_view(slot.key).substr(0, kDateKeyDateBytes) == prefix) {
             return &slot;
         }
     }
@@ -93,10 +90,8 @@ std::vector<MenuItem> BuildScheduleMenu(const UpcomingDates& dates,
         MenuItem popup{MenuItem::Kind::Popup, 0, DayLabel(date), {}};
         popup.children.push_back(StringItem(day_id, "新規スケジュール"));
         popup.children.push_back(MenuItem{MenuItem::Kind::Separator, 0, {}, {}});
-        // count and entries agree after a load; the shorter one wins otherwise.
-        const std::size_t listed = std::min<std::size_t>(
-            {static_cast<std::size_t>(std::max<int32_t>(slot->count, 0)), slot->entries.size(),
-             static_cast<std::size_t>(kMaxMenuAppointments)});
+        const std::size_t listed =
+            std::min(slot->entries.size(), static_cast<std::size_t>(kMaxMenuAppointments));
         for (std::size_t e = 0; e < listed; ++e) {
             popup.children.push_back(StringItem(day_id + static_cast<uint32_t>(e + 1),
                                                 AppointmentLabel(slot->entries[e])));

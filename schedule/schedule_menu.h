@@ -22,8 +22,8 @@ inline constexpr int32_t kMaxMenuAppointments = 99;
 // The date key name of a day: "%04d %02d %02d", e.g. "2007 06 21".
 std::string DateKeyText(int32_t year, int32_t month, int32_t day);
 
-// The first slot whose key begins with the day's 10-byte date key text and
-// whose count is not 0, or nullptr when the day has no appointments.
+// The first slot whose key begins with the day's date key text and that
+// holds any appointment, or nullptr when the day has none.
 const DaySlot* FindDaySlot(const std::vector<DaySlot>& slots, int32_t year, int32_t month,
                            int32_t day);
 

@@ -14,8 +14,6 @@
 namespace kronvik {
 namespace {
 
-constexpr std::size_t kDateKeyPrefixBytes = 10;
-
 // Reads whitespace-separated decimal numbers as scanf's "%d %d ..." does,
 // stopping at the first that is missing; a number beyond 32 bits is taken as 0.
 template <std::size_t N>
@@ -68,7 +66,7 @@ void ScheduleStore::ClearSlots() {
 
 int32_t ScheduleStore::LoadSchedule() {
     const LocalTime today = clock_.Now();
-    dates_ = ComputeUpcomingDates(today.year, today.month, today.day, date_order_);
+    dates_ = ComputeUpcomingDates(today.year, today.month, today.day);
     ClearSlots();
 
     std::unique_ptr<RegistryKey> root = registry_.Open(kScheduleKey, false);
@@ -84,7 +82,7 @@ int32_t ScheduleStore::LoadSchedule() {
     std::size_t used = 0;
     for (const std::string& key_name : lists_.keys.Items()) {
         if (used == slots_.size()) break;
-        const std::string_view prefix = std::string_view(key_name).substr(0, kDateKeyPrefixBytes);
+        const std::string_view prefix = std::string_view(key_name).substr(0, kDateKeyDateBytes);
         for (std::size_t i = 0; i < dates_.size(); ++i) {
             if (date_texts[i] != prefix) continue;
             LoadSlot(slots_[used], lists_.values[used], dates_[i], key_name);
@@ -92,7 +90,6 @@ int32_t ScheduleStore::LoadSchedule() {
             break;
         }
     }
-    loaded_ = true;
     return 0;
 }
 
@@ -120,7 +117,6 @@ void ScheduleStore::LoadSlot(DaySlot& slot, SortedNameList& names, const Upcomin
         if (key->ReadText(name, text) == RegResult::Ok) entry.text = Cp932Prefix(text, kEntryTextMaxBytes);
         slot.entries.push_back(std::move(entry));
     }
-    slot.count = static_cast<int32_t>(slot.entries.size());
 }
 
 void ScheduleStore::LoadIfDateChanged(const LocalTime& now) {

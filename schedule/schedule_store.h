@@ -41,9 +41,6 @@ class ScheduleStore {
 public:
     ScheduleStore(Registry& registry, Clock& clock);
 
-    // The locale's short date order, for the weekdays of the upcoming dates.
-    void SetDateOrder(int32_t date_order) { date_order_ = date_order; }
-
     // Replaces the in-memory schedule by the registry's appointments of today
     // and the 13 following days, and the upcoming dates by those 14 days.
     // 0 after a load, 2 when the schedule key cannot be opened (the schedule
@@ -65,7 +62,6 @@ public:
 
     const std::vector<DaySlot>& Slots() const { return slots_; }
     const UpcomingDates& Dates() const { return dates_; }
-    bool ScheduleLoaded() const { return loaded_; }
     // The appointments of upcoming day index 0..13 as the menu lists them,
     // or nullptr for a day without any.
     const DaySlot* SlotOfDay(int32_t day_index) const;
@@ -77,11 +73,9 @@ private:
 
     Registry& registry_;
     Clock& clock_;
-    int32_t date_order_ = 2;
     std::vector<DaySlot> slots_;
     ScheduleNameLists lists_;
     UpcomingDates dates_{};
-    bool loaded_ = false;
 };
 
 }  // namespace kronvik

@@ -15,6 +15,9 @@ namespace kronvik {
 inline constexpr std::size_t kDayKeyMaxBytes = 39;
 inline constexpr std::size_t kEntryNameMaxBytes = 9;
 inline constexpr std::size_t kEntryTextMaxBytes = 61;
+// Length of a date key's date, "YYYY MM DD": a key belongs to the day its
+// name begins with.
+inline constexpr std::size_t kDateKeyDateBytes = 10;
 
 // One appointment: a value under its date key.
 struct ScheduleEntry {
@@ -27,7 +30,6 @@ struct ScheduleEntry {
 
 // One date key. A slot is not tied to an upcoming day; it is found by its key.
 struct DaySlot {
-    int32_t count = 0;  // number of appointments; 0 for an empty slot
     int32_t year = 0;
     int32_t month = 0;
     int32_t day = 0;

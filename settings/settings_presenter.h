@@ -69,9 +69,6 @@ public:
     void SpeedButton4Click();
     void Button1Click();
 
-    int32_t WorkMinute() const { return work_minute_; }
-    int32_t WorkPeriodHours() const { return work_period_hours_; }
-
 private:
     // The working times from the record, as the store last gave them.
     void TakeStoredTimes();

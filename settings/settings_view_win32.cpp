@@ -104,17 +104,15 @@ void Win32SettingsView::SetDigit(int32_t image_id, int32_t digit) {
 }
 
 int32_t Win32SettingsView::TrackYearMenu() {
-    HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING, 1, L"西暦表示");
-    AppendMenuW(menu, MF_STRING, 2, L"和暦表示");
-    AppendMenuW(menu, MF_STRING, 3, L"暦表示無し");
+    const Menu menu(CreatePopupMenu());
+    AppendMenuW(menu.get(), MF_STRING, 1, L"西暦表示");
+    AppendMenuW(menu.get(), MF_STRING, 2, L"和暦表示");
+    AppendMenuW(menu.get(), MF_STRING, 3, L"暦表示無し");
     POINT cursor{};
     GetCursorPos(&cursor);
     SetForegroundWindow(owner_);
-    const int choice = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x,
-                                                       cursor.y, 0, owner_, nullptr));
-    DestroyMenu(menu);
-    return choice;
+    return static_cast<int>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner_, nullptr));
 }
 
 void Win32SettingsView::ShowError(const std::string& text) {

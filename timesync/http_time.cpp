@@ -72,7 +72,7 @@ bool FetchTimePage(HttpClient& http, const std::string& proxy, const ApplyTime& 
     const std::unique_ptr<HttpSession> session = http.Open(kTimePageAgent, proxy);
     if (!session) return false;
     session->SetTimeout(static_cast<uint32_t>(kTimePageDeadlineMs));
-    const std::unique_ptr<HttpResponse> response = session->OpenUrl(kTimePageUrl, kTimePageOpenFlags);
+    const std::unique_ptr<HttpResponse> response = session->OpenUrl(kTimePageUrl);
     if (!response || remaining_ms() < 0) return false;
     const std::optional<std::string> body = ReadBody(*response, remaining_ms);
     if (!body) return false;

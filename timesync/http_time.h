@@ -17,9 +17,6 @@ inline constexpr char kTimePageUrl[] = "http://www.nict.go.jp/cgi-bin/JST2.pl";
 inline constexpr char kTimePageAgent[] = "MyApp";
 // The whole exchange, from the request to the last byte; past it, it failed.
 inline constexpr int64_t kTimePageDeadlineMs = 10000;
-// Always from the server: reload, keep nothing in the cache, and tell any
-// proxy on the way not to answer from its own cache either.
-inline constexpr uint32_t kTimePageOpenFlags = 0x80000000u | 0x04000000u | 0x00000100u;
 // The time line stands near the top; more of a body is not read.
 inline constexpr size_t kTimePageBodyLimit = 64 * 1024;
 

@@ -53,7 +53,7 @@ void TimeSync::Wake(Method method, bool automatic) {
     if (!workers_[method]) {
         PublishFlags();
         lock.unlock();
-        ReportSyncFailure(method, automatic, 0);
+        ReportSyncFailure(method, automatic, false);
         return;
     }
     // The woken worker waits for the lock before it reads its request.
@@ -87,7 +87,6 @@ void TimeSync::RunExchange(Method method) {
         runs_[method].running = true;
         PublishFlags();
     }
-    ports_.network.Startup();
     Outcome outcome;
     bool ok = false;
     try {
@@ -95,14 +94,13 @@ void TimeSync::RunExchange(Method method) {
     } catch (const std::exception&) {
         ok = false;
     }
-    ports_.network.Cleanup();
     const bool automatic = EndRun(method);
     if (ok) {
         ports_.ui.Post([this, label = LastSettingLabel(outcome.set_time)] {
             if (view_) view_->SetLastSetting(label);
         });
     } else {
-        ReportSyncFailure(method, automatic, outcome.set_error);
+        ReportSyncFailure(method, automatic, outcome.set == ClockSet::NoRight);
     }
 }
 
@@ -116,8 +114,8 @@ bool TimeSync::Exchange(Method method, const Request& request, Outcome& outcome)
 
 bool TimeSync::ApplyServerTime(const LocalTime& time, bool run_stop, Outcome& outcome) {
     // Date and time of day in one setting; a refusal (no privilege) is a failure.
-    outcome.set_error = ports_.clock.SetLocal(time);
-    if (outcome.set_error != 0) return false;
+    outcome.set = ports_.clock.SetLocal(time);
+    if (outcome.set != ClockSet::Done) return false;
     outcome.set_time = SetTimeText(time);
     RecordSyncTime(outcome.set_time);
     if (run_stop) ports_.quit.Post();
@@ -153,8 +151,8 @@ void TimeSync::PublishFlags() {
     flags_.SyncRunning = running ? 1 : 0;
 }
 
-void TimeSync::ReportSyncFailure(Method method, bool automatic, uint32_t set_error) {
-    if (!automatic) ShowFailureBox(set_error);
+void TimeSync::ReportSyncFailure(Method method, bool automatic, bool no_right) {
+    if (!automatic) ShowFailureBox(no_right);
     ports_.ui.Post([this, method, automatic] {
         if (automatic && view_) {
             view_->SetFailureNotice(method == kSntp ? kSntpFailureNotice : kHttpFailureNotice);
@@ -163,7 +161,7 @@ void TimeSync::ReportSyncFailure(Method method, bool automatic, uint32_t set_err
     });
 }
 
-void TimeSync::ShowFailureBox(uint32_t set_error) {
+void TimeSync::ShowFailureBox(bool no_right) {
     // One box at a time. A worker shows its box while still busy, so a second
     // request for it starts nothing meanwhile; a failure of the other worker,
     // or of a request that finds no worker (reported on the UI thread, in the
@@ -171,9 +169,9 @@ void TimeSync::ShowFailureBox(uint32_t set_error) {
     if (box_open_.exchange(true)) return;
     // Without the right, switching methods would not help: the box says why.
     std::string text = kSyncFailureText;
-    if (set_error == kErrorPrivilegeNotHeld) text += std::string("\n") + kNoClockRightsLine;
+    if (no_right) text += std::string("\n") + kNoClockRightsLine;
     ports_.desktop.Beep();
-    ports_.boxes.Show(text, kSyncFailureCaption, kBoxOk | kBoxIconError);
+    ports_.boxes.Show(text, kSyncFailureCaption, BoxStyle::Error);
     box_open_ = false;
 }
 

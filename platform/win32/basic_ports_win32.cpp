@@ -11,7 +11,7 @@ LocalTime Win32Clock::Now() {
                      st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
-uint32_t Win32Clock::SetLocal(const LocalTime& time) {
+ClockSet Win32Clock::SetLocal(const LocalTime& time) {
     SYSTEMTIME st{};
     st.wYear = static_cast<WORD>(time.year);
     st.wMonth = static_cast<WORD>(time.month);
@@ -23,9 +23,10 @@ uint32_t Win32Clock::SetLocal(const LocalTime& time) {
     // The first call converts with the daylight-saving state of the old
     // time; the second, as the platform documents, with that of the new one.
     for (int pass = 0; pass < 2; ++pass) {
-        if (!SetLocalTime(&st)) return GetLastError();
+        if (!SetLocalTime(&st))
+            return GetLastError() == ERROR_PRIVILEGE_NOT_HELD ? ClockSet::NoRight : ClockSet::Refused;
     }
-    return 0;
+    return ClockSet::Done;
 }
 
 void Win32Timer::SetInterval(uint32_t milliseconds) {
@@ -40,14 +41,9 @@ void Win32Timer::SetInterval(uint32_t milliseconds) {
     }
 }
 
-int Win32MessageBoxes::Show(const std::string& text, const std::string& caption, uint32_t style) {
-    return MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(), style);
-}
-
-std::string Win32Locale::JapaneseDateOrder() {
-    wchar_t buffer[2] = {};
-    if (GetLocaleInfoW(0x0011, LOCALE_IDATE, buffer, 2) == 0) return {};
-    return Narrow(buffer);
+bool Win32MessageBoxes::Show(const std::string& text, const std::string& caption, BoxStyle style) {
+    const UINT type = style == BoxStyle::Confirm ? MB_OKCANCEL | MB_ICONINFORMATION : MB_OK | MB_ICONERROR;
+    return MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(), type) == IDOK;
 }
 
 uint32_t Win32QuitRequest::Register() {

@@ -1,6 +1,6 @@
 #pragma once
 // Small Win32 adapters: local time, UI-thread timers, message boxes, the
-// locale, the quit request and the hand-over of tasks to the UI thread.
+// quit request and the hand-over of tasks to the UI thread.
 #include <windows.h>
 
 #include <deque>
@@ -18,7 +18,7 @@ namespace kronvik {
 class Win32Clock : public Clock {
 public:
     LocalTime Now() override;
-    uint32_t SetLocal(const LocalTime& time) override;
+    ClockSet SetLocal(const LocalTime& time) override;
 };
 
 // A SetTimer timer on a window; WM_TIMER with this id reaches the window.
@@ -36,12 +36,7 @@ private:
 
 class Win32MessageBoxes : public MessageBoxes {
 public:
-    int Show(const std::string& text, const std::string& caption, uint32_t style) override;
-};
-
-class Win32Locale : public Locale {
-public:
-    std::string JapaneseDateOrder() override;
+    bool Show(const std::string& text, const std::string& caption, BoxStyle style) override;
 };
 
 class Win32QuitRequest : public QuitRequest {

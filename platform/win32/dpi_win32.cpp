@@ -22,9 +22,7 @@ UINT WindowDpi(HWND window) {
         const UINT dpi = get_dpi_for_window(window);
         if (dpi != 0) return dpi;
     }
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(ScreenDc(GetDC(nullptr)).get(), LOGPIXELSY);
     return dpi > 0 ? static_cast<UINT>(dpi) : kDesignDpi;
 }
 
@@ -38,24 +36,21 @@ SIZE FrameSize(SIZE client, DWORD style, DWORD ex_style, UINT dpi) {
 
 Bitmap ScaledBitmap(HBITMAP picture, UINT dpi) {
     BITMAP info{};
-    if (picture == nullptr || GetObjectW(picture, sizeof(info), &info) == 0) return nullptr;
+    if (picture == nullptr || GetObjectW(picture, sizeof(info), &info) == 0) return Bitmap();
     const int width = ScaledPixels(info.bmWidth, dpi);
     const int height = ScaledPixels(info.bmHeight, dpi);
-    const HDC screen = GetDC(nullptr);
-    Bitmap scaled(CreateCompatibleBitmap(screen, width, height));
-    const HDC source = CreateCompatibleDC(screen);
-    const HDC target = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    if (scaled != nullptr && source != nullptr && target != nullptr) {
-        const HGDIOBJ old_source = SelectObject(source, picture);
-        const HGDIOBJ old_target = SelectObject(target, scaled.get());
-        SetStretchBltMode(target, COLORONCOLOR);
-        StretchBlt(target, 0, 0, width, height, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-        SelectObject(source, old_source);
-        SelectObject(target, old_target);
+    const ScreenDc screen(GetDC(nullptr));
+    Bitmap scaled(CreateCompatibleBitmap(screen.get(), width, height));
+    const MemoryDc source(CreateCompatibleDC(screen.get()));
+    const MemoryDc target(CreateCompatibleDC(screen.get()));
+    if (scaled && source && target) {
+        const HGDIOBJ old_source = SelectObject(source.get(), picture);
+        const HGDIOBJ old_target = SelectObject(target.get(), scaled.get());
+        SetStretchBltMode(target.get(), COLORONCOLOR);
+        StretchBlt(target.get(), 0, 0, width, height, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+        SelectObject(source.get(), old_source);
+        SelectObject(target.get(), old_target);
     }
-    if (source != nullptr) DeleteDC(source);
-    if (target != nullptr) DeleteDC(target);
     return scaled;
 }
 

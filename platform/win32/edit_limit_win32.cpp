@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/cp932.h"
+#include "platform/win32/barrier_win32.h"
 
 namespace kronvik {
 namespace {
@@ -65,7 +66,7 @@ void Fit(HWND edit, const std::u16string& before, DWORD sel_start, DWORD sel_end
 
 LRESULT CALLBACK LimitProc(HWND edit, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
                            DWORD_PTR max_bytes) {
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(edit, LimitProc, kSubclassId);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(edit, Barrier<LimitProc>, kSubclassId);
     if (!ChangesText(message)) return DefSubclassProc(edit, message, wparam, lparam);
     const std::u16string before = EditText(edit);
     DWORD sel_start = 0;
@@ -79,7 +80,7 @@ LRESULT CALLBACK LimitProc(HWND edit, UINT message, WPARAM wparam, LPARAM lparam
 }  // namespace
 
 void LimitEditBytes(HWND edit, std::size_t max_bytes) {
-    SetWindowSubclass(edit, LimitProc, kSubclassId, static_cast<DWORD_PTR>(max_bytes));
+    SetWindowSubclass(edit, Barrier<LimitProc>, kSubclassId, static_cast<DWORD_PTR>(max_bytes));
 }
 
 }  // namespace kronvik

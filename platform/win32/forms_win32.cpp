@@ -21,18 +21,6 @@ void CentreOnScreen(HWND window) {
 
 }  // namespace
 
-void RegisterFormClass(HINSTANCE instance, const wchar_t* class_name, WNDPROC procedure) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, L"MAINICON");
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = class_name;
-    RegisterClassExW(&wc);
-}
-
 HWND CreateForm(HINSTANCE instance, const wchar_t* class_name, const wchar_t* caption,
                 DWORD style, DWORD ex_style, int client_width, int client_height, HWND owner) {
     RECT rect{0, 0, client_width, client_height};
@@ -71,7 +59,7 @@ void AddHint(HWND hints, HWND form, HWND control, const wchar_t* text) {
 }
 
 void FormView::MakeForm(HINSTANCE instance, const Form& form, HWND owner) {
-    RegisterFormClass(instance, form.class_name, Proc);
+    RegisterFormClass<Proc>(instance, form.class_name);
     window_ = CreateForm(instance, form.class_name, form.caption, form.style, form.ex_style, form.client.cx,
                          form.client.cy, owner);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

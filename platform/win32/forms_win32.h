@@ -4,12 +4,25 @@
 
 #include <span>
 
+#include "platform/win32/barrier_win32.h"
 #include "platform/win32/layout_win32.h"
 
 namespace kronvik {
 
-// Registers a window class (arrow cursor, button-face background, MAINICON).
-void RegisterFormClass(HINSTANCE instance, const wchar_t* class_name, WNDPROC procedure);
+// Registers a window class (arrow cursor, button-face background, MAINICON)
+// whose procedure runs behind the barrier.
+template <WNDPROC Procedure>
+void RegisterFormClass(HINSTANCE instance, const wchar_t* class_name) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = Barrier<Procedure>;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, L"MAINICON");
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = class_name;
+    RegisterClassExW(&wc);
+}
 
 // A hidden top-level window whose client area has the given size. A window
 // with an owner gets no taskbar button of its own.

@@ -4,19 +4,13 @@
 #include <windows.h>
 
 #include <array>
-#include <memory>
-#include <type_traits>
+
+#include "platform/win32/handle_win32.h"
 
 namespace kronvik {
 
-struct GdiDeleter {
-    void operator()(HGDIOBJ object) const {
-        if (object != nullptr) DeleteObject(object);
-    }
-};
-
-using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiDeleter>;
-using Bitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiDeleter>;
+using Font = Owned<HFONT, DeleteObject>;
+using Bitmap = Owned<HBITMAP, DeleteObject>;
 
 // The ten digit pictures, DigitImage[d] showing digit d.
 using DigitImages = std::array<Bitmap, 10>;

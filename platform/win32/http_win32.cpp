@@ -5,25 +5,14 @@
 
 #include <vector>
 
+#include "platform/win32/handle_win32.h"
 #include "platform/win32/win32_text.h"
 
 namespace kronvik {
 
 namespace {
 
-class Handle {
-public:
-    explicit Handle(HINTERNET handle) : handle_(handle) {}
-    ~Handle() {
-        if (handle_ != nullptr) InternetCloseHandle(handle_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HINTERNET get() const { return handle_; }
-
-private:
-    HINTERNET handle_;
-};
+using Handle = Owned<HINTERNET, InternetCloseHandle>;
 
 class Win32HttpResponse : public HttpResponse {
 public:
@@ -80,9 +69,10 @@ public:
             InternetSetOptionW(internet_.get(), option, &value, sizeof value);
     }
 
-    std::unique_ptr<HttpResponse> OpenUrl(const std::string& url, uint32_t flags) override {
+    std::unique_ptr<HttpResponse> OpenUrl(const std::string& url) override {
+        constexpr DWORD kFromServer = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
         const HINTERNET handle =
-            InternetOpenUrlW(internet_.get(), Wide(url).c_str(), nullptr, 0, flags, 0);
+            InternetOpenUrlW(internet_.get(), Wide(url).c_str(), nullptr, 0, kFromServer, 0);
         if (handle == nullptr) return nullptr;
         return std::make_unique<Win32HttpResponse>(handle);
     }

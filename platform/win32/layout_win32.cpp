@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/barrier_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/win32_text.h"
 
@@ -67,8 +68,6 @@ WindowKind KindOf(const ControlSpec& entry) {
         const DWORD centre = (entry.flags & kCentreImage) ? SS_CENTERIMAGE : 0;
         return {L"STATIC", static_cast<DWORD>(SS_BITMAP | centre | (notify ? SS_NOTIFY : 0)), 0};
     }
-    case ControlKind::ListBox:
-        return {L"LISTBOX", LBS_SORT | LBS_NOTIFY, 0};
     case ControlKind::PageControl:
         return {WC_TABCONTROLW, TCS_HOTTRACK | WS_CLIPSIBLINGS, 0};
     }
@@ -94,7 +93,7 @@ bool ForwardedToForm(UINT message) {
 
 LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
                               DWORD_PTR) {
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, GroupBoxProc, 1);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, Barrier<GroupBoxProc>, 1);
     if (ForwardedToForm(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
     return DefSubclassProc(window, message, wparam, lparam);
 }
@@ -106,13 +105,12 @@ std::wstring WindowText(HWND control) {
     return text;
 }
 
-SIZE TextSize(HWND window, HFONT font, const std::wstring& text) {
-    HDC dc = GetDC(window);
-    HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+SIZE TextSize(HFONT font, const std::wstring& text) {
+    const ScreenDc dc(GetDC(nullptr));
+    const HGDIOBJ old = SelectObject(dc.get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
     SIZE size{0, 0};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(window, dc);
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc.get(), old);
     return size;
 }
 
@@ -154,7 +152,7 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 void RegisterPanelClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = PanelProc;
+    wc.lpfnWndProc = Barrier<PanelProc>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.lpszClassName = kPanelClass;
@@ -189,7 +187,7 @@ void FormLayout::Create(HWND form, std::span<const ControlSpec> table, std::span
             0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         if (control == nullptr) continue;
         SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(entry.flags));
-        if (entry.kind == ControlKind::GroupBox) SetWindowSubclass(control, GroupBoxProc, 1, 0);
+        if (entry.kind == ControlKind::GroupBox) SetWindowSubclass(control, Barrier<GroupBoxProc>, 1, 0);
         if (entry.kind == ControlKind::CSpinButton) {
             // Never at an end: every click is one step up or down.
             SendMessageW(control, UDM_SETRANGE32, 0, 100);
@@ -260,7 +258,7 @@ void FormLayout::Place(const ControlSpec& entry) const {
     if (entry.width == 0) {
         // Sized to its text; a right-aligned one grows to the left of x,
         // a radio or check box leaves room for its box.
-        const SIZE size = TextSize(control, FontOf(entry), WindowText(control));
+        const SIZE size = TextSize(FontOf(entry), WindowText(control));
         const bool boxed = entry.kind == ControlKind::RadioButton || entry.kind == ControlKind::CheckBox;
         width = size.cx + Scaled(boxed ? 20 : 2);
         if (entry.height == 0) height = boxed ? Scaled(17) : size.cy;

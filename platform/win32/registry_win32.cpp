@@ -2,22 +2,24 @@
 
 #include <windows.h>
 
+#include "platform/win32/handle_win32.h"
 #include "platform/win32/win32_text.h"
 
 namespace kronvik {
 
 namespace {
 
+using Key = Owned<HKEY, RegCloseKey>;
+
 class Win32Key : public RegistryKey {
 public:
     explicit Win32Key(HKEY key) : key_(key) {}
-    ~Win32Key() override { RegCloseKey(key_); }
 
     RegResult ReadInt(const std::string& name, int32_t& out) override {
         DWORD type = 0;
         DWORD value = 0;
         DWORD size = sizeof(value);
-        const LONG rc = RegQueryValueExW(key_, Wide(name).c_str(), nullptr, &type,
+        const LONG rc = RegQueryValueExW(key_.get(), Wide(name).c_str(), nullptr, &type,
                                          reinterpret_cast<BYTE*>(&value), &size);
         if (rc == ERROR_FILE_NOT_FOUND) return RegResult::Missing;
         if (rc == ERROR_MORE_DATA) return RegResult::WrongType;
@@ -31,7 +33,7 @@ public:
         const std::wstring wide_name = Wide(name);
         DWORD type = 0;
         DWORD size = 0;
-        LONG rc = RegQueryValueExW(key_, wide_name.c_str(), nullptr, &type, nullptr, &size);
+        LONG rc = RegQueryValueExW(key_.get(), wide_name.c_str(), nullptr, &type, nullptr, &size);
         if (rc == ERROR_FILE_NOT_FOUND) return RegResult::Missing;
         if (rc != ERROR_SUCCESS) return RegResult::Failed;
         // A value with no data is the empty text, whatever its type.
@@ -42,7 +44,7 @@ public:
         if (type != REG_SZ && type != REG_EXPAND_SZ) return RegResult::WrongType;
         std::wstring buffer(size / sizeof(wchar_t) + 1, L'\0');
         DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-        rc = RegQueryValueExW(key_, wide_name.c_str(), nullptr, &type,
+        rc = RegQueryValueExW(key_.get(), wide_name.c_str(), nullptr, &type,
                               reinterpret_cast<BYTE*>(buffer.data()), &bytes);
         if (rc != ERROR_SUCCESS) return RegResult::Failed;
         buffer.resize(bytes / sizeof(wchar_t));
@@ -54,21 +56,21 @@ public:
 
     RegResult WriteInt(const std::string& name, int32_t value) override {
         const DWORD data = static_cast<DWORD>(value);
-        const LONG rc = RegSetValueExW(key_, Wide(name).c_str(), 0, REG_DWORD,
+        const LONG rc = RegSetValueExW(key_.get(), Wide(name).c_str(), 0, REG_DWORD,
                                        reinterpret_cast<const BYTE*>(&data), sizeof(data));
         return rc == ERROR_SUCCESS ? RegResult::Ok : RegResult::Failed;
     }
 
     RegResult WriteText(const std::string& name, const std::string& value) override {
         const std::wstring data = Wide(value);
-        const LONG rc = RegSetValueExW(key_, Wide(name).c_str(), 0, REG_SZ,
+        const LONG rc = RegSetValueExW(key_.get(), Wide(name).c_str(), 0, REG_SZ,
                                        reinterpret_cast<const BYTE*>(data.c_str()),
                                        static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
         return rc == ERROR_SUCCESS ? RegResult::Ok : RegResult::Failed;
     }
 
     RegResult DeleteValue(const std::string& name) override {
-        const LONG rc = RegDeleteValueW(key_, Wide(name).c_str());
+        const LONG rc = RegDeleteValueW(key_.get(), Wide(name).c_str());
         if (rc == ERROR_FILE_NOT_FOUND) return RegResult::Missing;
         return rc == ERROR_SUCCESS ? RegResult::Ok : RegResult::Failed;
     }
@@ -78,7 +80,7 @@ public:
         wchar_t name[256];
         for (DWORD index = 0;; ++index) {
             DWORD length = 256;
-            if (RegEnumKeyExW(key_, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            if (RegEnumKeyExW(key_.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
                 ERROR_SUCCESS)
                 break;
             names.push_back(Narrow(std::wstring_view(name, length)));
@@ -91,7 +93,7 @@ public:
         wchar_t name[16384];
         for (DWORD index = 0;; ++index) {
             DWORD length = 16384;
-            if (RegEnumValueW(key_, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            if (RegEnumValueW(key_.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
                 ERROR_SUCCESS)
                 break;
             names.push_back(Narrow(std::wstring_view(name, length)));
@@ -100,7 +102,7 @@ public:
     }
 
 private:
-    HKEY key_;
+    const Key key_;
 };
 
 }  // namespace
@@ -121,8 +123,7 @@ bool Win32Registry::DeleteTree(const std::string& path) {
     const std::wstring wide_path = Wide(path);
     if (RegOpenKeyExW(HKEY_CURRENT_USER, wide_path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return false;
-    RegDeleteTreeW(key, nullptr);
-    RegCloseKey(key);
+    RegDeleteTreeW(Key(key).get(), nullptr);
     return RegDeleteKeyW(HKEY_CURRENT_USER, wide_path.c_str()) == ERROR_SUCCESS;
 }
 

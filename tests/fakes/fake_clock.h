@@ -1,6 +1,6 @@
 #pragma once
 // A clock that stands still at whatever time the test sets, and records the
-// times the program sets (or refuses them with refuse_error).
+// times the program sets (or refuses them as `refuse` says).
 #include <vector>
 
 #include "platform/clock.h"
@@ -12,13 +12,13 @@ public:
     LocalTime now;
 
     LocalTime Now() override { return now; }
-    uint32_t SetLocal(const LocalTime& time) override {
-        if (refuse_error != 0) return refuse_error;
+    ClockSet SetLocal(const LocalTime& time) override {
+        if (refuse != ClockSet::Done) return refuse;
         set.push_back(time);
-        return 0;
+        return ClockSet::Done;
     }
 
-    uint32_t refuse_error = 0;
+    ClockSet refuse = ClockSet::Done;
     std::vector<LocalTime> set;
 
     void Set(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,

@@ -35,7 +35,8 @@ public:
         uint64_t stopped_at = 0;       // and stopped pumping then
         int writes = 0;                // captions sent to it
         bool unanswered = false;       // a caption sent timed out and nothing sent since came back
-        int flashes = 0;
+        int flashes = 0;               // caption bar flashed
+        int restores = 0;              // caption bar given its own look back
     };
 
     Window& Add(WindowHandle handle, const std::u16string& title, const std::u16string& adds = {}) {
@@ -124,9 +125,9 @@ public:
     }
     uint64_t Milliseconds() override { return now; }
 
-    void Flash(WindowHandle handle, bool) override {
+    void Flash(WindowHandle handle, bool invert) override {
         const auto it = windows.find(handle);
-        if (it != windows.end()) ++it->second.flashes;
+        if (it != windows.end()) ++(invert ? it->second.flashes : it->second.restores);
     }
     void Beep() override { ++beeps; }
 

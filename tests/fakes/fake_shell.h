@@ -1,6 +1,6 @@
 #pragma once
-// The main window's own ports: tray icon, message boxes, dialogs, locale and
-// quit request, recording what the program asked of them.
+// The main window's own ports: tray icon, message boxes, dialogs and quit
+// request, recording what the program asked of them.
 #include <functional>
 #include <string>
 #include <utility>
@@ -27,22 +27,16 @@ public:
     struct Shown {
         std::string text;
         std::string caption;
-        uint32_t style;
+        BoxStyle style;
     };
-    int Show(const std::string& text, const std::string& caption, uint32_t style) override {
+    bool Show(const std::string& text, const std::string& caption, BoxStyle style) override {
         shown.push_back({text, caption, style});
         if (while_open) while_open();
-        return answer;
+        return ok;
     }
-    int answer = kAnswerCancel;
+    bool ok = false;  // the user's answer: OK, or else Cancel
     std::function<void()> while_open;  // what happens while the box is open
     std::vector<Shown> shown;
-};
-
-class FakeLocale : public Locale {
-public:
-    std::string JapaneseDateOrder() override { return date_order; }
-    std::string date_order = "2";
 };
 
 class FakeQuitRequest : public QuitRequest {

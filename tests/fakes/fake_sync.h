@@ -74,8 +74,6 @@ public:
         std::vector<uint8_t> bytes;
     };
 
-    void Startup() override { ++startups; }
-    void Cleanup() override { ++cleanups; }
     std::unique_ptr<UdpSocket> OpenUdp() override;
     std::optional<uint32_t> ResolveIPv4(const std::string& host) override {
         const auto it = hosts.find(host);
@@ -87,8 +85,6 @@ public:
     std::deque<Datagram> replies;
     std::vector<Sent> sent;
     std::vector<uint16_t> bound;
-    int startups = 0;
-    int cleanups = 0;
 };
 
 class FakeUdpSocket : public UdpSocket {
@@ -137,7 +133,7 @@ public:
     bool connect_fails = false;
     std::function<void()> while_connecting;
     std::string agent, proxy, url;
-    uint32_t flags = 0, timeout = 0;
+    uint32_t timeout = 0;
     int64_t now_ms = 0;
 };
 
@@ -168,9 +164,8 @@ class FakeHttpSession : public HttpSession {
 public:
     explicit FakeHttpSession(FakeHttp& http) : http_(http) {}
     void SetTimeout(uint32_t milliseconds) override { http_.timeout = milliseconds; }
-    std::unique_ptr<HttpResponse> OpenUrl(const std::string& url, uint32_t flags) override {
+    std::unique_ptr<HttpResponse> OpenUrl(const std::string& url) override {
         http_.url = url;
-        http_.flags = flags;
         if (http_.while_connecting) http_.while_connecting();
         if (http_.connect_fails) return nullptr;
         return std::make_unique<FakeHttpResponse>(http_);

@@ -22,8 +22,7 @@ protected:
         composer.InvalidateClockText();
         DSPDRAW_CLASS tick;
         composer.ComposeClockText(tick);
-        EXPECT_EQ(composer.ClockText16(), Utf8ToUtf16(composer.ClockText()));
-        return composer.ClockText();
+        return Utf16ToUtf8(composer.ClockText16());
     }
 
     fakes::FakeClock clock;
@@ -107,18 +106,18 @@ TEST_F(ClockTextTest, RecomposesOnlyOnANewMinuteOrWhenInvalidated) {
     DSPDRAW_CLASS tick;
     EXPECT_EQ(composer.ComposeClockText(tick), 0);  // nothing composed yet
     EXPECT_EQ(tick.LocalTime.second, 30);
-    const std::string first = composer.ClockText();
+    const std::u16string first = composer.ClockText16();
 
     settings.MEMO = "changed";
     clock.Set(2007, 6, 21, 15, 4, 59, 4);
     DSPDRAW_CLASS same_minute;
     EXPECT_EQ(composer.ComposeClockText(same_minute), 1);
     EXPECT_EQ(same_minute.LocalTime.second, 59);  // the tick still gets its time
-    EXPECT_EQ(composer.ClockText(), first);
+    EXPECT_EQ(composer.ClockText16(), first);
 
     composer.InvalidateClockText();
     EXPECT_EQ(composer.ComposeClockText(tick), 0);
-    EXPECT_EQ(composer.ClockText(), "2007年06月21日  15時04分  changed");
+    EXPECT_EQ(composer.ClockText16(), u"2007年06月21日  15時04分  changed");
     EXPECT_EQ(composer.ComposeClockText(tick), 1);
 
     // Any of the five fields counts; the day of week alone does not.

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "app/command_ids.h"
+#include "platform/text.h"
 #include "timesync/system_proxy.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_desktop.h"
@@ -17,7 +20,6 @@ namespace {
 using fakes::FakeClock;
 using fakes::FakeDesktop;
 using fakes::FakeHttp;
-using fakes::FakeLocale;
 using fakes::FakeMessageBoxes;
 using fakes::FakeNetwork;
 using fakes::FakeQuitRequest;
@@ -39,7 +41,6 @@ struct Harness {
     FakeTrayIcon tray;
     FakeViews views;
     fakes::FakeEntryView entry_view;
-    FakeLocale locale;
     FakeQuitRequest quit;
     RegistrySystemProxy system_proxy{registry};
     FakeUiDispatch ui;
@@ -53,12 +54,19 @@ struct Harness {
         quit.message = kQuitMessage;
         registry.SetText(kInformationKey + std::string("\\2026 12 08"), "09 05", "会議");
         main = std::make_unique<MainWindow>(MainWindowPorts{
-            registry, clock, desktop, boxes, timer1, timer2, timer3, tray, locale, quit,
+            registry, clock, desktop, boxes, timer1, timer2, timer3, tray, quit,
             system_proxy, ui, network, http, workers});
         main->AttachViews(&views);
         main->EntryForm().AttachView(&entry_view);
     }
     MainWindow::Start Start(std::vector<std::string> arguments = {}) { return main->Create(arguments); }
+    // A display tick with window 7 in front: the caption it then shows.
+    std::u16string Tick() {
+        if (desktop.windows.count(7) == 0) desktop.Add(7, u"エディタ");
+        desktop.foreground = 7;
+        main->Timer1Timer();
+        return desktop.Caption(7);
+    }
 };
 
 TEST(MainWindowStartTest, OnlyAnExactUninstallArgumentDeletesTheUsersData) {
@@ -91,18 +99,8 @@ TEST(MainWindowStartTest, FirstStartComesUpResidentWithDefaults) {
     EXPECT_EQ(h.timer2.Interval(), 0u);
     EXPECT_EQ(h.timer3.Interval(), 0u);   // no automatic synchronisation configured
     EXPECT_EQ(h.registry.Int("Software\\Velk\\FLAG", "Ver"), 3202);
-    EXPECT_EQ(h.main->Settings().MEMO, "Tanks! Download");
-    EXPECT_EQ(h.main->DateOrder(), 2);
+    EXPECT_TRUE(h.Tick().ends_with(u"  Tanks! Download")) << Utf16ToUtf8(h.desktop.Caption(7));
     EXPECT_EQ(h.main->QuitRequestMsg(), kQuitMessage);
-}
-
-TEST(MainWindowStartTest, UnreadableLocaleOrderLeavesZero) {
-    for (const char* order : {"", "x"}) {
-        Harness h;
-        h.locale.date_order = order;
-        h.Start();
-        EXPECT_EQ(h.main->DateOrder(), 0) << order;
-    }
 }
 
 TEST(MainWindowStartTest, FailedSettingsReadEndsStartUpWithoutLeavingTheIcon) {
@@ -127,25 +125,24 @@ TEST(MainWindowMessageTest, QuitRequestNeedsLParamZeroAndRestoresTheCaption) {
     h.main->Timer1Timer();
     ASSERT_NE(h.desktop.Caption(7), u"エディタ");
 
-    EXPECT_FALSE(h.main->AppMessage(kQuitMessage, 0, 1));
+    EXPECT_FALSE(h.main->QuitRequested(1));
     EXPECT_FALSE(h.main->Ending());
-    EXPECT_FALSE(h.main->AppMessage(0x0400, 0, 0));
 
-    EXPECT_TRUE(h.main->AppMessage(kQuitMessage, 99, 0));
+    EXPECT_TRUE(h.main->QuitRequested(0));
     EXPECT_TRUE(h.main->Ending());
     EXPECT_EQ(h.desktop.Caption(7), u"エディタ");
     EXPECT_FALSE(h.tray.present);
     EXPECT_EQ(h.tray.removes, 1);
 
     // A second request during the end does not run the sequence twice.
-    h.main->AppMessage(kQuitMessage, 0, 0);
+    h.main->QuitRequested(0);
     EXPECT_EQ(h.tray.removes, 1);
 }
 
 TEST(MainWindowMessageTest, ExitBeforeAnyWindowWasTrackedStillRemovesTheIcon) {
     Harness h;
     h.Start();
-    EXPECT_TRUE(h.main->AppMessage(kWmCommand, kCmdExit, 0));
+    EXPECT_TRUE(h.main->MenuCommand(kCmdExit, true));
     EXPECT_TRUE(h.main->Ending());
     EXPECT_FALSE(h.tray.present);
 }
@@ -153,33 +150,72 @@ TEST(MainWindowMessageTest, ExitBeforeAnyWindowWasTrackedStillRemovesTheIcon) {
 TEST(MainWindowMessageTest, CommandsReachTheirDialogsAndStrayIdsAreIgnored) {
     Harness h;
     h.Start();
-    for (uint64_t id : {0ull, 4ull, 6ull, 99ull, 1500ull, 1600ull, 65535ull}) {
-        EXPECT_TRUE(h.main->AppMessage(kWmCommand, id, 0)) << id;   // marked handled regardless
+    for (uint32_t id : {0u, 4u, 6u, 99u, 1500u, 1600u, 65535u}) {
+        EXPECT_TRUE(h.main->MenuCommand(id, true)) << id;   // marked handled regardless
     }
     EXPECT_EQ(h.views.settings + h.views.about, 0);
     EXPECT_EQ(h.entry_view.openings, 0);
     EXPECT_FALSE(h.main->Ending());
 
     // Enter and Esc in a dialog post ids 1 and 2 to the dialog, not to the menu's owner.
-    EXPECT_FALSE(h.main->AppMessage(kWmCommand, kCmdSettings, 0, false));
-    EXPECT_FALSE(h.main->AppMessage(kWmCommand, kCmdManualSync, 0, false));
+    EXPECT_FALSE(h.main->MenuCommand(kCmdSettings, false));
+    EXPECT_FALSE(h.main->MenuCommand(kCmdManualSync, false));
     EXPECT_EQ(h.views.settings, 0);
     EXPECT_TRUE(h.boxes.shown.empty());
-    h.main->AppMessage(kWmCommand, kCmdSettings, 0);
-    h.main->AppMessage(kWmCommand, kCmdAbout, 0);
-    h.main->AppMessage(kWmCommand, kCmdAbout, 0);
+    h.main->MenuCommand(kCmdSettings, true);
+    h.main->MenuCommand(kCmdAbout, true);
+    h.main->MenuCommand(kCmdAbout, true);
     EXPECT_EQ(h.views.settings, 1);
     EXPECT_EQ(h.views.about, 2);
 
     // Today has one appointment: ids beyond it, or on days without any, are ignored.
-    for (uint64_t id : {102ull, 1403ull, 1499ull, 250ull}) h.main->AppMessage(kWmCommand, id, 0);
+    for (uint32_t id : {102u, 1403u, 1499u, 250u}) h.main->MenuCommand(id, true);
     EXPECT_EQ(h.entry_view.openings, 0);
-    h.main->AppMessage(kWmCommand, 101, 0);
+    h.main->MenuCommand(101, true);
     EXPECT_EQ(h.entry_view.text, "会議");
-    h.main->AppMessage(kWmCommand, 1400, 0);
+    h.main->MenuCommand(1400, true);
     EXPECT_EQ(h.entry_view.openings, 2);
     EXPECT_EQ(h.main->EntryForm().Chosen().day, 21);
     EXPECT_TRUE(h.boxes.shown.empty());
+}
+
+TEST(MainWindowFailureTest, SettingsErrorsAreShownAndAnythingElseEndsInOrder) {
+    struct Case {
+        void (*fail)();
+        std::string text;
+        bool ends;
+    };
+    const Case cases[] = {
+        {[] { throw SettingsError("'MODE' の取得に失敗しました"); }, "'MODE' の取得に失敗しました", false},
+        {[] { throw std::length_error("vector"); }, "vector", true},
+        {[] { throw 42; }, "予期しないエラーが発生しました。", true},
+    };
+    for (const Case& c : cases) {
+        Harness h;
+        h.Start();
+        h.desktop.Add(7, u"エディタ");
+        h.desktop.foreground = 7;
+        h.main->Timer1Timer();
+        bool icon_while_shown = false;
+        std::u16string caption_while_shown;
+        h.boxes.while_open = [&] {
+            icon_while_shown = h.tray.present;
+            caption_while_shown = h.desktop.Caption(7);
+        };
+        try {
+            c.fail();
+        } catch (...) {
+            h.main->Failed(std::current_exception());
+        }
+        ASSERT_EQ(h.boxes.shown.size(), 1u) << c.text;
+        EXPECT_EQ(h.boxes.shown[0].text, c.text);
+        EXPECT_EQ(h.boxes.shown[0].caption, "Kronvik");
+        EXPECT_EQ(h.boxes.shown[0].style, BoxStyle::Error);
+        EXPECT_EQ(h.main->Ending(), c.ends) << c.text;
+        // A fault has given the caption back and removed the icon when its box shows.
+        EXPECT_EQ(icon_while_shown, !c.ends) << c.text;
+        EXPECT_EQ(caption_while_shown == u"エディタ", c.ends) << c.text;
+    }
 }
 
 TEST(MainWindowMessageTest, TaskbarRestartAddsTheIconAgain) {
@@ -195,17 +231,18 @@ TEST(MainWindowMessageTest, TaskbarRestartAddsTheIconAgain) {
 TEST(TrayIconTest, MouseActionsOpenTheMenuOrTheSettingsAndNothingElse) {
     Harness h;
     h.Start();
-    for (uint32_t mouse : {0x0201u, 0x0202u, 0x0200u, 0x0205u, 0x0206u}) h.main->TrayNotify(mouse);
+    h.main->TrayNotify(TrayMouse::Other);
     EXPECT_EQ(h.views.settings, 0);
     EXPECT_TRUE(h.views.menus.empty());
 
     // The double click reloads the settings before the dialog shows them.
     h.registry.SetText("Software\\Velk\\FLAG", "MEMO", "新しいメモ");
-    h.main->TrayNotify(0x0203);
+    h.main->TrayNotify(TrayMouse::LeftDoubleClick);
     EXPECT_EQ(h.views.settings, 1);
-    EXPECT_EQ(h.main->Settings().MEMO, "新しいメモ");
+    h.clock.Set(2026, 12, 8, 9, 42, 0, 2);
+    EXPECT_TRUE(h.Tick().ends_with(u"  新しいメモ")) << Utf16ToUtf8(h.desktop.Caption(7));
 
-    h.main->TrayNotify(0x0204);
+    h.main->TrayNotify(TrayMouse::RightButtonDown);
     ASSERT_EQ(h.views.menus.size(), 1u);
     const std::vector<MenuItem>& menu = h.views.menus[0];
     ASSERT_EQ(menu.size(), 6u);
@@ -223,12 +260,12 @@ TEST(TrayIconTest, MouseActionsOpenTheMenuOrTheSettingsAndNothingElse) {
 TEST(TrayIconTest, MenuIdsMeanTheMenuThatWasShown) {
     Harness h;
     h.Start();
-    h.main->TrayNotify(0x0204);
+    h.main->TrayNotify(TrayMouse::RightButtonDown);
     h.clock.Set(2026, 12, 9, 0, 0, 0, 3);  // midnight while the menu is open
     h.desktop.Add(7, u"エディタ");
     h.desktop.foreground = 7;
     h.main->Timer1Timer();  // the display tick loads the new day
-    h.main->AppMessage(kWmCommand, 101, 0);
+    h.main->MenuCommand(101, true);
     EXPECT_EQ(h.entry_view.text, "会議");
 }
 
@@ -236,7 +273,7 @@ TEST(TrayIconTest, UnreadableSettingsKeepTheDialogHidden) {
     Harness h;
     h.Start();
     h.registry.DeleteValue("Software\\Velk\\FLAG", "MODE");
-    EXPECT_THROW(h.main->TrayNotify(0x0203), SettingsError);
+    EXPECT_THROW(h.main->TrayNotify(TrayMouse::LeftDoubleClick), SettingsError);
     EXPECT_EQ(h.views.settings, 0);
 }
 
@@ -256,24 +293,26 @@ TEST(ManualTimeSettingTest, ConfirmationTextFollowsTheMethodAndLastSetting) {
 TEST(ManualTimeSettingTest, CancelLeavesEverythingAndOkRunsTheAnnouncedMethod) {
     Harness h;
     h.Start();
-    h.main->Flags().AutoSync = 1;
     const int timer3_sets = h.timer3.set_calls;
 
-    h.boxes.answer = kAnswerCancel;
-    h.main->AppMessage(kWmCommand, kCmdManualSync, 0);
+    h.boxes.ok = false;
+    h.main->MenuCommand(kCmdManualSync, true);
     ASSERT_EQ(h.boxes.shown.size(), 1u);
     EXPECT_EQ(h.boxes.shown[0].caption, "日付時刻設定（手動）");
-    EXPECT_EQ(h.boxes.shown[0].style, 0x41u);
+    EXPECT_EQ(h.boxes.shown[0].style, BoxStyle::Confirm);
     EXPECT_EQ(h.boxes.shown[0].text, ManualSettingText(0, "----年--月--日--時--分--秒"));
-    EXPECT_EQ(h.main->Flags().AutoSync, 1);
     EXPECT_EQ(h.timer3.set_calls, timer3_sets);
+    EXPECT_FALSE(h.workers.started.at(1)->Run());  // no worker woken
 
-    h.boxes.answer = kAnswerOk;
-    h.boxes.while_open = [&] { h.main->Settings().MODE = 1; };  // HTTP applied meanwhile
-    h.main->AppMessage(kWmCommand, kCmdManualSync, 0);
-    EXPECT_EQ(h.main->Flags().AutoSync, 0);
+    h.boxes.ok = true;
+    h.boxes.while_open = [&] {  // HTTP stored and read again meanwhile
+        h.registry.SetInt("Software\\Velk\\FLAG", "MODE", 1);
+        h.main->TrayNotify(TrayMouse::LeftDoubleClick);
+    };
+    h.main->MenuCommand(kCmdManualSync, true);
     EXPECT_EQ(h.timer3.set_calls, timer3_sets + 1);
     EXPECT_TRUE(h.workers.started.at(1)->Run());  // SNTP, as the box said
+    EXPECT_FALSE(h.workers.started.at(0)->Run());
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ TEST_F(EntryPresenterTest, OkRefusesEmptyTextAndTimesNotLaterThanNow) {
     EXPECT_EQ(view.warnings, (std::vector<std::string>{kNoText, kPast, kPast}));
     EXPECT_EQ(registry.Text(kToday, "09 45"), "打ち合わせ");
     EXPECT_FALSE(view.visible);
-    EXPECT_EQ(store.SlotOfDay(0)->count, 3);  // loaded again
+    EXPECT_EQ(store.SlotOfDay(0)->entries.size(), 3u);  // loaded again
 }
 
 TEST_F(EntryPresenterTest, ChangingAnAppointmentWritesFirstAndDeleteTakesTheOpenedOne) {
@@ -215,17 +215,19 @@ TEST_F(AlertTest, DueMinuteBeepsInEveryCheckAndStartsTheFlasherOnce) {
 TEST_F(AlertTest, FlashRunIs19FlashesOfTheWindowInFront) {
     desktop.Add(1, u"A");
     desktop.Add(2, u"B");
-    Check();
-    for (int i = 0; i < 10; ++i) alert.Timer2Timer(1);
-    for (int i = 0; i < 9; ++i) alert.Timer2Timer(2);
-    EXPECT_EQ(desktop.windows[1].flashes, 10);
-    EXPECT_EQ(desktop.windows[2].flashes, 9);
-    EXPECT_EQ(alert.FlashCount(), 19);
-    EXPECT_EQ(timer2.Interval(), 500u);
-    alert.Timer2Timer(2);  // the 20th tick restores the caption bar and stops
-    EXPECT_EQ(desktop.windows[2].flashes, 10);
-    EXPECT_EQ(alert.FlashCount(), 0);
-    EXPECT_EQ(timer2.Interval(), 0u);
+    for (int run = 1; run <= 2; ++run) {
+        Check();
+        for (int i = 0; i < 10; ++i) alert.Timer2Timer(1);
+        for (int i = 0; i < 9; ++i) alert.Timer2Timer(2);
+        EXPECT_EQ(desktop.windows[1].flashes, 10 * run);
+        EXPECT_EQ(desktop.windows[2].flashes, 9 * run);
+        EXPECT_EQ(desktop.windows[2].restores, run - 1);
+        EXPECT_EQ(timer2.Interval(), 500u);
+        alert.Timer2Timer(2);  // the 20th tick restores the caption bar and stops
+        EXPECT_EQ(desktop.windows[2].flashes, 9 * run);
+        EXPECT_EQ(desktop.windows[2].restores, run);
+        EXPECT_EQ(timer2.Interval(), 0u);
+    }
 }
 
 }  // namespace

@@ -17,7 +17,6 @@ using Kind = MenuItem::Kind;
 
 DaySlot Slot(const std::string& key, std::vector<ScheduleEntry> entries) {
     DaySlot slot;
-    slot.count = static_cast<int32_t>(entries.size());
     slot.key = key;
     slot.entries = std::move(entries);
     return slot;
@@ -82,11 +81,8 @@ TEST_F(ScheduleMenuTest, DayWithAppointmentsOpensItsOwnSubmenu) {
 
 TEST_F(ScheduleMenuTest, OnlyTheFirstSlotWithAppointmentsCountsForADay) {
     DaySlot emptied = Slot("2007 06 21", {});
-    DaySlot lost_count = Slot("2007 07 04", {Entry(7, 0, "x")});
-    lost_count.count = 0;
     const std::vector<DaySlot> slots = {
         emptied,
-        lost_count,
         Slot("2007 06 21 and more", {Entry(10, 30, "first")}),  // matched by its first 10 bytes
         Slot("2007 06 21", {Entry(11, 0, "second")}),
         Slot("2007 6 22", {Entry(9, 0, "not zero-padded")}),

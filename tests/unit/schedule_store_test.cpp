@@ -48,10 +48,9 @@ TEST_F(ScheduleStoreTest, LoadFillsTheSlotsFromTodayAndTheNext13DaysOnly) {
     registry.CreateKey(kKey + "\\2026 12 10");  // its last appointment was deleted
 
     EXPECT_EQ(store.LoadSchedule(), 0);
-    EXPECT_TRUE(store.ScheduleLoaded());
     EXPECT_EQ(SlotKeys(), (std::vector<std::string>{"2026 12 08", "2026 12 10", "2026 12 21"}));
     const DaySlot& today = store.Slots()[0];
-    ASSERT_EQ(today.count, 2);
+    ASSERT_EQ(today.entries.size(), 2u);
     EXPECT_EQ(today.entries[0].text, "会議");  // time order, whatever the order of storing
     EXPECT_EQ(today.entries[1].hour, 9);
     EXPECT_EQ(today.entries[1].minute, 5);
@@ -79,7 +78,7 @@ TEST_F(ScheduleStoreTest, LongTextsAreCutAtACharacterBoundary) {
     registry.SetWrongType(kKey + "\\2026 12 08", "11 00");
     store.LoadSchedule();
     const DaySlot& slot = store.Slots()[0];
-    ASSERT_EQ(slot.count, 3);
+    ASSERT_EQ(slot.entries.size(), 3u);
     EXPECT_EQ(slot.entries[0].text, ("a" + text).substr(0, 1 + 30 * 3));  // 61 bytes
     EXPECT_EQ(slot.entries[1].text, text.substr(0, 30 * 3));        // 60: a 31st would be 62
     EXPECT_EQ(slot.entries[2].text, "");

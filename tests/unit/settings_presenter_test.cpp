@@ -78,8 +78,6 @@ TEST_F(SettingsPresenterTest, FillShowsTheStoreAndWhatApplySavesIsWhatItShows) {
     EXPECT_EQ(view.Shown(kImage0008), 99);
     EXPECT_EQ(view.Shown(kImage0010), 35);
     EXPECT_EQ(view.Shown(kImage0012), 6);
-    EXPECT_EQ(presenter.WorkMinute(), 35);
-    EXPECT_EQ(presenter.WorkPeriodHours(), 6);
     EXPECT_EQ(view.texts[kSpeedButton2], "令和8");
     EXPECT_EQ(view.texts[kPanel5], "HTTP");
     EXPECT_EQ(view.texts[kLabel21], "時間");
@@ -112,7 +110,7 @@ TEST_F(SettingsPresenterTest, SpinsReplaceValuesLeavingTheirRangeAndPeriodFollow
     presenter.CSpinButton3DownClick();
     EXPECT_EQ(view.Shown(kImage0012), 24);
     presenter.CSpinButton3UpClick();
-    EXPECT_EQ(presenter.WorkPeriodHours(), 1);
+    EXPECT_EQ(view.Shown(kImage0012), 1);
 }
 
 TEST_F(SettingsPresenterTest, RadiosEnableTheSpinsTheyUse) {

@@ -204,7 +204,6 @@ TEST_F(ExchangeTest, FetchReadsTheWholeBodyThroughTheProxy) {
     EXPECT_EQ(http.agent, "MyApp");
     EXPECT_EQ(http.proxy, "gate:8080");
     EXPECT_EQ(http.url, "http://www.nict.go.jp/cgi-bin/JST2.pl");
-    EXPECT_EQ(http.flags, 0x84000100u);
     EXPECT_EQ(http.timeout, 10000u);
     ASSERT_EQ(applied.size(), 1u);
     EXPECT_EQ(Text(applied[0]), "2007-06-21 13:26:40.000");

@@ -94,7 +94,7 @@ struct SyncHarness {
         settings.SNTPanswer = 1;
         settings.SNTPcycle = 30;
         settings.RUNTIME3 = 3;
-        boxes.answer = kAnswerOk;
+        boxes.ok = true;
         sync.AttachView(&view);
         sync.StartWorkers();
         sync.ArmTimer3();
@@ -129,16 +129,16 @@ TEST(TimeSyncTest, ManualSuccessSetsRecordsAndLabelsWithoutABox) {
     EXPECT_EQ(h.view.label3, "2007年09月29日 05時26分40秒に行いました。");
     EXPECT_TRUE(h.boxes.shown.empty());
     EXPECT_EQ(h.flags.SyncRunning, 0);
-    EXPECT_EQ(h.network.startups, h.network.cleanups);
 }
 
 TEST(TimeSyncTest, RefusedClockIsAFailureWithBoxAndRetryOnlyWhenScheduled) {
     // Without the right to change the time the box says so on a third line.
-    for (const auto& [run_and_run, error, last_line] :
-         {std::tuple{0, 1314u, std::string("\n時刻を変更する権限がありません。")}, std::tuple{3, 87u, std::string()}}) {
+    for (const auto& [run_and_run, refusal, last_line] :
+         {std::tuple{0, ClockSet::NoRight, std::string("\n時刻を変更する権限がありません。")},
+          std::tuple{3, ClockSet::Refused, std::string()}}) {
         SyncHarness h(run_and_run);
         h.settings.RUN_STOP = 1;
-        h.clock.refuse_error = error;
+        h.clock.refuse = refusal;
         h.ServerAnswers();
         h.sync.ManualRequest(h.settings.MODE);
         const uint32_t armed = h.timer3.Interval();
@@ -148,7 +148,7 @@ TEST(TimeSyncTest, RefusedClockIsAFailureWithBoxAndRetryOnlyWhenScheduled) {
                   "日付時刻合わせに失敗しました。\n再度時刻合わせを行うか、SNTP<->HTTPの切り替えを行い再度時刻合わせを行って下さい。" +
                       last_line);
         EXPECT_EQ(h.boxes.shown[0].caption, "日付時刻設定");
-        EXPECT_EQ(h.boxes.shown[0].style, 0x10u);
+        EXPECT_EQ(h.boxes.shown[0].style, BoxStyle::Error);
         EXPECT_EQ(h.desktop.beeps, 1);
         EXPECT_EQ(h.settings.SET_TIME.Get(), kUnset);
         EXPECT_EQ(h.registry.Text(kFlag, "SET_TIME"), kUnset);
