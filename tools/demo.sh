@@ -53,13 +53,24 @@ in_desktop() {
   pids+=($!)
 }
 
-# Writes the whole screen to build/demo/NAME.png.
+# Writes the whole screen to build/demo/NAME.png once it has settled: the
+# windows behind a menu or box that just closed repaint a moment later, so
+# the screen is grabbed until two grabs a fifth of a second apart agree.
 shot() {
-  /usr/bin/import -display "$DISPLAY" -window root "$out/$1.png" || {
-    echo "demo: could not grab $1" >&2
-    return 1
-  }
-  echo "demo: $out/$1.png"
+  local try
+  for try in $(seq 1 25); do
+    /usr/bin/import -display "$DISPLAY" -window root "$out/.settling.png" || break
+    if [ -f "$out/$1.png" ] &&
+       [ "$(/usr/bin/compare -metric AE "$out/$1.png" "$out/.settling.png" null: 2>&1)" = "0" ]; then
+      rm -f "$out/.settling.png"
+      echo "demo: $out/$1.png"
+      return 0
+    fi
+    mv "$out/.settling.png" "$out/$1.png"
+    sleep 0.2
+  done
+  echo "demo: could not grab a settled $1" >&2
+  return 1
 }
 
 # Drives the running Kronvik from outside (tray clicks, commands), when the

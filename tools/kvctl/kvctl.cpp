@@ -156,14 +156,11 @@ int wmain(int argc, wchar_t** argv) {
             // Answered once the menu's loop has taken the key.
             SendMessageTimeoutW(menu, WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);
         }
-    } else if (!wcscmp(argv[1], L"dismiss")) {
-        HWND box = FindWindowW(L"#32770", nullptr);
-        if (box == nullptr) return 1;
-        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-    } else if (!wcscmp(argv[1], L"confirm")) {
-        HWND box = FindWindowW(L"#32770", nullptr);
-        if (box == nullptr) return 1;
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    } else if (!wcscmp(argv[1], L"dismiss") || !wcscmp(argv[1], L"confirm")) {
+        // The box in front: dialogs closed earlier may linger hidden.
+        const std::vector<HWND> boxes = VisibleWindows(L"#32770");
+        if (boxes.empty()) return 1;
+        PostMessageW(boxes.front(), WM_COMMAND, !wcscmp(argv[1], L"confirm") ? IDOK : IDCANCEL, 0);
     } else if (!wcscmp(argv[1], L"key") && argc == 5) {
         const HWND control = Control(FindWindowW(argv[2], nullptr), static_cast<int>(Number(argv[3])));
         if (control == nullptr) return 1;
