@@ -76,9 +76,13 @@ shot() {
 # Drives the running Kronvik from outside (tray clicks, commands), when the
 # build has the helper for it. It has to run in the same desktop to find the
 # program's windows.
+# The desktop does not pass kvctl's exit code on; kvctl leaves it in a file.
 control() {
   [ -f "$ctl" ] || return 1
-  timeout 20 wine explorer /desktop="$desktop" "$ctl" "$@" >>"$out/wine.log" 2>&1
+  rm -f "$out/.kvctl"
+  KVCTL_RESULT="$(kv_winpath "$out/.kvctl")" timeout 20 wine explorer /desktop="$desktop" "$ctl" "$@" \
+    >>"$out/wine.log" 2>&1
+  [ "$(cat "$out/.kvctl" 2>/dev/null)" = 0 ]
 }
 
 : >"$out/wine.log"
@@ -194,3 +198,4 @@ for name in settings-basic-144dpi settings-options-144dpi; do
   page=$((page + 1))
 done
 set_dpi 96
+rm -f "$out/.kvctl"
