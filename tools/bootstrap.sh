@@ -12,7 +12,7 @@ PACKAGES=(
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 libwine fonts-wine
   xvfb xauth x11-utils imagemagick
-  fonts-noto-cjk locales
+  fonts-noto-cjk fonts-ipafont-gothic locales
   clang libclang-rt-14-dev
   python3 iproute2
   nsis osslsigncode zip unzip openssl

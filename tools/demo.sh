@@ -53,21 +53,36 @@ in_desktop() {
   pids+=($!)
 }
 
-# Writes the whole screen to build/demo/NAME.png.
+# Writes the whole screen to build/demo/NAME.png once it has settled: the
+# windows behind a menu or box that just closed repaint a moment later, so
+# the screen is grabbed until two grabs a fifth of a second apart agree.
 shot() {
-  /usr/bin/import -display "$DISPLAY" -window root "$out/$1.png" || {
-    echo "demo: could not grab $1" >&2
-    return 1
-  }
-  echo "demo: $out/$1.png"
+  local try
+  for try in $(seq 1 25); do
+    /usr/bin/import -display "$DISPLAY" -window root "$out/.settling.png" || break
+    if [ -f "$out/$1.png" ] &&
+       [ "$(/usr/bin/compare -metric AE "$out/$1.png" "$out/.settling.png" null: 2>&1)" = "0" ]; then
+      rm -f "$out/.settling.png"
+      echo "demo: $out/$1.png"
+      return 0
+    fi
+    mv "$out/.settling.png" "$out/$1.png"
+    sleep 0.2
+  done
+  echo "demo: could not grab a settled $1" >&2
+  return 1
 }
 
 # Drives the running Kronvik from outside (tray clicks, commands), when the
 # build has the helper for it. It has to run in the same desktop to find the
 # program's windows.
+# The desktop does not pass kvctl's exit code on; kvctl leaves it in a file.
 control() {
   [ -f "$ctl" ] || return 1
-  timeout 20 wine explorer /desktop="$desktop" "$ctl" "$@" >>"$out/wine.log" 2>&1
+  rm -f "$out/.kvctl"
+  KVCTL_RESULT="$(kv_winpath "$out/.kvctl")" timeout 20 wine explorer /desktop="$desktop" "$ctl" "$@" \
+    >>"$out/wine.log" 2>&1
+  [ "$(cat "$out/.kvctl" 2>/dev/null)" = 0 ]
 }
 
 : >"$out/wine.log"
@@ -84,13 +99,15 @@ set_dpi() {
 set_dpi 96
 
 # ---- scenes
+# Every picture is taken once what it shows is there and painted: `control
+# wait` returns when it is, or fails after ten seconds.
 
 # A first start writes the defaults; then both synchronisation methods are
 # pointed at 127.0.0.1, where nothing answers.
 in_desktop "$exe"
-sleep 3
+control wait ready || exit 1
 control quit || true
-sleep 1
+control wait gone || exit 1
 for value in "SNTP /d 127.0.0.1" "SNTPanswer /t REG_DWORD /d 2" "PROXYADR /d 127.0.0.1" "PROXYPORT /d 9"; do
   # shellcheck disable=SC2086
   wine reg add 'HKCU\Software\Velk\FLAG' /f /v $value >/dev/null 2>&1
@@ -100,98 +117,85 @@ tomorrow=$(TZ=JST-9 date -d tomorrow '+%Y %m %d')
 for entry in "09 05|歯医者の予約" "14 30|企画会議（第2会議室）" "18 00|Tanks! 打ち上げ"; do
   wine reg add "HKCU\\Software\\Velk\\Information\\$tomorrow" /f /v "${entry%%|*}" /d "${entry#*|}" >/dev/null 2>&1
 done
-in_desktop "$exe"
-sleep 3
-in_desktop notepad
-# The caption is written every half second once Notepad has the focus.
-sleep 3
+
+# Kronvik, then Notepad in front with the clock in its caption.
+start_with_notepad() {
+  in_desktop "$exe"
+  control wait ready || return 1
+  in_desktop notepad
+  control wait clock Notepad
+}
+start_with_notepad || exit 1
 shot caption-clock
 
 # The confirmation of a manual time setting by SNTP, answered with Cancel.
-if control command 2; then
-  sleep 1.5
+if control command 2 && control wait visible '#32770'; then
   shot confirm-sntp
   control dismiss || true
-  sleep 0.5
+  control wait hidden '#32770'
 fi
 
 # A manual setting that gets no answer: the failure box.
-if control command 2; then
-  sleep 1.5
+if control command 2 && control wait visible '#32770'; then
   control confirm || true
-  sleep 3.5
-  shot sync-failure
-  control dismiss || true
-  sleep 0.5
+  control wait hidden '#32770'
+  if control wait visible '#32770'; then
+    shot sync-failure
+    control dismiss || true
+    control wait hidden '#32770'
+  fi
 fi
 
 # The command menu of the tray icon (right button pressed on the icon).
 # Down three times to "スケジュール", Right opens the 14 upcoming days.
-if control tray 0x204; then
-  sleep 1.5
-  control keys 0x28 0x28 0x28 0x27 || true
-  sleep 1
-  shot tray-menu
+if control tray 0x204 && control wait visible '#32768'; then
+  control keys 0x28 0x28 0x28 0x27 && control wait visible '#32768' 2 && shot tray-menu
   control keys 0x1B 0x1B || true
-  sleep 0.5
+  control wait hidden '#32768'
 fi
 
 # Tomorrow's appointments: the second day of the schedule submenu.
-if control tray 0x204; then
-  sleep 1.5
-  control keys 0x28 0x28 0x28 0x27 || true
-  sleep 1
-  control keys 0x28 || true
-  sleep 0.5
-  control keys 0x27 || true
-  sleep 1
-  shot schedule-menu
+if control tray 0x204 && control wait visible '#32768'; then
+  control keys 0x28 0x28 0x28 0x27 && control wait visible '#32768' 2 &&
+    control keys 0x28 0x27 && control wait visible '#32768' 3 && shot schedule-menu
   control keys 0x1B 0x1B 0x1B || true
-  sleep 0.5
+  control wait hidden '#32768'
 fi
-
 
 # The dialogs, each opened as its menu command would. A command that changes
 # nothing on the screen gives no picture.
 # The entry dialog last: it stays open, opened on tomorrow's second appointment.
-for scene in "about 3" "settings-mode 1" "schedule-entry 202"; do
+for scene in "about 3 TForm2" "settings-mode 1 TForm4" "schedule-entry 202 TForm3"; do
   set -- $scene
-  /usr/bin/import -display "$DISPLAY" -window root "$out/.before.png" || continue
-  if control command "$2"; then
-    sleep 2
+  if control command "$2" && control wait visible "$3"; then
     shot "$1"
-    if [ "$(/usr/bin/compare -metric AE "$out/.before.png" "$out/$1.png" null: 2>&1)" = "0" ]; then
-      echo "demo: $1: nothing appeared, picture dropped"
-      rm -f "$out/$1.png"
-    fi
+  else
+    echo "demo: $1: nothing appeared, no picture"
   fi
 done
-rm -f "$out/.before.png"
 
 # The other two settings pages, one step right on the tabs each.
-if control command 1; then
-  sleep 1
-  for page in settings-basic settings-options; do
-    control key TForm4 12001 0x27 && sleep 1 && shot "$page"
+if control command 1 && control wait visible TForm4; then
+  page=1
+  for name in settings-basic settings-options; do
+    control key TForm4 12001 0x27 && control wait page TForm4 12001 $page && shot "$name"
+    page=$((page + 1))
   done
 fi
 
 # The dialogs again on a screen of 144 DPI (150 %): each laid out for it.
 control quit || true
-sleep 1
+control wait gone
 set_dpi 144
-in_desktop "$exe"
-sleep 3
-in_desktop notepad
-sleep 3
-for scene in "caption-clock-144dpi" "about-144dpi 3" "schedule-entry-144dpi 202" "settings-mode-144dpi 1"; do
+start_with_notepad && shot caption-clock-144dpi
+for scene in "about-144dpi 3 TForm2" "schedule-entry-144dpi 202 TForm3" "settings-mode-144dpi 1 TForm4"; do
   set -- $scene
-  if [ $# -eq 1 ] || control command "$2"; then
-    sleep 2
-    shot "$1"
-  fi
+  control command "$2" && control wait visible "$3" && shot "$1"
 done
-for page in settings-basic-144dpi settings-options-144dpi; do
-  control key TForm4 12001 0x27 && sleep 1 && shot "$page"
+page=1
+for name in settings-basic-144dpi settings-options-144dpi; do
+  control key TForm4 12001 0x27 && control wait page TForm4 12001 $page && shot "$name"
+  page=$((page + 1))
 done
 set_dpi 96
+rm -f "$out/.kvctl"

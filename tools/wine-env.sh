@@ -27,8 +27,10 @@ export TZ=JST-9
 KV_XVFB_PID=""
 # Bump when the prefix preparation below changes, so existing prefixes are
 # prepared again.
-KV_PREFIX_STAMP="kronvik-prefix-2"
+KV_PREFIX_STAMP="kronvik-prefix-3"
 KV_JP_FONT="Noto Sans CJK JP"
+KV_JP_PFONT="IPAPGothic"
+KV_JP_MONOFONT="IPAGothic"
 
 kv_log() { printf 'wine-env: %s\n' "$*" >&2; }
 
@@ -136,15 +138,22 @@ kv_stop_xvfb() {
 }
 
 # Japanese window texts need a CJK font. The prefix has none of the fonts
-# Japanese Windows ships, so their names are mapped onto Noto Sans CJK JP,
-# which Wine finds through fontconfig. Dialogs ask for "MS Shell Dlg", which
-# under a Japanese system is MS UI Gothic.
+# Japanese Windows ships, so their names are mapped onto fonts Wine finds
+# through fontconfig: the Gothic faces the dialogs ask for onto IPA's Gothic
+# faces, which have their metrics, so texts take the room they take on
+# Windows; the rest onto Noto Sans CJK JP. Dialogs ask for "MS Shell Dlg",
+# which under a Japanese system is MS UI Gothic.
 kv_font_replacements() {
   local reg="$WINEPREFIX/kronvik-fonts.reg" f body try
   body='Windows Registry Editor Version 5.00\r\n\r\n'
   body+='[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
-  for f in "MS UI Gothic" "MS Gothic" "MS PGothic" "MS Mincho" "MS PMincho" \
-           "ＭＳ ゴシック" "ＭＳ Ｐゴシック" "ＭＳ 明朝" "ＭＳ Ｐ明朝" "Meiryo" "メイリオ" \
+  for f in "MS UI Gothic" "MS PGothic" "ＭＳ Ｐゴシック"; do
+    body+="\"$f\"=\"$KV_JP_PFONT\"\\r\\n"
+  done
+  for f in "MS Gothic" "ＭＳ ゴシック"; do
+    body+="\"$f\"=\"$KV_JP_MONOFONT\"\\r\\n"
+  done
+  for f in "MS Mincho" "MS PMincho" "ＭＳ 明朝" "ＭＳ Ｐ明朝" "Meiryo" "メイリオ" \
            "Meiryo UI" "Yu Gothic" "Yu Gothic UI"; do
     body+="\"$f\"=\"$KV_JP_FONT\"\\r\\n"
   done
@@ -156,7 +165,7 @@ kv_font_replacements() {
   for try in 1 2 3 4 5; do
     wine regedit /S "$reg" >/dev/null 2>&1
     wineserver -w
-    if grep -q '^"MS UI Gothic"="Noto Sans CJK JP"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    if grep -q "^\"MS UI Gothic\"=\"$KV_JP_PFONT\"" "$WINEPREFIX/user.reg" 2>/dev/null; then
       rm -f "$reg"
       return 0
     fi

@@ -597,8 +597,11 @@ void PrintTable(const std::vector<Column>& columns, const std::vector<Sample>& s
     }
 }
 
-// Flat: the last sample is within the slack of the baseline, and the samples
-// since the baseline do not climb step by step.
+// Flat: the samples since the baseline do not climb step by step, and the
+// last is within the slack of the baseline or the count has stopped rising
+// for the last third of the run. Wine makes some objects the first time a
+// text or picture needs them (a font for a character not drawn before), at
+// no fixed step: such a rise comes once and stays, where a leak goes on.
 void CheckFlat(const std::vector<Column>& columns, const std::vector<Sample>& samples, size_t baseline) {
     for (size_t c = 0; c < columns.size(); ++c) {
         if (!columns[c].read) {
@@ -613,18 +616,21 @@ void CheckFlat(const std::vector<Column>& columns, const std::vector<Sample>& sa
             continue;
         }
         int rises = 0;
-        bool falls = false;
+        bool falls = false, rises_late = false;
+        const size_t late = std::max<size_t>(1, v.size() - std::max<size_t>(2, v.size() / 3));
         for (size_t i = 1; i < v.size(); ++i) {
             rises += v[i] > v[i - 1];
             falls = falls || v[i] < v[i - 1];
+            rises_late = rises_late || (i >= late && v[i] > v[i - 1]);
         }
         // Climbing: rising at least three times, never falling, by more than half the slack.
         const bool within = v.back() <= v.front() + columns[c].slack,
-                   climbing = !falls && rises >= 3 && 2 * (v.back() - v.front()) > columns[c].slack;
-        Log(Format("count %s: baseline %lld, last %lld (slack %lld), %d rises%s -> %s", columns[c].name, v.front(),
-                   v.back(), columns[c].slack, rises, falls ? " and falls" : "",
-                   within && !climbing ? "flat" : "GROWS"));
-        Check(within && !climbing, std::string(columns[c].name) + " grows");
+                   climbing = !falls && rises >= 3 && 2 * (v.back() - v.front()) > columns[c].slack,
+                   flat = (within || !rises_late) && !climbing;
+        Log(Format("count %s: baseline %lld, last %lld (slack %lld), %d rises%s%s -> %s", columns[c].name, v.front(),
+                   v.back(), columns[c].slack, rises, falls ? " and falls" : "", rises_late ? ", late" : "",
+                   flat ? "flat" : "GROWS"));
+        Check(flat, std::string(columns[c].name) + " grows");
     }
 }
 
