@@ -180,7 +180,7 @@ int wmain(int argc, wchar_t** argv) {
     const int code = Run(argc, argv);
     wchar_t path[MAX_PATH];
     if (GetEnvironmentVariableW(L"KVCTL_RESULT", path, MAX_PATH) > 0) {
-        if (FILE* file = _wfopen(path, L"w")) {
+        if (FILE* file = _wfopen(path, L"wb")) {
             std::fprintf(file, "%d\n", code);
             std::fclose(file);
         }
