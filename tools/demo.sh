@@ -16,7 +16,6 @@ windows="$root/build/windows"
 exe="$windows/kronvik.exe"
 ctl="$windows/kvctl.exe"
 out="$root/build/demo"
-desktop="KronvikDemo,1024x768"
 
 if [ ! -f "$exe" ]; then
   echo "demo: $exe is missing; run 'make build' first" >&2
@@ -47,9 +46,14 @@ kv_ensure_display || exit 1
 kv_ensure_prefix || exit 1
 mkdir -p "$out"
 
-# Starts a Windows program inside the demo desktop, in the background.
+# Every program of the prefix runs in one 1024x768 virtual desktop, so the
+# helper below finds the windows it drives and passes its exit code on.
+wine reg add 'HKCU\Software\Wine\Explorer' /f /v Desktop /d Default >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /f /v Default /d 1024x768 >/dev/null 2>&1
+
+# Starts a Windows program in the background.
 in_desktop() {
-  wine explorer /desktop="$desktop" "$@" >>"$out/wine.log" 2>&1 &
+  wine "$@" >>"$out/wine.log" 2>&1 &
   pids+=($!)
 }
 
@@ -74,15 +78,10 @@ shot() {
 }
 
 # Drives the running Kronvik from outside (tray clicks, commands), when the
-# build has the helper for it. It has to run in the same desktop to find the
-# program's windows.
-# The desktop does not pass kvctl's exit code on; kvctl leaves it in a file.
+# build has the helper for it.
 control() {
   [ -f "$ctl" ] || return 1
-  rm -f "$out/.kvctl"
-  KVCTL_RESULT="$(kv_winpath "$out/.kvctl")" timeout 20 wine explorer /desktop="$desktop" "$ctl" "$@" \
-    >>"$out/wine.log" 2>&1
-  [ "$(cat "$out/.kvctl" 2>/dev/null)" = 0 ]
+  timeout 20 wine "$ctl" "$@" >>"$out/wine.log" 2>&1
 }
 
 : >"$out/wine.log"
@@ -162,40 +161,27 @@ if control tray 0x204 && control wait visible '#32768'; then
   control wait hidden '#32768'
 fi
 
-# The dialogs, each opened as its menu command would. A command that changes
-# nothing on the screen gives no picture.
-# The entry dialog last: it stays open, opened on tomorrow's second appointment.
-for scene in "about 3 TForm2" "settings-mode 1 TForm4" "schedule-entry 202 TForm3"; do
-  set -- $scene
-  if control command "$2" && control wait visible "$3"; then
-    shot "$1"
-  else
-    echo "demo: $1: nothing appeared, no picture"
+# The dialogs, each opened as its menu command would; the settings dialog's
+# three pages, one step right on the tabs each; the entry dialog last, opened
+# on tomorrow's second appointment. A command that changes nothing on the
+# screen gives no picture. $1: what the names end in.
+dialogs() {
+  local name page=1
+  control command 3 && control wait visible TForm2 && shot "about$1"
+  if control command 1 && control wait visible TForm4 && shot "settings-mode$1"; then
+    for name in settings-basic settings-options; do
+      control key TForm4 12001 0x27 && control wait page TForm4 12001 $page && shot "$name$1"
+      page=$((page + 1))
+    done
   fi
-done
+  control command 202 && control wait visible TForm3 && shot "schedule-entry$1"
+}
+dialogs ""
 
-# The other two settings pages, one step right on the tabs each.
-if control command 1 && control wait visible TForm4; then
-  page=1
-  for name in settings-basic settings-options; do
-    control key TForm4 12001 0x27 && control wait page TForm4 12001 $page && shot "$name"
-    page=$((page + 1))
-  done
-fi
-
-# The dialogs again on a screen of 144 DPI (150 %): each laid out for it.
+# The same on a screen of 144 DPI (150 %): each laid out for it.
 control quit || true
 control wait gone
 set_dpi 144
 start_with_notepad && shot caption-clock-144dpi
-for scene in "about-144dpi 3 TForm2" "schedule-entry-144dpi 202 TForm3" "settings-mode-144dpi 1 TForm4"; do
-  set -- $scene
-  control command "$2" && control wait visible "$3" && shot "$1"
-done
-page=1
-for name in settings-basic-144dpi settings-options-144dpi; do
-  control key TForm4 12001 0x27 && control wait page TForm4 12001 $page && shot "$name"
-  page=$((page + 1))
-done
+dialogs -144dpi
 set_dpi 96
-rm -f "$out/.kvctl"

@@ -54,6 +54,26 @@ void ConfirmManualSetting(const Kronvik& k, const std::function<void()>& while_o
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
 }
 
+// Sets the clock by hand until the system takes it, and returns the tries.
+// Wine refuses a time more than half a second off, and on a loaded machine an
+// answer the fakes sent in time can still reach the clock too late: such a
+// refusal is asked again, three tries in all. Any other outcome is left for
+// the case to judge.
+int ConfirmUntilSet(const Kronvik& k, const std::wstring& before, const std::function<void()>& while_open = {}) {
+    const std::wstring refused = std::wstring(kFailureText) + kNoRightsLine;
+    for (int tries = 1;; ++tries) {
+        ConfirmManualSetting(k, tries == 1 ? while_open : std::function<void()>{});
+        HWND box = nullptr;
+        WaitFor([&] {
+            box = WaitVisibleWindow(k.pid(), L"#32770", kFailureCaption, 0);
+            return box != nullptr || ReadValue(kFlagKey, L"SET_TIME").text != before;
+        }, 8000);
+        if (box == nullptr || tries == 3 || MessageBoxText(box) != refused) return tries;
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+        Require(WaitFor([&] { return !IsWindowVisible(box); }, 2000), "the refusal box did not close");
+    }
+}
+
 // SET_TIME is a moment of the last few seconds.
 bool RecentSetTime(const std::wstring& text) {
     SYSTEMTIME t{};
@@ -106,10 +126,11 @@ E2E_CASE(sntp_manual_aligned_reply_sets_the_clock, 3) {
     FakeSntpServer server(FakeSntpServer::Answer::Aligned);
     const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
     Kronvik k = Kronvik::StartResident();
-    ConfirmManualSetting(k);
+    const int tries = ConfirmUntilSet(k, before);
     ExpectSuccess(k, before);
     const auto requests = server.Requests();
-    Require(requests.size() == 1, std::to_string(requests.size()) + " requests, expected 1");
+    Require(requests.size() == static_cast<size_t>(tries),
+            std::to_string(requests.size()) + " requests in " + std::to_string(tries) + " tries");
     std::vector<unsigned char> expected(48, 0);
     expected[0] = 0x0B;
     Check(requests[0].bytes == expected, "the request is not 0x0B and 47 zero bytes (" +
@@ -181,14 +202,17 @@ void RunHttpCase(const HttpCase& c) {
     PrepareSync(1, proxy.Port(), 0, 0);
     const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
     Kronvik k = Kronvik::StartResident();
-    ConfirmManualSetting(k);
+    int tries = 1;
     if (c.succeeds) {
+        tries = ConfirmUntilSet(k, before);
         ExpectSuccess(k, before);
     } else {
+        ConfirmManualSetting(k);
         ExpectFailure(k, before, 8000);
     }
     const auto requests = proxy.Requests();
-    Require(requests.size() == 1, "the proxy saw " + std::to_string(requests.size()) + " requests");
+    Require(requests.size() == static_cast<size_t>(tries),
+            "the proxy saw " + std::to_string(requests.size()) + " requests in " + std::to_string(tries) + " tries");
     const std::string head = requests[0] + "\r\n";
     const std::string line = head.substr(0, head.find('\r'));
     Check(line == "GET http://www.nict.go.jp/cgi-bin/JST2.pl HTTP/1.1" ||
@@ -218,8 +242,17 @@ E2E_CASE(manual_setting_runs_the_method_its_box_announced, 3) {
         PressButton(form, settings_form::kButton1);
         Require(WaitFor([&] { return ReadValue(kFlagKey, L"MODE").dword == 1; }, 3000), "HTTP was not applied");
     });
-    ExpectSuccess(k, before);
+    // The method is what counts here; a late answer Wine refused proves it as well.
+    Require(WaitFor([&] { return !server.Requests().empty() || !proxy.Requests().empty(); }, 8000), "no exchange");
     Check(server.Requests().size() == 1 && proxy.Requests().empty(), "the method was not SNTP");
+    HWND box = nullptr;
+    Check(WaitFor([&] {
+              box = WaitVisibleWindow(k.pid(), L"#32770", kFailureCaption, 0);
+              return box != nullptr || ReadValue(kFlagKey, L"SET_TIME").text != before;
+          }, 8000),
+          "the exchange did not end");
+    if (box != nullptr)
+        Check(MessageBoxText(box) == std::wstring(kFailureText) + kNoRightsLine, "the SNTP exchange failed");
 }
 
 E2E_CASE(sync_marker_shows_in_the_caption_while_an_exchange_runs, 3) {
@@ -251,15 +284,32 @@ E2E_CASE(once_after_start_success_ends_the_program, 3) {
     FakeSntpServer server(FakeSntpServer::Answer::Aligned);
     const std::wstring own = L"Kronvik e2e sync";
     Probe probe(own);
-    const ULONGLONG start = NowMs();
-    Kronvik k = Kronvik::StartResident();
-    ShowClockIn(probe, own, "before the synchronisation");
-    ExpectExitZero(k, 25000, "the start");
-    const ULONGLONG took = NowMs() - start;
-    Check(took >= 14000, "ended " + std::to_string(took) + " ms after the start, before the 15 s delay");
-    Check(server.Requests().size() == 1, "the server saw " + std::to_string(server.Requests().size()) + " requests");
-    Check(RecentSetTime(ReadValue(kFlagKey, L"SET_TIME").text), "SET_TIME was not updated");
-    ExpectOwnCaption(probe, own, 500, "caption after the end");
+    // A late answer Wine refused (see ConfirmUntilSet) is a start tried again.
+    for (int tries = 1;; ++tries) {
+        const ULONGLONG start = NowMs();
+        Kronvik k = Kronvik::StartResident();
+        ShowClockIn(probe, own, "before the synchronisation");
+        const HWND form = Settings(k);
+        const auto refused = [&] {
+            const HWND label = FindControl(form, settings_form::kLabel27);
+            return label != nullptr && ControlText(label) == L"SNTPを利用した時刻合わせに失敗しました。";
+        };
+        WaitFor([&] { return !k.Running() || refused(); }, 25000);
+        if (tries < 3 && k.Running() && refused()) {
+            PostMessageW(k.MainWindow(), WM_CLOSE, 0, 0);
+            ExpectExitZero(k, 5000, "WM_CLOSE");
+            continue;
+        }
+        ExpectExitZero(k, 1000, "the start");
+        const ULONGLONG took = NowMs() - start;
+        Check(took >= 14000, "ended " + std::to_string(took) + " ms after the start, before the 15 s delay");
+        Check(server.Requests().size() == static_cast<size_t>(tries),
+              "the server saw " + std::to_string(server.Requests().size()) + " requests in " +
+                  std::to_string(tries) + " starts");
+        Check(RecentSetTime(ReadValue(kFlagKey, L"SET_TIME").text), "SET_TIME was not updated");
+        ExpectOwnCaption(probe, own, 500, "caption after the end");
+        return;
+    }
 }
 
 E2E_CASE(once_after_start_failure_notes_it_and_stays, 3) {

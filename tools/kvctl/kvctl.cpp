@@ -140,7 +140,7 @@ bool Wait(int argc, wchar_t** argv) {
 
 }  // namespace
 
-int Run(int argc, wchar_t** argv) {
+int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
     if (!wcscmp(argv[1], L"wait")) return Wait(argc, argv) ? 0 : 1;
     const HWND main = MainWindow();
@@ -174,16 +174,3 @@ int Run(int argc, wchar_t** argv) {
     return 0;
 }
 
-// The virtual desktop that runs kvctl does not pass its exit code on, so the
-// code is also written to the file KVCTL_RESULT names, when it names one.
-int wmain(int argc, wchar_t** argv) {
-    const int code = Run(argc, argv);
-    wchar_t path[MAX_PATH];
-    if (GetEnvironmentVariableW(L"KVCTL_RESULT", path, MAX_PATH) > 0) {
-        if (FILE* file = _wfopen(path, L"wb")) {
-            std::fprintf(file, "%d\n", code);
-            std::fclose(file);
-        }
-    }
-    return code;
-}
