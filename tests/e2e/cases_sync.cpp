@@ -300,7 +300,7 @@ E2E_CASE(once_after_start_success_ends_the_program, 3) {
             ExpectExitZero(k, 5000, "WM_CLOSE");
             continue;
         }
-        ExpectExitZero(k, 1000, "the start");
+        ExpectExitZero(k, 1000, "its exchange");
         const ULONGLONG took = NowMs() - start;
         Check(took >= 14000, "ended " + std::to_string(took) + " ms after the start, before the 15 s delay");
         Check(server.Requests().size() == static_cast<size_t>(tries),
