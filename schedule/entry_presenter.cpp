@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/cp932.h"
+#include "platform/time_spin.h"
 #include "schedule/schedule_menu.h"
 
 namespace kronvik {
@@ -82,26 +83,13 @@ void EntryPresenter::ShowDigits() {
                                   digit(t.hour, 1), digit(t.minute, 10), digit(t.minute, 1)});
 }
 
-void EntryPresenter::CSpinButton1UpClick() {
-    if (++chosen_.hour > 23) chosen_.hour = 0;
+void EntryPresenter::SpinHour(bool up) {
+    chosen_.hour = Stepped(chosen_.hour, up, kHourSpin);
     ShowDigits();
 }
 
-void EntryPresenter::CSpinButton1DownClick() {
-    if (--chosen_.hour < 0) chosen_.hour = 23;
-    ShowDigits();
-}
-
-// A minute off the 5-minute grid (stored by hand) stays off it until it wraps.
-void EntryPresenter::CSpinButton2UpClick() {
-    chosen_.minute += 5;
-    if (chosen_.minute >= 60) chosen_.minute = 0;
-    ShowDigits();
-}
-
-void EntryPresenter::CSpinButton2DownClick() {
-    chosen_.minute -= 5;
-    if (chosen_.minute < 0) chosen_.minute = 55;
+void EntryPresenter::SpinMinute(bool up) {
+    chosen_.minute = Stepped(chosen_.minute, up, kMinuteSpin);
     ShowDigits();
 }
 

@@ -101,11 +101,8 @@ bool Win32EntryView::Command(int32_t id, UINT code) {
 }
 
 void Win32EntryView::Spin(int32_t id, bool up) {
-    if (id == kCSpinButton1) {
-        up ? presenter_->CSpinButton1UpClick() : presenter_->CSpinButton1DownClick();
-    } else if (id == kCSpinButton2) {
-        up ? presenter_->CSpinButton2UpClick() : presenter_->CSpinButton2DownClick();
-    }
+    if (id == kCSpinButton1) presenter_->SpinHour(up);
+    if (id == kCSpinButton2) presenter_->SpinMinute(up);
 }
 
 }  // namespace kronvik
