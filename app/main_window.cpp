@@ -46,9 +46,7 @@ MainWindow::MainWindow(MainWindowPorts ports)
                                             time_sync_.RearmAfterSettingsChange(ScheduleOf(before));
                                             composer_.InvalidateClockText();
                                         }}),
-      time_sync_(TimeSyncPorts{ports_.registry, ports_.clock, ports_.desktop, ports_.boxes, ports_.timer3,
-                               ports_.ui, ports_.quit, ports_.network, ports_.http, ports_.workers},
-                 settings_, flags_) {}
+      time_sync_(ports_, settings_, flags_) {}
 
 MainWindow::~MainWindow() = default;
 
