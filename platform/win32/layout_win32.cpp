@@ -4,6 +4,7 @@
 
 #include "platform/win32/barrier_win32.h"
 #include "platform/win32/dpi_win32.h"
+#include "platform/win32/forms_win32.h"
 #include "platform/win32/win32_text.h"
 
 namespace kronvik {
@@ -149,15 +150,8 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 
 }  // namespace
 
-void RegisterPanelClass(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = Barrier<PanelProc>;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = kPanelClass;
-    RegisterClassExW(&wc);
-}
+// The panel paints its own background; a child window shows no icon.
+void RegisterPanelClass(HINSTANCE instance) { RegisterFormClass<PanelProc>(instance, kPanelClass); }
 
 LRESULT FormLayout::Colors(WPARAM device_context, LPARAM control) const {
     const auto it = entries_.find(GetDlgCtrlID(reinterpret_cast<HWND>(control)));
@@ -169,7 +163,6 @@ LRESULT FormLayout::Colors(WPARAM device_context, LPARAM control) const {
 void FormLayout::Create(HWND form, std::span<const ControlSpec> table, std::span<const FormFont> fonts,
                         SIZE client) {
     form_ = form;
-    table_ = table;
     font_table_ = fonts;
     client_ = client;
     dpi_ = WindowDpi(form);
@@ -220,9 +213,7 @@ void FormLayout::DpiChanged(WPARAM wparam, LPARAM lparam) {
     for (const auto& [id, entry] : entries_) {
         if (const HFONT font = FontOf(*entry)) SendMessageW(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
-    for (const auto& [id, picture] : pictures_) {
-        SendMessageW(Control(id), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(ScaledPicture(picture)));
-    }
+    for (const auto& [id, picture] : pictures_) SetImage(id, picture);
     for (const auto& [id, entry] : entries_) Place(*entry);
     const auto* suggested = reinterpret_cast<const RECT*>(lparam);
     if (suggested != nullptr) {
@@ -291,14 +282,6 @@ void FormLayout::FitForm(int left, int top, UINT flags) const {
     if (actual.right == client.cx && actual.bottom == client.cy) return;
     SetWindowPos(form_, nullptr, 0, 0, frame.cx + client.cx - actual.right, frame.cy + client.cy - actual.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-bool SpinClick(LPARAM notification, int32_t& id, bool& up) {
-    const auto* change = reinterpret_cast<const NMUPDOWN*>(notification);
-    if (change->hdr.code != UDN_DELTAPOS) return false;
-    id = static_cast<int32_t>(change->hdr.idFrom);
-    up = change->iDelta > 0;
-    return true;
 }
 
 void FormLayout::SetText(int32_t id, const std::string& text) {
