@@ -97,19 +97,17 @@ void AppendPadded(std::string& out, const Conversion& conv, std::string_view bod
 }
 
 // A precision cuts a text in bytes, but never inside a UTF-8 sequence.
-std::string_view CutText(std::string_view text, const Conversion& conv) {
-    if (!conv.has_precision || conv.precision >= text.size()) return text;
-    size_t end = conv.precision;
-    for (int back = 0; back < 3 && end > 0; ++back) {
-        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80) break;
-        --end;
-    }
-    if ((static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) end = conv.precision;
-    return text.substr(0, end);
-}
-
 void AppendText(std::string& out, const Conversion& conv, std::string_view text) {
-    AppendPadded(out, conv, CutText(text, conv));
+    if (conv.has_precision && conv.precision < text.size()) {
+        size_t end = conv.precision;
+        for (int back = 0; back < 3 && end > 0; ++back) {
+            if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80) break;
+            --end;
+        }
+        if ((static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) end = conv.precision;
+        text = text.substr(0, end);
+    }
+    AppendPadded(out, conv, text);
 }
 
 // %c takes a code point: the texts are UTF-8, so it is written as UTF-8.
