@@ -22,14 +22,8 @@ constexpr char kUnexpectedFailure[] = "予期しないエラーが発生しま�
 }  // namespace
 
 std::string ManualSettingText(int32_t mode, const std::string& set_time) {
-    std::string text = mode == 0 ? kSntpFirstLine : kHttpFirstLine;
-    text += '\n';
-    text += kLastSetBefore;
-    text += set_time;
-    text += kLastSetAfter;
-    text += '\n';
-    text += kConnectedQuestion;
-    return text;
+    return std::string(mode == 0 ? kSntpFirstLine : kHttpFirstLine) + '\n' + kLastSetBefore + set_time +
+           kLastSetAfter + '\n' + kConnectedQuestion;
 }
 
 MainWindow::MainWindow(MainWindowPorts ports)
