@@ -1,7 +1,7 @@
 #include "schedule/entry_presenter.h"
 
+#include <array>
 #include <cstddef>
-#include <utility>
 
 #include "platform/cp932.h"
 #include "platform/time_spin.h"
@@ -18,8 +18,6 @@ constexpr char kNotStored[] = "予定を登録できませんでした。";
 void WarnIn(EntryView* view, const char* text) {
     if (view) view->Warn(text, kWarningCaption);
 }
-
-int32_t Compare(int32_t now, int32_t chosen) { return now > chosen ? 1 : now < chosen ? -1 : 0; }
 
 }  // namespace
 
@@ -95,13 +93,10 @@ void EntryPresenter::SpinMinute(bool up) {
 
 int32_t EntryPresenter::CompareWithNow() const {
     const LocalTime now = clock_.Now();
-    for (const auto& [current, chosen] :
-         {std::pair{now.year, chosen_.year}, std::pair{now.month, chosen_.month},
-          std::pair{now.day, chosen_.day}, std::pair{now.hour, chosen_.hour},
-          std::pair{now.minute, chosen_.minute}}) {
-        if (const int32_t order = Compare(current, chosen); order != 0) return order;
-    }
-    return 0;
+    const std::array<int32_t, 5> current{now.year, now.month, now.day, now.hour, now.minute};
+    const ScheduleTime& t = chosen_;
+    const std::array<int32_t, 5> chosen{t.year, t.month, t.day, t.hour, t.minute};
+    return current > chosen ? 1 : current < chosen ? -1 : 0;
 }
 
 void EntryPresenter::Button2Click() {
