@@ -122,25 +122,12 @@ void AppendCodePoint(std::string& out, const Conversion& conv, int64_t value) {
 // The argument is cut to the size the length modifier names, as the C
 // library would read it: no modifier is a 32-bit int, l and wider 64 bits.
 uint64_t Magnitude(const Conversion& conv, int64_t value, bool& negative) {
-    negative = false;
-    if (conv.kind != 'd' && conv.kind != 'i') {
-        const auto u = static_cast<uint64_t>(value);
-        switch (conv.length) {
-        case Length::kChar: return static_cast<uint8_t>(u);
-        case Length::kShort: return static_cast<uint16_t>(u);
-        case Length::kDefault: return static_cast<uint32_t>(u);
-        case Length::kWide: return u;
-        }
-    }
-    int64_t v = value;
-    switch (conv.length) {
-    case Length::kChar: v = static_cast<int8_t>(value); break;
-    case Length::kShort: v = static_cast<int16_t>(value); break;
-    case Length::kDefault: v = static_cast<int32_t>(value); break;
-    case Length::kWide: break;
-    }
-    negative = v < 0;
-    return negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+    constexpr int kBits[] = {8, 16, 32, 64};  // by Length
+    const int unused = 64 - kBits[static_cast<int>(conv.length)];
+    const uint64_t cut = static_cast<uint64_t>(value) << unused;
+    const int64_t v = static_cast<int64_t>(cut) >> unused;  // sign-extended
+    negative = (conv.kind == 'd' || conv.kind == 'i') && v < 0;
+    return negative ? 0 - static_cast<uint64_t>(v) : cut >> unused;
 }
 
 std::string Digits(const Conversion& conv, uint64_t magnitude, unsigned base) {
