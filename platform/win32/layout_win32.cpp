@@ -115,24 +115,8 @@ SIZE TextSize(HFONT font, const std::wstring& text) {
     return size;
 }
 
-HBRUSH ControlColors(HDC dc, uint32_t flags) {
-    if (flags & kBlack) {
-        SetTextColor(dc, RGB(255, 255, 255));
-        SetBkColor(dc, RGB(0, 0, 0));
-        return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    }
-    COLORREF text = GetSysColor(COLOR_BTNTEXT);
-    if (flags & kRedText) text = RGB(255, 0, 0);
-    if (flags & kBlueText) text = RGB(0, 0, 255);
-    if (flags & kTealTitle) text = RGB(0, 128, 128);
-    SetTextColor(dc, text);
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return GetSysColorBrush(COLOR_BTNFACE);
-}
-
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    switch (message) {
-    case WM_ERASEBKGND: {
+    if (message == WM_ERASEBKGND) {
         RECT rect;
         GetClientRect(window, &rect);
         const auto flags = static_cast<uint32_t>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -142,10 +126,8 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         if (flags & kSunken) DrawEdge(reinterpret_cast<HDC>(wparam), &rect, EDGE_SUNKEN, BF_RECT);
         return 1;
     }
-    default:
-        if (ForwardedToForm(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
-        return DefWindowProcW(window, message, wparam, lparam);
-    }
+    if (ForwardedToForm(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
+    return DefWindowProcW(window, message, wparam, lparam);
 }
 
 }  // namespace
@@ -157,7 +139,18 @@ LRESULT FormLayout::Colors(WPARAM device_context, LPARAM control) const {
     const auto it = entries_.find(GetDlgCtrlID(reinterpret_cast<HWND>(control)));
     const uint32_t flags = it == entries_.end() ? 0 : it->second->flags;
     const auto dc = reinterpret_cast<HDC>(device_context);
-    return reinterpret_cast<LRESULT>(ControlColors(dc, flags));
+    if (flags & kBlack) {
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkColor(dc, RGB(0, 0, 0));
+        return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
+    }
+    COLORREF text = GetSysColor(COLOR_BTNTEXT);
+    if (flags & kRedText) text = RGB(255, 0, 0);
+    if (flags & kBlueText) text = RGB(0, 0, 255);
+    if (flags & kTealTitle) text = RGB(0, 128, 128);
+    SetTextColor(dc, text);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
 void FormLayout::Create(HWND form, std::span<const ControlSpec> table, std::span<const FormFont> fonts,
