@@ -96,14 +96,12 @@ int32_t ParseWholeNumber(const std::string& text) {
 }
 
 ProxyFields ReadProxyFields(Registry& registry) {
-    ProxyFields fields;
     const auto key = registry.Open(kSettingsKey, false);
-    if (!key) return fields;
-    std::string text;
-    if (key->ReadText("PROXYADR", text) == RegResult::Ok) fields.address = text;
-    text.clear();
-    if (key->ReadText("PROXYPORT", text) == RegResult::Ok) fields.port = text;
-    return fields;
+    const auto read = [&key](const char* name) {
+        std::string text;
+        return key && key->ReadText(name, text) == RegResult::Ok ? text : std::string();
+    };
+    return ProxyFields{read("PROXYADR"), read("PROXYPORT")};
 }
 
 std::string LastSettingLabel(const std::string& set_time) { return set_time + "に行いました。"; }
