@@ -104,10 +104,9 @@ void MainWindow::CommandDispatch(uint32_t id) {
         ExitSequence();
         return;
     default:
-        break;
+        // Only ids the schedule submenu produced open the entry dialog.
+        if (id >= kCmdScheduleFirst && id <= kCmdScheduleLast) entry_presenter_.Open(id);
     }
-    // Only ids the schedule submenu produced open the entry dialog.
-    if (id >= kCmdScheduleFirst && id <= kCmdScheduleLast) entry_presenter_.Open(id);
 }
 
 void MainWindow::TrayNotify(TrayMouse mouse) {
@@ -155,14 +154,12 @@ std::string FailureText(const std::exception_ptr& error) {
 }
 
 void MainWindow::Failed(const std::exception_ptr& error) {
-    bool expected = false;
     try {
         std::rethrow_exception(error);
     } catch (const SettingsError&) {
-        expected = true;
     } catch (...) {
+        ExitSequence();
     }
-    if (!expected) ExitSequence();
     ports_.boxes.Show(FailureText(error), kApplicationTitle, BoxStyle::Error);
 }
 

@@ -3,7 +3,6 @@
 // creation steps, the application message hook and the exit sequence.
 #include <cstdint>
 #include <exception>
-#include <memory>
 #include <string>
 #include <vector>
 
