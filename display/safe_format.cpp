@@ -55,20 +55,18 @@ void ReadFlags(std::string_view format, size_t& i, Conversion& conv) {
 }
 
 void ReadLength(std::string_view format, size_t& i, Conversion& conv) {
-    const auto next_is = [&](char c) { return i < format.size() && format[i] == c; };
-    if (next_is('h')) {
-        ++i;
-        conv.length = Length::kShort;
-        if (next_is('h')) {
-            ++i;
-            conv.length = Length::kChar;
-        }
-    } else if (next_is('l')) {
-        ++i;
+    // Takes the next character when it is one of these.
+    const auto take = [&](std::string_view any_of) {
+        const bool taken = i < format.size() && any_of.find(format[i]) != std::string_view::npos;
+        if (taken) ++i;
+        return taken;
+    };
+    if (take("h")) {
+        conv.length = take("h") ? Length::kChar : Length::kShort;
+    } else if (take("l")) {
         conv.length = Length::kWide;
-        if (next_is('l')) ++i;
-    } else if (i < format.size() && std::string_view("zjtL").find(format[i]) != std::string_view::npos) {
-        ++i;
+        take("l");
+    } else if (take("zjtL")) {
         conv.length = Length::kWide;
     }
 }
@@ -150,9 +148,7 @@ std::string_view Prefix(const Conversion& conv, bool negative, uint64_t magnitud
         return {};
     }
     if (!conv.alternate || magnitude == 0) return {};
-    if (conv.kind == 'x') return "0x";
-    if (conv.kind == 'X') return "0X";
-    return {};
+    return conv.kind == 'x' ? "0x" : conv.kind == 'X' ? "0X" : "";
 }
 
 void AppendInteger(std::string& out, const Conversion& conv, int64_t value) {
