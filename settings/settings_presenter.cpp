@@ -69,10 +69,9 @@ void SettingsPresenter::FillSettingsDialog() {
     const LocalTime now = clock_.Now();
     if (settings_.YEAR_SEL >= 0 && settings_.YEAR_SEL <= 2)
         view_->SetText(kSpeedButton2, YearCaption(settings_.YEAR_SEL, now.year));
-    view_->SetText(kLabel12, TwoDigits(now.month));
-    view_->SetText(kLabel13, TwoDigits(now.day));
-    view_->SetText(kLabel14, TwoDigits(now.hour));
-    view_->SetText(kLabel15, TwoDigits(now.minute));
+    for (const auto& [label, value] : {std::pair{kLabel12, now.month}, std::pair{kLabel13, now.day},
+                                       std::pair{kLabel14, now.hour}, std::pair{kLabel15, now.minute}})
+        view_->SetText(label, TwoDigits(value));
     ShowMethod(settings_.MODE);
 }
 
