@@ -164,8 +164,8 @@ void CreateMainWindow(Program& p) {
     p.quit = std::make_unique<Win32QuitRequest>(p.form1);
     p.ui = std::make_unique<Win32UiDispatch>(p.form1);
     p.main = std::make_unique<MainWindow>(MainWindowPorts{
-        p.registry, p.clock, p.desktop, p.boxes, *p.timer1, *p.timer2, *p.timer3, *p.tray,
-        *p.quit, p.system_proxy, *p.ui, p.network, p.http, p.workers});
+        {p.registry, p.clock, p.desktop, p.boxes, *p.timer3, *p.ui, *p.quit, p.network, p.http, p.workers},
+        *p.timer1, *p.timer2, *p.tray, p.system_proxy});
     failure_handler = Failed;
 }
 

@@ -22,14 +22,8 @@ constexpr char kUnexpectedFailure[] = "予期しないエラーが発生しま�
 }  // namespace
 
 std::string ManualSettingText(int32_t mode, const std::string& set_time) {
-    std::string text = mode == 0 ? kSntpFirstLine : kHttpFirstLine;
-    text += '\n';
-    text += kLastSetBefore;
-    text += set_time;
-    text += kLastSetAfter;
-    text += '\n';
-    text += kConnectedQuestion;
-    return text;
+    return std::string(mode == 0 ? kSntpFirstLine : kHttpFirstLine) + '\n' + kLastSetBefore + set_time +
+           kLastSetAfter + '\n' + kConnectedQuestion;
 }
 
 MainWindow::MainWindow(MainWindowPorts ports)
@@ -46,9 +40,7 @@ MainWindow::MainWindow(MainWindowPorts ports)
                                             time_sync_.RearmAfterSettingsChange(ScheduleOf(before));
                                             composer_.InvalidateClockText();
                                         }}),
-      time_sync_(TimeSyncPorts{ports_.registry, ports_.clock, ports_.desktop, ports_.boxes, ports_.timer3,
-                               ports_.ui, ports_.quit, ports_.network, ports_.http, ports_.workers},
-                 settings_, flags_) {}
+      time_sync_(ports_, settings_, flags_) {}
 
 MainWindow::~MainWindow() = default;
 
@@ -112,10 +104,9 @@ void MainWindow::CommandDispatch(uint32_t id) {
         ExitSequence();
         return;
     default:
-        break;
+        // Only ids the schedule submenu produced open the entry dialog.
+        if (id >= kCmdScheduleFirst && id <= kCmdScheduleLast) entry_presenter_.Open(id);
     }
-    // Only ids the schedule submenu produced open the entry dialog.
-    if (id >= kCmdScheduleFirst && id <= kCmdScheduleLast) entry_presenter_.Open(id);
 }
 
 void MainWindow::TrayNotify(TrayMouse mouse) {
@@ -163,14 +154,12 @@ std::string FailureText(const std::exception_ptr& error) {
 }
 
 void MainWindow::Failed(const std::exception_ptr& error) {
-    bool expected = false;
     try {
         std::rethrow_exception(error);
     } catch (const SettingsError&) {
-        expected = true;
     } catch (...) {
+        ExitSequence();
     }
-    if (!expected) ExitSequence();
     ports_.boxes.Show(FailureText(error), kApplicationTitle, BoxStyle::Error);
 }
 

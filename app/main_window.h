@@ -3,20 +3,14 @@
 // creation steps, the application message hook and the exit sequence.
 #include <cstdint>
 #include <exception>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/ports.h"
 #include "display/caption_writer.h"
 #include "display/clock_text.h"
-#include "platform/clock.h"
-#include "platform/desktop.h"
-#include "platform/message_box.h"
-#include "platform/registry.h"
 #include "platform/system_ports.h"
 #include "platform/timer.h"
-#include "platform/ui_dispatch.h"
 #include "schedule/entry_presenter.h"
 #include "schedule/schedule_alert.h"
 #include "schedule/schedule_store.h"
@@ -34,21 +28,12 @@ std::string ManualSettingText(int32_t mode, const std::string& set_time);
 // The message a failure carries, or a general one when it carries none.
 std::string FailureText(const std::exception_ptr& error);
 
-struct MainWindowPorts {
-    Registry& registry;
-    Clock& clock;
-    Desktop& desktop;
-    MessageBoxes& boxes;
+// The synchronisation's ports and those of the display tick, the alert and the tray.
+struct MainWindowPorts : TimeSyncPorts {
     Timer& timer1;
     Timer& timer2;
-    Timer& timer3;
     TrayIcon& tray;
-    QuitRequest& quit;
     const SystemProxy& system_proxy;
-    UiDispatch& ui;
-    Network& network;
-    HttpClient& http;
-    WorkerStarter& workers;
 };
 
 class MainWindow {

@@ -1,7 +1,6 @@
 #pragma once
 // What the main window needs from the platform beyond the shared ports: the
 // notification-area icon and the dialogs it opens.
-#include <cstdint>
 #include <vector>
 
 #include "platform/menu.h"

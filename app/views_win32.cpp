@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "app/command_ids.h"
 #include "platform/win32/handle_win32.h"
 #include "platform/win32/win32_text.h"
 
@@ -32,10 +31,6 @@ void AppendItems(HMENU menu, const std::vector<MenuItem>& items) {
 }
 
 }  // namespace
-
-void Win32Views::ShowSettings() { settings_view_.Show(); }
-
-void Win32Views::ShowAbout() { about_.Show(kVersionText); }
 
 void Win32Views::TrackTrayMenu(const std::vector<MenuItem>& items) {
     // Its going destroys the day submenus and the schedule submenu with it.

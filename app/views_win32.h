@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "about/about_view_win32.h"
+#include "app/command_ids.h"
 #include "app/ports.h"
 #include "resources/layout_settings.h"
 #include "settings/settings_view_win32.h"
@@ -13,8 +14,8 @@ public:
     Win32Views(HWND main_window, Win32AboutView& about, Win32SettingsView& settings_view)
         : main_window_(main_window), about_(about), settings_view_(settings_view) {}
 
-    void ShowSettings() override;
-    void ShowAbout() override;
+    void ShowSettings() override { settings_view_.Show(); }
+    void ShowAbout() override { about_.Show(kVersionText); }
     void TrackTrayMenu(const std::vector<MenuItem>& menu) override;
 
     void SetLastSetting(const std::string& text) override {

@@ -24,17 +24,10 @@ std::string ComposeText(const SettingsRecord& s, const LocalTime& t) {
     if (s.DSP_FLAG != 0) return {};
 
     const std::string format = s.DAY_FORM + weekday + "  " + s.TIM_FORM + "  %s";
-    switch (s.YEAR_SEL) {
-    case 0:
-        return SafeFormat(format, {t.year, t.month, t.day, t.hour, t.minute, memo});
-    case 1:
-        return SafeFormat(format,
-                          {EraYear(t.year, s.REKI), t.month, t.day, t.hour, t.minute, memo});
-    case 2:
-        return SafeFormat(format, {t.month, t.day, t.hour, t.minute, memo});
-    default:
-        return {};
-    }
+    if (s.YEAR_SEL == 2) return SafeFormat(format, {t.month, t.day, t.hour, t.minute, memo});
+    if (s.YEAR_SEL != 0 && s.YEAR_SEL != 1) return {};
+    const int32_t year = s.YEAR_SEL == 0 ? t.year : EraYear(t.year, s.REKI);
+    return SafeFormat(format, {year, t.month, t.day, t.hour, t.minute, memo});
 }
 
 }  // namespace

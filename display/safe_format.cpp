@@ -55,20 +55,18 @@ void ReadFlags(std::string_view format, size_t& i, Conversion& conv) {
 }
 
 void ReadLength(std::string_view format, size_t& i, Conversion& conv) {
-    const auto next_is = [&](char c) { return i < format.size() && format[i] == c; };
-    if (next_is('h')) {
-        ++i;
-        conv.length = Length::kShort;
-        if (next_is('h')) {
-            ++i;
-            conv.length = Length::kChar;
-        }
-    } else if (next_is('l')) {
-        ++i;
+    // Takes the next character when it is one of these.
+    const auto take = [&](std::string_view any_of) {
+        const bool taken = i < format.size() && any_of.find(format[i]) != std::string_view::npos;
+        if (taken) ++i;
+        return taken;
+    };
+    if (take("h")) {
+        conv.length = take("h") ? Length::kChar : Length::kShort;
+    } else if (take("l")) {
         conv.length = Length::kWide;
-        if (next_is('l')) ++i;
-    } else if (i < format.size() && std::string_view("zjtL").find(format[i]) != std::string_view::npos) {
-        ++i;
+        take("l");
+    } else if (take("zjtL")) {
         conv.length = Length::kWide;
     }
 }
@@ -97,19 +95,17 @@ void AppendPadded(std::string& out, const Conversion& conv, std::string_view bod
 }
 
 // A precision cuts a text in bytes, but never inside a UTF-8 sequence.
-std::string_view CutText(std::string_view text, const Conversion& conv) {
-    if (!conv.has_precision || conv.precision >= text.size()) return text;
-    size_t end = conv.precision;
-    for (int back = 0; back < 3 && end > 0; ++back) {
-        if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80) break;
-        --end;
-    }
-    if ((static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) end = conv.precision;
-    return text.substr(0, end);
-}
-
 void AppendText(std::string& out, const Conversion& conv, std::string_view text) {
-    AppendPadded(out, conv, CutText(text, conv));
+    if (conv.has_precision && conv.precision < text.size()) {
+        size_t end = conv.precision;
+        for (int back = 0; back < 3 && end > 0; ++back) {
+            if ((static_cast<unsigned char>(text[end]) & 0xC0) != 0x80) break;
+            --end;
+        }
+        if ((static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) end = conv.precision;
+        text = text.substr(0, end);
+    }
+    AppendPadded(out, conv, text);
 }
 
 // %c takes a code point: the texts are UTF-8, so it is written as UTF-8.
@@ -124,25 +120,12 @@ void AppendCodePoint(std::string& out, const Conversion& conv, int64_t value) {
 // The argument is cut to the size the length modifier names, as the C
 // library would read it: no modifier is a 32-bit int, l and wider 64 bits.
 uint64_t Magnitude(const Conversion& conv, int64_t value, bool& negative) {
-    negative = false;
-    if (conv.kind != 'd' && conv.kind != 'i') {
-        const auto u = static_cast<uint64_t>(value);
-        switch (conv.length) {
-        case Length::kChar: return static_cast<uint8_t>(u);
-        case Length::kShort: return static_cast<uint16_t>(u);
-        case Length::kDefault: return static_cast<uint32_t>(u);
-        case Length::kWide: return u;
-        }
-    }
-    int64_t v = value;
-    switch (conv.length) {
-    case Length::kChar: v = static_cast<int8_t>(value); break;
-    case Length::kShort: v = static_cast<int16_t>(value); break;
-    case Length::kDefault: v = static_cast<int32_t>(value); break;
-    case Length::kWide: break;
-    }
-    negative = v < 0;
-    return negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+    constexpr int kBits[] = {8, 16, 32, 64};  // by Length
+    const int unused = 64 - kBits[static_cast<int>(conv.length)];
+    const uint64_t cut = static_cast<uint64_t>(value) << unused;
+    const int64_t v = static_cast<int64_t>(cut) >> unused;  // sign-extended
+    negative = (conv.kind == 'd' || conv.kind == 'i') && v < 0;
+    return negative ? 0 - static_cast<uint64_t>(v) : cut >> unused;
 }
 
 std::string Digits(const Conversion& conv, uint64_t magnitude, unsigned base) {
@@ -165,9 +148,7 @@ std::string_view Prefix(const Conversion& conv, bool negative, uint64_t magnitud
         return {};
     }
     if (!conv.alternate || magnitude == 0) return {};
-    if (conv.kind == 'x') return "0x";
-    if (conv.kind == 'X') return "0X";
-    return {};
+    return conv.kind == 'x' ? "0x" : conv.kind == 'X' ? "0X" : "";
 }
 
 void AppendInteger(std::string& out, const Conversion& conv, int64_t value) {

@@ -15,15 +15,8 @@ std::optional<LocalTime> LocalFromSeconds(int64_t seconds) {
 #else
     if (localtime_r(&t, &fields) == nullptr) return std::nullopt;
 #endif
-    LocalTime out;
-    out.year = fields.tm_year + 1900;
-    out.month = fields.tm_mon + 1;
-    out.day_of_week = fields.tm_wday;
-    out.day = fields.tm_mday;
-    out.hour = fields.tm_hour;
-    out.minute = fields.tm_min;
-    out.second = fields.tm_sec;
-    return out;
+    return LocalTime{fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_wday, fields.tm_mday,
+                     fields.tm_hour,        fields.tm_min,     fields.tm_sec,  0};
 }
 
 std::optional<int64_t> SecondsFromLocal(int32_t year, int32_t month, int32_t day, int32_t hour,

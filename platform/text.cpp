@@ -36,19 +36,14 @@ char32_t DecodeUtf8(std::string_view text, size_t& i) {
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        return;
     }
+    // The lead byte tells how many continuation bytes follow, each with six bits.
+    constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
+    const int continuation = cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+    out += static_cast<char>(kLead[continuation] | (cp >> (6 * continuation)));
+    for (int shift = 6 * (continuation - 1); shift >= 0; shift -= 6)
+        out += static_cast<char>(0x80 | ((cp >> shift) & 0x3F));
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {

@@ -1,9 +1,10 @@
 #include "schedule/entry_presenter.h"
 
+#include <array>
 #include <cstddef>
-#include <utility>
 
 #include "platform/cp932.h"
+#include "platform/time_spin.h"
 #include "schedule/schedule_menu.h"
 
 namespace kronvik {
@@ -17,8 +18,6 @@ constexpr char kNotStored[] = "予定を登録できませんでした。";
 void WarnIn(EntryView* view, const char* text) {
     if (view) view->Warn(text, kWarningCaption);
 }
-
-int32_t Compare(int32_t now, int32_t chosen) { return now > chosen ? 1 : now < chosen ? -1 : 0; }
 
 }  // namespace
 
@@ -82,38 +81,22 @@ void EntryPresenter::ShowDigits() {
                                   digit(t.hour, 1), digit(t.minute, 10), digit(t.minute, 1)});
 }
 
-void EntryPresenter::CSpinButton1UpClick() {
-    if (++chosen_.hour > 23) chosen_.hour = 0;
+void EntryPresenter::SpinHour(bool up) {
+    chosen_.hour = Stepped(chosen_.hour, up, kHourSpin);
     ShowDigits();
 }
 
-void EntryPresenter::CSpinButton1DownClick() {
-    if (--chosen_.hour < 0) chosen_.hour = 23;
-    ShowDigits();
-}
-
-// A minute off the 5-minute grid (stored by hand) stays off it until it wraps.
-void EntryPresenter::CSpinButton2UpClick() {
-    chosen_.minute += 5;
-    if (chosen_.minute >= 60) chosen_.minute = 0;
-    ShowDigits();
-}
-
-void EntryPresenter::CSpinButton2DownClick() {
-    chosen_.minute -= 5;
-    if (chosen_.minute < 0) chosen_.minute = 55;
+void EntryPresenter::SpinMinute(bool up) {
+    chosen_.minute = Stepped(chosen_.minute, up, kMinuteSpin);
     ShowDigits();
 }
 
 int32_t EntryPresenter::CompareWithNow() const {
     const LocalTime now = clock_.Now();
-    for (const auto& [current, chosen] :
-         {std::pair{now.year, chosen_.year}, std::pair{now.month, chosen_.month},
-          std::pair{now.day, chosen_.day}, std::pair{now.hour, chosen_.hour},
-          std::pair{now.minute, chosen_.minute}}) {
-        if (const int32_t order = Compare(current, chosen); order != 0) return order;
-    }
-    return 0;
+    const std::array<int32_t, 5> current{now.year, now.month, now.day, now.hour, now.minute};
+    const ScheduleTime& t = chosen_;
+    const std::array<int32_t, 5> chosen{t.year, t.month, t.day, t.hour, t.minute};
+    return current > chosen ? 1 : current < chosen ? -1 : 0;
 }
 
 void EntryPresenter::Button2Click() {

@@ -52,10 +52,8 @@ public:
     // day_index 0..13; entry_index -1 for a new appointment.
     void PrepareEntryDialog(int32_t day_index, int32_t entry_index);
 
-    void CSpinButton1UpClick();
-    void CSpinButton1DownClick();
-    void CSpinButton2UpClick();
-    void CSpinButton2DownClick();
+    void SpinHour(bool up);
+    void SpinMinute(bool up);
     void Button2Click();  // Ok
     void Button3Click();  // Delete
     void Button1Click();  // Cancel

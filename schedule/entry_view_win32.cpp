@@ -1,5 +1,7 @@
 #include "schedule/entry_view_win32.h"
 
+#include <algorithm>
+
 #include "platform/win32/edit_limit_win32.h"
 #include "platform/win32/win32_text.h"
 #include "resources/layout_entry.h"
@@ -67,10 +69,9 @@ void Win32EntryView::ShowAtCursor() {
     monitor.cbSize = sizeof(monitor);
     if (GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor)) {
         const RECT& area = monitor.rcWork;
-        if (x + width > area.right) x = area.right - width;
-        if (y + height > area.bottom) y = area.bottom - height;
-        if (x < area.left) x = area.left;
-        if (y < area.top) y = area.top;
+        // The left and top edges win over the right and bottom ones.
+        x = std::max(static_cast<int>(area.left), std::min(x, static_cast<int>(area.right) - width));
+        y = std::max(static_cast<int>(area.top), std::min(y, static_cast<int>(area.bottom) - height));
     }
     SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window_, SW_SHOW);
@@ -101,11 +102,8 @@ bool Win32EntryView::Command(int32_t id, UINT code) {
 }
 
 void Win32EntryView::Spin(int32_t id, bool up) {
-    if (id == kCSpinButton1) {
-        up ? presenter_->CSpinButton1UpClick() : presenter_->CSpinButton1DownClick();
-    } else if (id == kCSpinButton2) {
-        up ? presenter_->CSpinButton2UpClick() : presenter_->CSpinButton2DownClick();
-    }
+    if (id == kCSpinButton1) presenter_->SpinHour(up);
+    if (id == kCSpinButton2) presenter_->SpinMinute(up);
 }
 
 }  // namespace kronvik

@@ -10,24 +10,29 @@
 namespace kronvik {
 namespace {
 
+// The day name shown after the date for a weekday index (1 = Sunday ..
+// 7 = Saturday); three ideographic spaces for any other index.
+const char* WeekdayName(int32_t weekday) {
+    static constexpr std::array<const char*, 7> kNames = {
+        "日曜日", "月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日"};
+    if (weekday >= 1 && weekday <= 7) return kNames[static_cast<std::size_t>(weekday - 1)];
+    return "\u3000\u3000\u3000";
+}
+
 std::string DayLabel(const UpcomingDate& date) {
-    char year[16];
-    char month[16];
-    char day[16];
-    std::snprintf(year, sizeof year, "%04d", static_cast<int>(date.year));
-    std::snprintf(month, sizeof month, "%02d", static_cast<int>(date.month));
-    std::snprintf(day, sizeof day, "%02d", static_cast<int>(date.day));
-    return std::string(year) + "年" + month + "月" + day + "日 " + WeekdayName(date.weekday);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d年%02d月%02d日 ", static_cast<int>(date.year),
+                  static_cast<int>(date.month), static_cast<int>(date.day));
+    return text + std::string(WeekdayName(date.weekday));
 }
 
 std::string AppointmentLabel(const ScheduleEntry& entry) {
-    char hour[16];
-    char minute[16];
-    std::snprintf(hour, sizeof hour, "%02d", static_cast<int>(entry.hour));
-    std::snprintf(minute, sizeof minute, "%02d", static_cast<int>(entry.minute));
+    char time[48];
+    std::snprintf(time, sizeof time, "%02d時%02d分  ", static_cast<int>(entry.hour),
+                  static_cast<int>(entry.minute));
     // The text is the user's own: appended as it stands, but for each '&',
     // which a menu would take for the mark of an underlined letter.
-    std::string label = std::string(hour) + "時" + minute + "分  ";
+    std::string label = time;
     for (const char c : entry.text) {
         label += c;
         if (c == '&') label += '&';
@@ -48,9 +53,10 @@ std::string DateKeyText(int32_t year, int32_t month, int32_t day) {
     return text;
 }
 
-const DaySlot* FindDaySlot(const std::vector<DaySlot>& slots, int32_t year, int32_t month,
-                           int32_t day) {
-    const std::string date_text = DateKeyText(year, month, day);
+const DaySlot* DaySlotOf(const UpcomingDates& dates, const std::vector<DaySlot>& slots, int32_t day_index) {
+    if (day_index < 0 || day_index >= static_cast<int32_t>(dates.size())) return nullptr;
+    const UpcomingDate& date = dates[static_cast<std::size_t>(day_index)];
+    const std::string date_text = DateKeyText(date.year, date.month, date.day);
     const std::string_view prefix = std::string_view(date_text).substr(0, kDateKeyDateBytes);
     for (const DaySlot& slot : slots) {
         if (!slot.entries.empty() &&
@@ -61,19 +67,6 @@ const DaySlot* FindDaySlot(const std::vector<DaySlot>& slots, int32_t year, int3
     return nullptr;
 }
 
-const DaySlot* DaySlotOf(const UpcomingDates& dates, const std::vector<DaySlot>& slots, int32_t day_index) {
-    if (day_index < 0 || day_index >= static_cast<int32_t>(dates.size())) return nullptr;
-    const UpcomingDate& date = dates[static_cast<std::size_t>(day_index)];
-    return FindDaySlot(slots, date.year, date.month, date.day);
-}
-
-const char* WeekdayName(int32_t weekday) {
-    static constexpr std::array<const char*, 7> kNames = {
-        "日曜日", "月曜日", "火曜日", "水曜日", "木曜日", "金曜日", "土曜日"};
-    if (weekday >= 1 && weekday <= 7) return kNames[static_cast<std::size_t>(weekday - 1)];
-    return "\u3000\u3000\u3000";
-}
-
 std::vector<MenuItem> BuildScheduleMenu(const UpcomingDates& dates,
                                         const std::vector<DaySlot>& slots) {
     std::vector<MenuItem> menu;
@@ -81,7 +74,7 @@ std::vector<MenuItem> BuildScheduleMenu(const UpcomingDates& dates,
     for (std::size_t i = 0; i < dates.size(); ++i) {
         const UpcomingDate& date = dates[i];
         const uint32_t day_id = static_cast<uint32_t>(i + 1) * kScheduleIdsPerDay;
-        const DaySlot* slot = FindDaySlot(slots, date.year, date.month, date.day);
+        const DaySlot* slot = DaySlotOf(dates, slots, static_cast<int32_t>(i));
         if (slot == nullptr) {
             menu.push_back(StringItem(day_id, DayLabel(date)));
             continue;

@@ -22,13 +22,9 @@ inline constexpr int32_t kMaxMenuAppointments = 99;
 // The date key name of a day: "%04d %02d %02d", e.g. "2007 06 21".
 std::string DateKeyText(int32_t year, int32_t month, int32_t day);
 
-// The first slot whose key begins with the day's date key text and that
-// holds any appointment, or nullptr when the day has none.
-const DaySlot* FindDaySlot(const std::vector<DaySlot>& slots, int32_t year, int32_t month,
-                           int32_t day);
-
-// The appointments of upcoming day index 0..13 (the day's first slot with
-// any), or nullptr for a day without any or an index outside the 14.
+// The appointments of upcoming day index 0..13: the first slot whose key
+// begins with the day's date key text and that holds any; nullptr for a day
+// without any or an index outside the 14.
 const DaySlot* DaySlotOf(const UpcomingDates& dates, const std::vector<DaySlot>& slots, int32_t day_index);
 
 // The load a tray menu was built from: the menu's command ids mean its days
@@ -37,10 +33,6 @@ struct ScheduleMenuLoad {
     UpcomingDates dates{};
     std::vector<DaySlot> slots;
 };
-
-// The day name shown after the date for a weekday index (1 = Sunday ..
-// 7 = Saturday); three ideographic spaces for any other index.
-const char* WeekdayName(int32_t weekday);
 
 std::vector<MenuItem> BuildScheduleMenu(const UpcomingDates& dates,
                                         const std::vector<DaySlot>& slots);

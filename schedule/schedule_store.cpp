@@ -9,6 +9,7 @@
 
 #include "platform/cp932.h"
 #include "schedule/schedule_menu.h"
+#include "schedule/sorted_lists.h"
 #include "schedule/upcoming_dates.h"
 
 namespace kronvik {
@@ -58,20 +59,16 @@ AppointmentName CanonicalName(const ScheduleTime& time) {
 ScheduleStore::ScheduleStore(Registry& registry, Clock& clock)
     : registry_(registry), clock_(clock), slots_(kDaySlotCount) {}
 
-void ScheduleStore::ClearSlots() {
-    for (DaySlot& slot : slots_) slot = DaySlot{};
-    lists_.keys.Clear();
-    for (SortedNameList& list : lists_.values) list.Clear();
-}
-
 int32_t ScheduleStore::LoadSchedule() {
     const LocalTime today = clock_.Now();
     dates_ = ComputeUpcomingDates(today.year, today.month, today.day);
-    ClearSlots();
+    for (DaySlot& slot : slots_) slot = DaySlot{};
+    keys_.clear();
 
     std::unique_ptr<RegistryKey> root = registry_.Open(kScheduleKey, false);
     if (!root) return 2;
-    for (std::string& name : root->SubkeyNames()) lists_.keys.Insert(std::move(name));
+    keys_ = root->SubkeyNames();
+    SortNames(keys_);
     root.reset();
 
     // Only the upcoming days take slots: keys of past days (purged when the
@@ -80,12 +77,12 @@ int32_t ScheduleStore::LoadSchedule() {
     for (std::size_t i = 0; i < dates_.size(); ++i)
         date_texts[i] = DateKeyText(dates_[i].year, dates_[i].month, dates_[i].day);
     std::size_t used = 0;
-    for (const std::string& key_name : lists_.keys.Items()) {
+    for (const std::string& key_name : keys_) {
         if (used == slots_.size()) break;
         const std::string_view prefix = std::string_view(key_name).substr(0, kDateKeyDateBytes);
         for (std::size_t i = 0; i < dates_.size(); ++i) {
             if (date_texts[i] != prefix) continue;
-            LoadSlot(slots_[used], lists_.values[used], dates_[i], key_name);
+            LoadSlot(slots_[used], dates_[i], key_name);
             ++used;
             break;
         }
@@ -93,8 +90,7 @@ int32_t ScheduleStore::LoadSchedule() {
     return 0;
 }
 
-void ScheduleStore::LoadSlot(DaySlot& slot, SortedNameList& names, const UpcomingDate& date,
-                             const std::string& key_name) {
+void ScheduleStore::LoadSlot(DaySlot& slot, const UpcomingDate& date, const std::string& key_name) {
     slot.key = Cp932Prefix(key_name, kDayKeyMaxBytes);
     slot.full_key = key_name;
     slot.year = date.year;
@@ -102,9 +98,10 @@ void ScheduleStore::LoadSlot(DaySlot& slot, SortedNameList& names, const Upcomin
     slot.day = date.day;
     std::unique_ptr<RegistryKey> key = registry_.Open(DatePath(key_name), false);
     if (!key) return;
-    for (std::string& name : key->ValueNames()) names.Insert(std::move(name));
-    slot.entries.reserve(names.Count());
-    for (const std::string& name : names.Items()) {
+    std::vector<std::string> names = key->ValueNames();
+    SortNames(names);
+    slot.entries.reserve(names.size());
+    for (const std::string& name : names) {
         ScheduleEntry entry;
         entry.name = Cp932Prefix(name, kEntryNameMaxBytes);
         entry.full_name = name;
@@ -125,7 +122,7 @@ void ScheduleStore::LoadIfDateChanged(const LocalTime& now) {
 
 void ScheduleStore::PurgePastDays() {
     const std::array<int32_t, 3> today{dates_[0].year, dates_[0].month, dates_[0].day};
-    for (const std::string& name : lists_.keys.Items()) {
+    for (const std::string& name : keys_) {
         std::array<int32_t, 3> date{};
         if (ScanNumbers(name, date) != date.size() || date[0] == 0) continue;
         if (date < today) registry_.DeleteTree(DatePath(name));

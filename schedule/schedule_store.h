@@ -9,7 +9,6 @@
 #include "platform/clock.h"
 #include "platform/registry.h"
 #include "schedule/schedule_types.h"
-#include "schedule/sorted_lists.h"
 
 namespace kronvik {
 
@@ -67,14 +66,13 @@ public:
     const DaySlot* SlotOfDay(int32_t day_index) const;
 
 private:
-    void ClearSlots();
-    void LoadSlot(DaySlot& slot, SortedNameList& names, const UpcomingDate& date,
-                  const std::string& key_name);
+    void LoadSlot(DaySlot& slot, const UpcomingDate& date, const std::string& key_name);
 
     Registry& registry_;
     Clock& clock_;
     std::vector<DaySlot> slots_;
-    ScheduleNameLists lists_;
+    // The date key names of the last load, sorted.
+    std::vector<std::string> keys_;
     UpcomingDates dates_{};
 };
 

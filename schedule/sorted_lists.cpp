@@ -1,7 +1,6 @@
 #include "schedule/sorted_lists.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace kronvik {
 namespace {
@@ -19,10 +18,8 @@ bool NameLessIgnoringCase(const std::string& a, const std::string& b) {
         [](char x, char y) { return FoldAscii(x) < FoldAscii(y); });
 }
 
-void SortedNameList::Insert(std::string name) {
-    // upper_bound: after every name that compares equal.
-    const auto pos = std::upper_bound(items_.begin(), items_.end(), name, NameLessIgnoringCase);
-    items_.insert(pos, std::move(name));
+void SortNames(std::vector<std::string>& names) {
+    std::stable_sort(names.begin(), names.end(), NameLessIgnoringCase);
 }
 
 }  // namespace kronvik

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/time_spin.h"
 #include "settings/settings_store.h"
 #include "settings/settings_table.h"
 #include "settings/templates.h"
@@ -15,6 +16,8 @@ using namespace settings_form;
 constexpr int32_t kDisplayRadios[] = {kRadioButton1, kRadioButton2, kRadioButton3};
 // In the order of RUN_AND_RUN 0..3.
 constexpr int32_t kSyncRadios[] = {kRadioButton4, kRadioButton5, kRadioButton6, kRadioButton9};
+constexpr SpinSteps kPeriodMinuteSpin{5, 1, 60, 5, 60};
+constexpr SpinSteps kPeriodHourSpin{1, 1, 24, 1, 24};
 
 std::string TwoDigits(int32_t value) {
     char text[16];
@@ -66,10 +69,9 @@ void SettingsPresenter::FillSettingsDialog() {
     const LocalTime now = clock_.Now();
     if (settings_.YEAR_SEL >= 0 && settings_.YEAR_SEL <= 2)
         view_->SetText(kSpeedButton2, YearCaption(settings_.YEAR_SEL, now.year));
-    view_->SetText(kLabel12, TwoDigits(now.month));
-    view_->SetText(kLabel13, TwoDigits(now.day));
-    view_->SetText(kLabel14, TwoDigits(now.hour));
-    view_->SetText(kLabel15, TwoDigits(now.minute));
+    for (const auto& [label, value] : {std::pair{kLabel12, now.month}, std::pair{kLabel13, now.day},
+                                       std::pair{kLabel14, now.hour}, std::pair{kLabel15, now.minute}})
+        view_->SetText(label, TwoDigits(value));
     ShowMethod(settings_.MODE);
 }
 
@@ -131,54 +133,22 @@ std::string SettingsPresenter::YearCaption(int32_t year_sel, int32_t year) const
     return "----";
 }
 
-void SettingsPresenter::CSpinButton1UpClick() {
-    if (++work_hour_ >= 24) work_hour_ = 0;
-    ShowHour();
-}
-
-void SettingsPresenter::CSpinButton1DownClick() {
-    if (--work_hour_ < 0) work_hour_ = 23;
-    ShowHour();
-}
-
-// Replacements, not modular arithmetic: 57 up gives 0, 3 down gives 55.
-void SettingsPresenter::CSpinButton2UpClick() {
-    work_minute_ += 5;
-    if (work_minute_ >= 60) work_minute_ = 0;
-    ShowMinute();
-}
-
-void SettingsPresenter::CSpinButton2DownClick() {
-    work_minute_ -= 5;
-    if (work_minute_ < 0) work_minute_ = 55;
-    ShowMinute();
-}
-
-// The period steps minutes for SNTP and hours for HTTP.
-void SettingsPresenter::CSpinButton3UpClick() {
-    if (work_mode_ == 0) {
-        work_period_minutes_ += 5;
-        if (work_period_minutes_ > 60) work_period_minutes_ = 5;
-    } else if (++work_period_hours_ > 24) {
-        work_period_hours_ = 1;
+void SettingsPresenter::Spin(int32_t id, bool up) {
+    if (id == kCSpinButton1) {
+        work_hour_ = Stepped(work_hour_, up, kHourSpin);
+        ShowHour();
+    } else if (id == kCSpinButton2) {
+        work_minute_ = Stepped(work_minute_, up, kMinuteSpin);
+        ShowMinute();
+    } else if (id == kCSpinButton3) {
+        // The period steps minutes for SNTP and hours for HTTP.
+        int32_t& period = work_mode_ == 0 ? work_period_minutes_ : work_period_hours_;
+        period = Stepped(period, up, work_mode_ == 0 ? kPeriodMinuteSpin : kPeriodHourSpin);
+        ShowPeriod();
     }
-    ShowPeriod();
 }
 
-void SettingsPresenter::CSpinButton3DownClick() {
-    if (work_mode_ == 0) {
-        work_period_minutes_ -= 5;
-        if (work_period_minutes_ <= 0) work_period_minutes_ = 60;
-    } else if (--work_period_hours_ <= 0) {
-        work_period_hours_ = 24;
-    }
-    ShowPeriod();
-}
-
-void SettingsPresenter::RadioButton4Click() { EnableSpins(false, false); }
-void SettingsPresenter::RadioButton5Click() { EnableSpins(false, false); }
-void SettingsPresenter::RadioButton6Click() { EnableSpins(true, false); }
-void SettingsPresenter::RadioButton9Click() { EnableSpins(false, true); }
+void SettingsPresenter::SyncRadioClick(int32_t id) { EnableSpins(id == kRadioButton6, id == kRadioButton9); }
 
 void SettingsPresenter::SpeedButton1Click() {
     // Takes effect in the caption at once; stored only by Apply.

@@ -53,16 +53,10 @@ public:
     // read, which the error box then says.
     bool FillForShowing();
 
-    void CSpinButton1UpClick();
-    void CSpinButton1DownClick();
-    void CSpinButton2UpClick();
-    void CSpinButton2DownClick();
-    void CSpinButton3UpClick();
-    void CSpinButton3DownClick();
-    void RadioButton4Click();
-    void RadioButton5Click();
-    void RadioButton6Click();
-    void RadioButton9Click();
+    // A click on one of the three spins, kCSpinButton1..3.
+    void Spin(int32_t id, bool up);
+    // A click on one of the synchronisation radios, kRadioButton4..6 and 9.
+    void SyncRadioClick(int32_t id);
     void SpeedButton1Click();
     void SpeedButton2Click();
     void SpeedButton3Click();

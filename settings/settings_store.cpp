@@ -7,24 +7,17 @@
 namespace kronvik {
 
 // The messages are concatenated: a name or user text is never used as a format.
-std::string MissingValueMessage(const std::string& name) {
-    return "'" + name + "' の取得に失敗しました";
-}
-std::string WrongTypeMessage(const std::string& name) {
-    return "'" + name + "' のデータ型が不正です";
-}
-std::string NotIntegerMessage(const std::string& text) {
-    return "'" + text + "' は整数ではありません";
-}
-std::string WriteFailedMessage(const std::string& name) {
-    return "'" + name + "' の設定に失敗しました";
-}
+std::string NotIntegerMessage(const std::string& text) { return "'" + text + "' は整数ではありません"; }
 
 namespace {
 
 [[noreturn]] void ThrowReadError(RegResult result, const std::string& name) {
-    throw SettingsError(result == RegResult::WrongType ? WrongTypeMessage(name)
-                                                       : MissingValueMessage(name));
+    const char* what = result == RegResult::WrongType ? "' のデータ型が不正です" : "' の取得に失敗しました";
+    throw SettingsError("'" + name + what);
+}
+
+[[noreturn]] void ThrowWriteError(const std::string& name) {
+    throw SettingsError("'" + name + "' の設定に失敗しました");
 }
 
 // A key that did not open reads as if every value were missing.
@@ -46,13 +39,13 @@ std::string ReadText(RegistryKey* key, const std::string& name) {
 
 void WriteInt(RegistryKey* key, const std::string& name, int32_t value) {
     if (!key || key->WriteInt(name, value) != RegResult::Ok) {
-        throw SettingsError(WriteFailedMessage(name));
+        ThrowWriteError(name);
     }
 }
 
 void WriteText(RegistryKey* key, const std::string& name, const std::string& value) {
     if (!key || key->WriteText(name, value) != RegResult::Ok) {
-        throw SettingsError(WriteFailedMessage(name));
+        ThrowWriteError(name);
     }
 }
 
@@ -103,14 +96,12 @@ int32_t ParseWholeNumber(const std::string& text) {
 }
 
 ProxyFields ReadProxyFields(Registry& registry) {
-    ProxyFields fields;
     const auto key = registry.Open(kSettingsKey, false);
-    if (!key) return fields;
-    std::string text;
-    if (key->ReadText("PROXYADR", text) == RegResult::Ok) fields.address = text;
-    text.clear();
-    if (key->ReadText("PROXYPORT", text) == RegResult::Ok) fields.port = text;
-    return fields;
+    const auto read = [&key](const char* name) {
+        std::string text;
+        return key && key->ReadText(name, text) == RegResult::Ok ? text : std::string();
+    };
+    return ProxyFields{read("PROXYADR"), read("PROXYPORT")};
 }
 
 std::string LastSettingLabel(const std::string& set_time) { return set_time + "に行いました。"; }

@@ -22,10 +22,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-std::string MissingValueMessage(const std::string& name);   // '%s' の取得に失敗しました
-std::string WrongTypeMessage(const std::string& name);      // '%s' のデータ型が不正です
-std::string NotIntegerMessage(const std::string& text);     // '%s' は整数ではありません
-std::string WriteFailedMessage(const std::string& name);    // '%s' の設定に失敗しました
+std::string NotIntegerMessage(const std::string& text);  // '%s' は整数ではありません
 
 struct ProxyFields {
     std::string address;

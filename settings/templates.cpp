@@ -23,41 +23,28 @@ std::string ComposeDateTemplate(int32_t year_sel, int32_t zero, std::string_view
     std::string out;
     switch (year_sel) {
     case 0:
-        out += padded ? "%04d" : "%d";
-        out += EscapePercent(year_separator);
+        out = (padded ? "%04d" : "%d") + EscapePercent(year_separator);
         break;
     case 1:
-        out += EscapePercent(era_name);
-        out += two;
-        out += EscapePercent(year_separator);
+        out = EscapePercent(era_name) + two + EscapePercent(year_separator);
         break;
     case 2:
         break;
     default:
         return {};
     }
-    out += two;
-    out += EscapePercent(month_separator);
-    out += two;
-    out += EscapePercent(day_separator);
-    return out;
+    return out + two + EscapePercent(month_separator) + two + EscapePercent(day_separator);
 }
 
 std::string ComposeTimeTemplate(int32_t zero, std::string_view hour_separator,
                                 std::string_view minute_separator) {
     // Only the hour loses its leading zero; the minute always keeps two digits.
-    std::string out = zero != 0 ? "%02d" : "%d";
-    out += EscapePercent(hour_separator);
-    out += "%02d";
-    out += EscapePercent(minute_separator);
-    return out;
+    return (zero != 0 ? "%02d" : "%d") + EscapePercent(hour_separator) + "%02d" +
+           EscapePercent(minute_separator);
 }
 
 std::string ComposeWeekdayTemplate(std::string_view before, std::string_view after) {
-    std::string out = EscapePercent(before);
-    out += "%s";
-    out += EscapePercent(after);
-    return out;
+    return EscapePercent(before) + "%s" + EscapePercent(after);
 }
 
 int32_t EraYear(int32_t western_year, std::string_view era_name) {

@@ -16,13 +16,8 @@ namespace {
 constexpr uint32_t kProxyAuthenticationRequired = 407;
 
 bool FromCache(const std::optional<std::string>& age) {
-    if (!age) return false;
-    if (age->empty()) return true;
     // Only a plain 0 says the response is fresh.
-    for (char c : *age) {
-        if (c != '0') return true;
-    }
-    return false;
+    return age && (age->empty() || age->find_first_not_of('0') != std::string::npos);
 }
 
 // The body to its end, or nothing when a read broke or the exchange ran past

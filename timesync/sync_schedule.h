@@ -1,6 +1,7 @@
 #pragma once
 // When the next automatic synchronisation runs: the period of Timer3 from the
 // scheduling settings.
+#include <array>
 #include <atomic>
 #include <cstdint>
 
@@ -12,16 +13,9 @@ namespace kronvik {
 inline constexpr uint32_t kFirstSyncDelayMs = 15000;
 inline constexpr uint32_t kRetryDelayMs = 180000;
 
-// The settings that decide the schedule, as they stood at some moment.
-struct SyncSchedule {
-    int32_t RUN_AND_RUN = 0;
-    int32_t RUNTIME1 = 0;
-    int32_t RUNTIME2 = 0;
-    int32_t RUNTIME3 = 0;
-    int32_t SNTPcycle = 0;
-    int32_t MODE = 0;
-    bool operator==(const SyncSchedule&) const = default;
-};
+// The settings that decide the schedule, as they stood at some moment:
+// RUN_AND_RUN, RUNTIME1, RUNTIME2, RUNTIME3, SNTPcycle and MODE.
+using SyncSchedule = std::array<int32_t, 6>;
 
 SyncSchedule ScheduleOf(const SettingsRecord& settings);
 

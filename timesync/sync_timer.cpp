@@ -22,33 +22,29 @@ std::optional<int64_t> SyncTimer::NowSeconds() {
     return SecondsFromLocal(now.year, now.month, now.day, now.hour, now.minute, now.second);
 }
 
+void SyncTimer::Arm(Armed armed, uint32_t interval) {
+    timer3_.SetInterval(interval);
+    armed_ = armed;
+    daily_due_.reset();
+}
+
 void SyncTimer::ArmSchedule() {
     const uint32_t interval = NextSyncInterval(settings_, sync_armed_, clock_.Now());
-    timer3_.SetInterval(interval);
-    armed_ = Armed::Schedule;
-    daily_due_.reset();
+    Arm(Armed::Schedule, interval);
     const std::optional<int64_t> now = NowSeconds();
     if (settings_.RUN_AND_RUN == 2 && interval != 0 && now) daily_due_ = *now + interval / 1000;
 }
 
 void SyncTimer::ArmRetry() {
     if (!ScheduleRuns(settings_)) return;
-    timer3_.SetInterval(kRetryDelayMs);
-    armed_ = Armed::Retry;
-    daily_due_.reset();
-}
-
-void SyncTimer::ArmCatchUp() {
-    timer3_.SetInterval(kFirstSyncDelayMs);
-    armed_ = Armed::CatchUp;
-    daily_due_.reset();
+    Arm(Armed::Retry, kRetryDelayMs);
 }
 
 bool SyncTimer::Fire() {
     timer3_.SetInterval(0);
     const std::optional<int64_t> now = NowSeconds();
     if (armed_ == Armed::Schedule && daily_due_ && now && *now - *daily_due_ > kSleptThroughSeconds) {
-        ArmCatchUp();
+        Arm(Armed::CatchUp, kFirstSyncDelayMs);
         return false;
     }
     return true;
@@ -62,7 +58,7 @@ void SyncTimer::Resumed() {
     if (armed_ != Armed::Schedule || settings_.RUN_AND_RUN != 2) return;
     const std::optional<int64_t> now = NowSeconds();
     if (daily_due_ && now && *now >= *daily_due_) {
-        ArmCatchUp();
+        Arm(Armed::CatchUp, kFirstSyncDelayMs);
     } else {
         ArmSchedule();
     }

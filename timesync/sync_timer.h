@@ -32,7 +32,8 @@ public:
 
 private:
     enum class Armed { Schedule, Retry, CatchUp };
-    void ArmCatchUp();
+    // Replaces whatever was armed; a daily run is no longer due.
+    void Arm(Armed armed, uint32_t interval);
     std::optional<int64_t> NowSeconds();
 
     Timer& timer3_;

@@ -30,8 +30,6 @@ class SyncWorker : public Worker {
 public:
     explicit SyncWorker(std::function<void()> exchange);
     ~SyncWorker() override;
-    SyncWorker(const SyncWorker&) = delete;
-    SyncWorker& operator=(const SyncWorker&) = delete;
 
     bool Wake() override;
     // Between a wake-up and the end of its exchange.

@@ -173,21 +173,14 @@ std::optional<int64_t> ReadAsctimeDate(std::string_view text) {
 }  // namespace
 
 std::optional<int64_t> ParseTimePage(std::string_view body) {
-    size_t start = 0;
-    while (start < body.size()) {
-        size_t end = body.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) end = body.size();
-        const std::string_view line = body.substr(start, end - start);
-        const size_t marker = line.find(kTimePageMarker);
-        if (marker != std::string_view::npos) {
-            const std::string_view window = line.substr(marker, kWindow);
-            const size_t semicolon = window.find(';');
-            if (semicolon == std::string_view::npos) return std::nullopt;
-            return EvaluateTimeLine(window.substr(0, semicolon + 1));
-        }
-        start = end + 1;
-    }
-    return std::nullopt;
+    // The marker holds no line break, so its first place is on the first line that holds it.
+    const size_t marker = body.find(kTimePageMarker);
+    if (marker == std::string_view::npos) return std::nullopt;
+    std::string_view window = body.substr(marker, kWindow);
+    window = window.substr(0, window.find_first_of("\r\n"));
+    const size_t semicolon = window.find(';');
+    if (semicolon == std::string_view::npos) return std::nullopt;
+    return EvaluateTimeLine(window.substr(0, semicolon + 1));
 }
 
 std::optional<int64_t> ParseHttpDate(std::string_view text) {

@@ -56,13 +56,9 @@ void TimeSync::Wake(Method method, bool automatic) {
         ReportSyncFailure(method, automatic, false);
         return;
     }
-    // The woken worker waits for the lock before it reads its request.
-    if (workers_[method]->Wake()) {
-        runs_[method].automatic = automatic;
-    } else if (!automatic) {
-        // The user's request takes over the exchange already running.
-        runs_[method].automatic = false;
-    }
+    // The woken worker waits for the lock before it reads its request. The
+    // user's request takes over an exchange already running.
+    if (workers_[method]->Wake() || !automatic) runs_[method].automatic = automatic;
     PublishFlags();
 }
 

@@ -12,14 +12,9 @@ LocalTime Win32Clock::Now() {
 }
 
 ClockSet Win32Clock::SetLocal(const LocalTime& time) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(time.year);
-    st.wMonth = static_cast<WORD>(time.month);
-    st.wDay = static_cast<WORD>(time.day);
-    st.wHour = static_cast<WORD>(time.hour);
-    st.wMinute = static_cast<WORD>(time.minute);
-    st.wSecond = static_cast<WORD>(time.second);
-    st.wMilliseconds = static_cast<WORD>(time.milliseconds);
+    const auto word = [](int32_t value) { return static_cast<WORD>(value); };
+    const SYSTEMTIME st{word(time.year),   word(time.month),  0, word(time.day), word(time.hour),
+                        word(time.minute), word(time.second), word(time.milliseconds)};
     // The first call converts with the daylight-saving state of the old
     // time; the second, as the platform documents, with that of the new one.
     for (int pass = 0; pass < 2; ++pass) {

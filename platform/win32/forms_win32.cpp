@@ -76,10 +76,11 @@ LRESULT CALLBACK FormView::Proc(HWND window, UINT message, WPARAM wparam, LPARAM
         if (self->Command(LOWORD(wparam), HIWORD(wparam))) return 0;
         break;
     case WM_NOTIFY: {
-        int32_t id = 0;
-        bool up = false;
-        if (!SpinClick(lparam, id, up)) break;
-        self->Spin(id, up);
+        // A click on an up-down arrow. Answered TRUE, so the position stays
+        // in the middle of its range.
+        const auto* change = reinterpret_cast<const NMUPDOWN*>(lparam);
+        if (change->hdr.code != UDN_DELTAPOS) break;
+        self->Spin(static_cast<int32_t>(change->hdr.idFrom), change->iDelta > 0);
         return TRUE;
     }
     case WM_CTLCOLORSTATIC:

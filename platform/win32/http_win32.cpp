@@ -84,12 +84,10 @@ private:
 }  // namespace
 
 std::unique_ptr<HttpSession> Win32HttpClient::Open(const std::string& agent, const std::string& proxy) {
-    const std::wstring wide_agent = Wide(agent);
     const std::wstring wide_proxy = Wide(proxy);
+    const DWORD access = proxy.empty() ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY;
     const HINTERNET internet =
-        proxy.empty()
-            ? InternetOpenW(wide_agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)
-            : InternetOpenW(wide_agent.c_str(), INTERNET_OPEN_TYPE_PROXY, wide_proxy.c_str(), nullptr, 0);
+        InternetOpenW(Wide(agent).c_str(), access, proxy.empty() ? nullptr : wide_proxy.c_str(), nullptr, 0);
     if (internet == nullptr) return nullptr;
     return std::make_unique<Win32HttpSession>(internet);
 }

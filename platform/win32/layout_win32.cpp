@@ -4,6 +4,7 @@
 
 #include "platform/win32/barrier_win32.h"
 #include "platform/win32/dpi_win32.h"
+#include "platform/win32/forms_win32.h"
 #include "platform/win32/win32_text.h"
 
 namespace kronvik {
@@ -114,24 +115,8 @@ SIZE TextSize(HFONT font, const std::wstring& text) {
     return size;
 }
 
-HBRUSH ControlColors(HDC dc, uint32_t flags) {
-    if (flags & kBlack) {
-        SetTextColor(dc, RGB(255, 255, 255));
-        SetBkColor(dc, RGB(0, 0, 0));
-        return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    }
-    COLORREF text = GetSysColor(COLOR_BTNTEXT);
-    if (flags & kRedText) text = RGB(255, 0, 0);
-    if (flags & kBlueText) text = RGB(0, 0, 255);
-    if (flags & kTealTitle) text = RGB(0, 128, 128);
-    SetTextColor(dc, text);
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return GetSysColorBrush(COLOR_BTNFACE);
-}
-
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    switch (message) {
-    case WM_ERASEBKGND: {
+    if (message == WM_ERASEBKGND) {
         RECT rect;
         GetClientRect(window, &rect);
         const auto flags = static_cast<uint32_t>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -141,35 +126,36 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         if (flags & kSunken) DrawEdge(reinterpret_cast<HDC>(wparam), &rect, EDGE_SUNKEN, BF_RECT);
         return 1;
     }
-    default:
-        if (ForwardedToForm(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
-        return DefWindowProcW(window, message, wparam, lparam);
-    }
+    if (ForwardedToForm(message)) return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
+    return DefWindowProcW(window, message, wparam, lparam);
 }
 
 }  // namespace
 
-void RegisterPanelClass(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = Barrier<PanelProc>;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = kPanelClass;
-    RegisterClassExW(&wc);
-}
+// The panel paints its own background; a child window shows no icon.
+void RegisterPanelClass(HINSTANCE instance) { RegisterFormClass<PanelProc>(instance, kPanelClass); }
 
 LRESULT FormLayout::Colors(WPARAM device_context, LPARAM control) const {
     const auto it = entries_.find(GetDlgCtrlID(reinterpret_cast<HWND>(control)));
     const uint32_t flags = it == entries_.end() ? 0 : it->second->flags;
     const auto dc = reinterpret_cast<HDC>(device_context);
-    return reinterpret_cast<LRESULT>(ControlColors(dc, flags));
+    if (flags & kBlack) {
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkColor(dc, RGB(0, 0, 0));
+        return reinterpret_cast<LRESULT>(GetStockObject(BLACK_BRUSH));
+    }
+    COLORREF text = GetSysColor(COLOR_BTNTEXT);
+    if (flags & kRedText) text = RGB(255, 0, 0);
+    if (flags & kBlueText) text = RGB(0, 0, 255);
+    if (flags & kTealTitle) text = RGB(0, 128, 128);
+    SetTextColor(dc, text);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
 void FormLayout::Create(HWND form, std::span<const ControlSpec> table, std::span<const FormFont> fonts,
                         SIZE client) {
     form_ = form;
-    table_ = table;
     font_table_ = fonts;
     client_ = client;
     dpi_ = WindowDpi(form);
@@ -220,9 +206,7 @@ void FormLayout::DpiChanged(WPARAM wparam, LPARAM lparam) {
     for (const auto& [id, entry] : entries_) {
         if (const HFONT font = FontOf(*entry)) SendMessageW(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
-    for (const auto& [id, picture] : pictures_) {
-        SendMessageW(Control(id), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(ScaledPicture(picture)));
-    }
+    for (const auto& [id, picture] : pictures_) SetImage(id, picture);
     for (const auto& [id, entry] : entries_) Place(*entry);
     const auto* suggested = reinterpret_cast<const RECT*>(lparam);
     if (suggested != nullptr) {
@@ -291,14 +275,6 @@ void FormLayout::FitForm(int left, int top, UINT flags) const {
     if (actual.right == client.cx && actual.bottom == client.cy) return;
     SetWindowPos(form_, nullptr, 0, 0, frame.cx + client.cx - actual.right, frame.cy + client.cy - actual.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-bool SpinClick(LPARAM notification, int32_t& id, bool& up) {
-    const auto* change = reinterpret_cast<const NMUPDOWN*>(notification);
-    if (change->hdr.code != UDN_DELTAPOS) return false;
-    id = static_cast<int32_t>(change->hdr.idFrom);
-    up = change->iDelta > 0;
-    return true;
 }
 
 void FormLayout::SetText(int32_t id, const std::string& text) {

@@ -52,7 +52,6 @@ private:
     void FitForm(int left, int top, UINT flags) const;
 
     HWND form_ = nullptr;
-    std::span<const ControlSpec> table_;
     std::span<const FormFont> font_table_;
     SIZE client_{};
     UINT dpi_ = 96;
@@ -62,11 +61,6 @@ private:
     std::map<int32_t, HBITMAP> pictures_;     // the 96-DPI picture each image shows
     std::map<HBITMAP, Bitmap> scaled_;        // those pictures at dpi_
 };
-
-// Reads a WM_NOTIFY from one of a layout's up-down controls: true for a click
-// on an arrow, with the control's id and whether it was the upper arrow. The
-// form answers TRUE, so the position stays in the middle of its range.
-bool SpinClick(LPARAM notification, int32_t& id, bool& up);
 
 // Window class of panels and tab pages: paints its background (black for
 // kBlack, with lowered bevels for kSunken) and hands commands and colour

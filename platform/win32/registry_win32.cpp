@@ -11,6 +11,20 @@ namespace {
 
 using Key = Owned<HKEY, RegCloseKey>;
 
+// Every name an enumeration gives, up to the first index it fails on. The
+// buffer holds the longest value name, and so any key name too.
+template <typename Enumerate>
+std::vector<std::string> Names(Enumerate enumerate) {
+    constexpr DWORD kMaxName = 16384;
+    std::vector<std::string> names;
+    std::wstring name(kMaxName, L'\0');
+    for (DWORD index = 0;; ++index) {
+        DWORD length = kMaxName;
+        if (enumerate(index, name.data(), &length) != ERROR_SUCCESS) return names;
+        names.push_back(Narrow(std::wstring_view(name.data(), length)));
+    }
+}
+
 class Win32Key : public RegistryKey {
 public:
     explicit Win32Key(HKEY key) : key_(key) {}
@@ -76,29 +90,15 @@ public:
     }
 
     std::vector<std::string> SubkeyNames() override {
-        std::vector<std::string> names;
-        wchar_t name[256];
-        for (DWORD index = 0;; ++index) {
-            DWORD length = 256;
-            if (RegEnumKeyExW(key_.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
-                break;
-            names.push_back(Narrow(std::wstring_view(name, length)));
-        }
-        return names;
+        return Names([this](DWORD index, wchar_t* name, DWORD* length) {
+            return RegEnumKeyExW(key_.get(), index, name, length, nullptr, nullptr, nullptr, nullptr);
+        });
     }
 
     std::vector<std::string> ValueNames() override {
-        std::vector<std::string> names;
-        wchar_t name[16384];
-        for (DWORD index = 0;; ++index) {
-            DWORD length = 16384;
-            if (RegEnumValueW(key_.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
-                break;
-            names.push_back(Narrow(std::wstring_view(name, length)));
-        }
-        return names;
+        return Names([this](DWORD index, wchar_t* name, DWORD* length) {
+            return RegEnumValueW(key_.get(), index, name, length, nullptr, nullptr, nullptr, nullptr);
+        });
     }
 
 private:

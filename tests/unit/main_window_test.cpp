@@ -54,8 +54,8 @@ struct Harness {
         quit.message = kQuitMessage;
         registry.SetText(kInformationKey + std::string("\\2026 12 08"), "09 05", "会議");
         main = std::make_unique<MainWindow>(MainWindowPorts{
-            registry, clock, desktop, boxes, timer1, timer2, timer3, tray, quit,
-            system_proxy, ui, network, http, workers});
+            {registry, clock, desktop, boxes, timer3, ui, quit, network, http, workers},
+            timer1, timer2, tray, system_proxy});
         main->AttachViews(&views);
         main->EntryForm().AttachView(&entry_view);
     }
