@@ -8,33 +8,49 @@
 
 namespace kronvik {
 
-namespace {
+SOCKET_CONTROL::SOCKET_CONTROL(Network& network) : network_(network), socket_(network.OpenUdp()) {}
 
-// Reads datagrams until one passes the reply checks or the seconds run out;
-// anything else that arrives is dropped. The reply's transmit seconds, or
-// nothing.
-std::optional<uint32_t> WaitForReply(UdpSocket& socket, uint32_t server_address, int32_t seconds) {
+int SOCKET_CONTROL::BindLocal() { return socket_ && socket_->Bind(kSntpLocalPort) ? 0 : -1; }
+
+bool SOCKET_CONTROL::ResolveServer(const std::string& host) {
+    const std::optional<uint32_t> address = network_.ResolveIPv4(host);
+    if (!address) return false;
+    server_address_ = *address;
+    return true;
+}
+
+int SOCKET_CONTROL::SendRequest() {
+    const auto request = SntpRequest();
+    if (!socket_->SendTo(server_address_, kSntpPort, request.data(), request.size())) return -1;
+    return static_cast<int>(request.size());
+}
+
+int SOCKET_CONTROL::WaitForReply(int32_t seconds) {
     using std::chrono::steady_clock;
     // A negative wait polls, as 0 does.
     const auto deadline = steady_clock::now() + std::chrono::seconds(seconds > 0 ? seconds : 0);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now());
-        if (socket.WaitReadable(left.count() > 0 ? left.count() : 0) != UdpSocket::Wait::Readable)
-            return std::nullopt;
+        const UdpSocket::Wait wait = socket_->WaitReadable(left.count() > 0 ? left.count() : 0);
+        if (wait == UdpSocket::Wait::Failed) return kWaitFailed;
+        if (wait == UdpSocket::Wait::TimedOut) return kTimedOut;
         Datagram datagram;
         bool truncated = false;
-        if (!socket.Receive(datagram, truncated)) return std::nullopt;
+        if (!socket_->Receive(datagram, truncated)) return kReceiveFailed;
         if (!truncated) {
-            const std::optional<uint32_t> transmit_seconds = CheckSntpReply(
-                datagram.bytes.data(), datagram.bytes.size(), datagram.address, datagram.port,
-                server_address);
-            if (transmit_seconds) return transmit_seconds;
+            transmit_seconds_ = CheckSntpReply(datagram.bytes.data(), datagram.bytes.size(),
+                                               datagram.address, datagram.port, server_address_);
+            if (transmit_seconds_) return kReplied;
         }
-        if (steady_clock::now() >= deadline) return std::nullopt;
+        if (steady_clock::now() >= deadline) return kTimedOut;
     }
 }
 
-}  // namespace
+bool SOCKET_CONTROL::ProcessReply(int32_t time_plus, const ApplyTime& apply) const {
+    if (!transmit_seconds_) return false;
+    const std::optional<LocalTime> local = SntpLocalTime(*transmit_seconds_, time_plus);
+    return local && apply(*local);
+}
 
 std::optional<LocalTime> SntpLocalTime(uint32_t transmit_seconds, int32_t time_plus) {
     // Whole seconds: the fraction is dropped and the round trip not corrected.
@@ -42,19 +58,12 @@ std::optional<LocalTime> SntpLocalTime(uint32_t transmit_seconds, int32_t time_p
 }
 
 bool RunSntpExchange(Network& network, const SntpSettings& settings, const ApplyTime& apply) {
-    // One socket for the one exchange, from local port 1024 to port 123 of the server.
-    const std::unique_ptr<UdpSocket> socket = network.OpenUdp();
-    if (!socket || !socket->Bind(kSntpLocalPort)) return false;
-    const std::optional<uint32_t> server =
-        network.ResolveIPv4(settings.host.empty() ? kDefaultSntpHost : settings.host);
-    if (!server) return false;
-    const auto request = SntpRequest();
-    if (!socket->SendTo(*server, kSntpPort, request.data(), request.size())) return false;
-    const std::optional<uint32_t> transmit_seconds = WaitForReply(*socket, *server, settings.answer_seconds);
-    if (!transmit_seconds) return false;
-    // The server's time shifted by TIME_PLUS minutes.
-    const std::optional<LocalTime> local = SntpLocalTime(*transmit_seconds, settings.time_plus);
-    return local && apply(*local);
+    SOCKET_CONTROL control(network);
+    if (control.BindLocal() != 0) return false;
+    if (!control.ResolveServer(settings.host.empty() ? kDefaultSntpHost : settings.host)) return false;
+    if (control.SendRequest() < 0) return false;
+    if (control.WaitForReply(settings.answer_seconds) != SOCKET_CONTROL::kReplied) return false;
+    return control.ProcessReply(settings.time_plus, apply);
 }
 
 }  // namespace kronvik
