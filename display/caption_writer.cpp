@@ -94,7 +94,7 @@ void CaptionWriter::LetGo() {
 }
 
 void CaptionWriter::WriteCaption(int32_t due, DSPDRAW_CLASS& tick) {
-    std::u16string_view body = composer_.ClockText16();
+    std::u16string_view body = composer_.ClockText();
     if (due != 0) {
         // The due appointment replaces the clock for its whole minute.
         appointment_ = Utf8ToUtf16(tick.ScheduleText);

@@ -51,7 +51,7 @@ int32_t ClockTextComposer::ComposeClockText(DSPDRAW_CLASS& tick) {
     if (minute == last_composed_minute_) return 1;
 
     last_composed_minute_ = minute;
-    clock_text16_ = Utf8ToUtf16(ComposeText(settings_, t));
+    clock_text_ = Utf8ToUtf16(ComposeText(settings_, t));
     return 0;
 }
 

@@ -24,12 +24,12 @@ public:
     void InvalidateClockText();
 
     // The clock text in UTF-16, converted once per composition for the captions.
-    const std::u16string& ClockText16() const { return clock_text16_; }
+    const std::u16string& ClockText() const { return clock_text_; }
 
 private:
     Clock& clock_;
     const SettingsRecord& settings_;
-    std::u16string clock_text16_;
+    std::u16string clock_text_;
     std::array<int32_t, 5> last_composed_minute_{};  // year, month, day, hour, minute
 };
 

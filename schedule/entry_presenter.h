@@ -52,8 +52,10 @@ public:
     // day_index 0..13; entry_index -1 for a new appointment.
     void PrepareEntryDialog(int32_t day_index, int32_t entry_index);
 
-    void SpinHour(bool up);
-    void SpinMinute(bool up);
+    void CSpinButton1UpClick() { SpinHour(true); }
+    void CSpinButton1DownClick() { SpinHour(false); }
+    void CSpinButton2UpClick() { SpinMinute(true); }
+    void CSpinButton2DownClick() { SpinMinute(false); }
     void Button2Click();  // Ok
     void Button3Click();  // Delete
     void Button1Click();  // Cancel
@@ -65,6 +67,8 @@ public:
     const ScheduleTime& Chosen() const { return chosen_; }
 
 private:
+    void SpinHour(bool up);
+    void SpinMinute(bool up);
     void ShowDigits();
     const DaySlot* SlotOfDay(int32_t day_index) const;
 

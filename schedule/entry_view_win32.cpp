@@ -102,8 +102,8 @@ bool Win32EntryView::Command(int32_t id, UINT code) {
 }
 
 void Win32EntryView::Spin(int32_t id, bool up) {
-    if (id == kCSpinButton1) presenter_->SpinHour(up);
-    if (id == kCSpinButton2) presenter_->SpinMinute(up);
+    if (id == kCSpinButton1) up ? presenter_->CSpinButton1UpClick() : presenter_->CSpinButton1DownClick();
+    if (id == kCSpinButton2) up ? presenter_->CSpinButton2UpClick() : presenter_->CSpinButton2DownClick();
 }
 
 }  // namespace kronvik

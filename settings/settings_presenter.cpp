@@ -148,7 +148,6 @@ void SettingsPresenter::Spin(int32_t id, bool up) {
     }
 }
 
-void SettingsPresenter::SyncRadioClick(int32_t id) { EnableSpins(id == kRadioButton6, id == kRadioButton9); }
 
 void SettingsPresenter::SpeedButton1Click() {
     // Takes effect in the caption at once; stored only by Apply.

@@ -53,10 +53,17 @@ public:
     // read, which the error box then says.
     bool FillForShowing();
 
-    // A click on one of the three spins, kCSpinButton1..3.
-    void Spin(int32_t id, bool up);
-    // A click on one of the synchronisation radios, kRadioButton4..6 and 9.
-    void SyncRadioClick(int32_t id);
+    void CSpinButton1UpClick() { Spin(settings_form::kCSpinButton1, true); }
+    void CSpinButton1DownClick() { Spin(settings_form::kCSpinButton1, false); }
+    void CSpinButton2UpClick() { Spin(settings_form::kCSpinButton2, true); }
+    void CSpinButton2DownClick() { Spin(settings_form::kCSpinButton2, false); }
+    void CSpinButton3UpClick() { Spin(settings_form::kCSpinButton3, true); }
+    void CSpinButton3DownClick() { Spin(settings_form::kCSpinButton3, false); }
+    // The synchronisation's radios enable the spins their choice uses.
+    void RadioButton4Click() { EnableSpins(false, false); }
+    void RadioButton5Click() { EnableSpins(false, false); }
+    void RadioButton6Click() { EnableSpins(true, false); }
+    void RadioButton9Click() { EnableSpins(false, true); }
     void SpeedButton1Click();
     void SpeedButton2Click();
     void SpeedButton3Click();
@@ -75,6 +82,8 @@ private:
         ShowDigits(settings_form::kImage0012, work_mode_ == 0 ? work_period_minutes_ : work_period_hours_);
     }
     void EnableSpins(bool time, bool period);
+    // A click on one of the three spins, kCSpinButton1..3.
+    void Spin(int32_t id, bool up);
     // Checks one radio of a group and clears the others.
     void CheckOne(std::span<const int32_t> group, int32_t checked);
     // The position of a group's checked radio (the last one checked; 0 for none).

@@ -136,10 +136,10 @@ bool Win32SettingsView::Command(int32_t id, UINT code) {
     case kSpeedButton2: p.SpeedButton2Click(); return true;
     case kSpeedButton3: p.SpeedButton3Click(); return true;
     case kSpeedButton4: p.SpeedButton4Click(); return true;
-    case kRadioButton4:
-    case kRadioButton5:
-    case kRadioButton6:
-    case kRadioButton9: p.SyncRadioClick(id); return true;
+    case kRadioButton4: p.RadioButton4Click(); return true;
+    case kRadioButton5: p.RadioButton5Click(); return true;
+    case kRadioButton6: p.RadioButton6Click(); return true;
+    case kRadioButton9: p.RadioButton9Click(); return true;
     case IDCANCEL:  // Esc: like the close box
         Close();
         return true;
@@ -150,7 +150,15 @@ bool Win32SettingsView::Command(int32_t id, UINT code) {
     }
 }
 
-void Win32SettingsView::Spin(int32_t id, bool up) { presenter_->Spin(id, up); }
+void Win32SettingsView::Spin(int32_t id, bool up) {
+    SettingsPresenter& p = *presenter_;
+    switch (id) {
+    case kCSpinButton1: up ? p.CSpinButton1UpClick() : p.CSpinButton1DownClick(); break;
+    case kCSpinButton2: up ? p.CSpinButton2UpClick() : p.CSpinButton2DownClick(); break;
+    case kCSpinButton3: up ? p.CSpinButton3UpClick() : p.CSpinButton3DownClick(); break;
+    default: break;
+    }
+}
 
 void Win32SettingsView::DrawFlatButton(const DRAWITEMSTRUCT& item) const {
     RECT rect = item.rcItem;

@@ -22,7 +22,7 @@ protected:
         composer.InvalidateClockText();
         DSPDRAW_CLASS tick;
         composer.ComposeClockText(tick);
-        return Utf16ToUtf8(composer.ClockText16());
+        return Utf16ToUtf8(composer.ClockText());
     }
 
     fakes::FakeClock clock;
@@ -36,7 +36,7 @@ TEST_F(ClockTextTest, ComposesEachLayout) {
     settings.WEEK_ON = 1;
     settings.WEEK_TYPE = 1;
     EXPECT_EQ(Compose(), "平成19年06月21日 木曜日  15時04分  ");
-    EXPECT_EQ(composer.ClockText16(), u"平成19年06月21日 木曜日  15時04分  ");
+    EXPECT_EQ(composer.ClockText(), u"平成19年06月21日 木曜日  15時04分  ");
 
     settings.DSP_FLAG = 1;
     settings.WEEK_TYPE = 0;
@@ -76,7 +76,7 @@ TEST_F(ClockTextTest, OutOfRangeSelectorsGiveEmptyText) {
     for (const int32_t flag : {2, 3, -1}) {
         settings.DSP_FLAG = flag;
         EXPECT_EQ(Compose(), "") << flag;
-        EXPECT_TRUE(composer.ClockText16().empty());
+        EXPECT_TRUE(composer.ClockText().empty());
     }
     settings.DSP_FLAG = 0;
     settings.YEAR_SEL = 3;
@@ -106,18 +106,18 @@ TEST_F(ClockTextTest, RecomposesOnlyOnANewMinuteOrWhenInvalidated) {
     DSPDRAW_CLASS tick;
     EXPECT_EQ(composer.ComposeClockText(tick), 0);  // nothing composed yet
     EXPECT_EQ(tick.LocalTime.second, 30);
-    const std::u16string first = composer.ClockText16();
+    const std::u16string first = composer.ClockText();
 
     settings.MEMO = "changed";
     clock.Set(2007, 6, 21, 15, 4, 59, 4);
     DSPDRAW_CLASS same_minute;
     EXPECT_EQ(composer.ComposeClockText(same_minute), 1);
     EXPECT_EQ(same_minute.LocalTime.second, 59);  // the tick still gets its time
-    EXPECT_EQ(composer.ClockText16(), first);
+    EXPECT_EQ(composer.ClockText(), first);
 
     composer.InvalidateClockText();
     EXPECT_EQ(composer.ComposeClockText(tick), 0);
-    EXPECT_EQ(composer.ClockText16(), u"2007年06月21日  15時04分  changed");
+    EXPECT_EQ(composer.ClockText(), u"2007年06月21日  15時04分  changed");
     EXPECT_EQ(composer.ComposeClockText(tick), 1);
 
     // Any of the five fields counts; the day of week alone does not.
@@ -127,7 +127,7 @@ TEST_F(ClockTextTest, RecomposesOnlyOnANewMinuteOrWhenInvalidated) {
     EXPECT_EQ(composer.ComposeClockText(tick), 0);
     clock.now.hour = 16;
     EXPECT_EQ(composer.ComposeClockText(tick), 0);
-    EXPECT_EQ(composer.ClockText16(), u"2008年06月21日  16時04分  changed");
+    EXPECT_EQ(composer.ClockText(), u"2008年06月21日  16時04分  changed");
 }
 
 }  // namespace

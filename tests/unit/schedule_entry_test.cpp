@@ -29,10 +29,10 @@ protected:
         presenter.AttachView(&view);
     }
     void Spin(int hour_steps, int minute_steps) {
-        for (; hour_steps > 0; --hour_steps) presenter.SpinHour(true);
-        for (; hour_steps < 0; ++hour_steps) presenter.SpinHour(false);
-        for (; minute_steps > 0; --minute_steps) presenter.SpinMinute(true);
-        for (; minute_steps < 0; ++minute_steps) presenter.SpinMinute(false);
+        for (; hour_steps > 0; --hour_steps) presenter.CSpinButton1UpClick();
+        for (; hour_steps < 0; ++hour_steps) presenter.CSpinButton1DownClick();
+        for (; minute_steps > 0; --minute_steps) presenter.CSpinButton2UpClick();
+        for (; minute_steps < 0; ++minute_steps) presenter.CSpinButton2DownClick();
     }
 
     FakeRegistry registry;
@@ -107,7 +107,7 @@ TEST_F(EntryPresenterTest, OkRefusesEmptyTextAndTimesNotLaterThanNow) {
     presenter.Button2Click();  // 00:00 today
     Spin(9, 8);             // 09:40
     presenter.Button2Click();
-    presenter.SpinMinute(true);  // 09:45
+    presenter.CSpinButton2UpClick();  // 09:45
     presenter.Button2Click();
     EXPECT_EQ(view.warnings, (std::vector<std::string>{kNoText, kPast, kPast}));
     EXPECT_EQ(registry.Text(kToday, "09 45"), "打ち合わせ");

@@ -88,42 +88,41 @@ TEST_F(SettingsPresenterTest, FillShowsTheStoreAndWhatApplySavesIsWhatItShows) {
 
 TEST_F(SettingsPresenterTest, SpinsReplaceValuesLeavingTheirRangeAndPeriodFollowsTheMethod) {
     struct Case {
-        int32_t spin;
-        bool up;
+        void (SettingsPresenter::*click)();
         int32_t steps;
         int32_t want;
         int32_t image;
     } cases[] = {
-        {kCSpinButton1, false, 1, 23, kImage0008},   // from 0
-        {kCSpinButton1, true, 1, 0, kImage0008},
-        {kCSpinButton2, false, 1, 55, kImage0010},
-        {kCSpinButton2, true, 1, 0, kImage0010},
-        {kCSpinButton3, true, 7, 5, kImage0012},     // 30 minutes: 60, then 5
-        {kCSpinButton3, false, 1, 60, kImage0012},
+        {&SettingsPresenter::CSpinButton1DownClick, 1, 23, kImage0008},   // from 0
+        {&SettingsPresenter::CSpinButton1UpClick, 1, 0, kImage0008},
+        {&SettingsPresenter::CSpinButton2DownClick, 1, 55, kImage0010},
+        {&SettingsPresenter::CSpinButton2UpClick, 1, 0, kImage0010},
+        {&SettingsPresenter::CSpinButton3UpClick, 7, 5, kImage0012},     // 30 minutes: 60, then 5
+        {&SettingsPresenter::CSpinButton3DownClick, 1, 60, kImage0012},
     };
     for (const Case& c : cases) {
-        for (int32_t i = 0; i < c.steps; ++i) presenter.Spin(c.spin, c.up);
+        for (int32_t i = 0; i < c.steps; ++i) (presenter.*c.click)();
         EXPECT_EQ(view.Shown(c.image), c.want);
     }
     // The HTTP button makes the period step hours at once, from the record's 1.
     settings.RUNTIME3 = 1;
     presenter.SpeedButton4Click();
-    presenter.Spin(kCSpinButton3, false);
+    presenter.CSpinButton3DownClick();
     EXPECT_EQ(view.Shown(kImage0012), 24);
-    presenter.Spin(kCSpinButton3, true);
+    presenter.CSpinButton3UpClick();
     EXPECT_EQ(view.Shown(kImage0012), 1);
 }
 
 TEST_F(SettingsPresenterTest, RadiosEnableTheSpinsTheyUse) {
     struct Case {
-        int32_t radio;
+        void (SettingsPresenter::*click)();
         bool time, period;
-    } cases[] = {{kRadioButton4, false, false},
-                 {kRadioButton5, false, false},
-                 {kRadioButton6, true, false},
-                 {kRadioButton9, false, true}};
+    } cases[] = {{&SettingsPresenter::RadioButton4Click, false, false},
+                 {&SettingsPresenter::RadioButton5Click, false, false},
+                 {&SettingsPresenter::RadioButton6Click, true, false},
+                 {&SettingsPresenter::RadioButton9Click, false, true}};
     for (const Case& c : cases) {
-        presenter.SyncRadioClick(c.radio);
+        (presenter.*c.click)();
         EXPECT_EQ(view.enabled[kCSpinButton1], c.time);
         EXPECT_EQ(view.enabled[kCSpinButton2], c.time);
         EXPECT_EQ(view.enabled[kCSpinButton3], c.period);
@@ -133,8 +132,8 @@ TEST_F(SettingsPresenterTest, RadiosEnableTheSpinsTheyUse) {
 TEST_F(SettingsPresenterTest, ApplyStoresTheDialogAndHandsOnTheBeforeValues) {
     view.checked[kRadioButton9] = false;
     view.checked[kRadioButton6] = true;
-    presenter.Spin(kCSpinButton1, true);
-    presenter.Spin(kCSpinButton1, true);
+    presenter.CSpinButton1UpClick();
+    presenter.CSpinButton1UpClick();
     view.texts[kEdit16] = "新しいメモ";
     view.year_choice = 3;
     presenter.SpeedButton2Click();
