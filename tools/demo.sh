@@ -170,7 +170,10 @@ dialogs() {
   control command 3 && control wait visible TForm2 && shot "about$1"
   if control command 1 && control wait visible TForm4 && shot "settings-mode$1"; then
     for name in settings-basic settings-options; do
-      control key TForm4 12001 0x27 && control wait page TForm4 12001 $page && shot "$name$1"
+      # A key that reaches the tabs while the dialog is still being
+      # activated can be lost: it is pressed once more.
+      { control key TForm4 12001 0x27 && control wait page TForm4 12001 $page; } ||
+        { control key TForm4 12001 0x27 && control wait page TForm4 12001 $page; } && shot "$name$1"
       page=$((page + 1))
     done
   fi
