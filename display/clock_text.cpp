@@ -55,6 +55,18 @@ int32_t ClockTextComposer::ComposeClockText(DSPDRAW_CLASS& tick) {
     return 0;
 }
 
+size_t ClockTextComposer::LeftClock(std::u16string_view text) const {
+    if (text.find(u"   ") == std::u16string_view::npos) return 0;
+    LocalTime t = clock_.Now();
+    for (t.hour = 0; t.hour < 24; ++t.hour) {
+        for (t.minute = 0; t.minute < 60; ++t.minute) {
+            const std::u16string left = u"   " + Utf8ToUtf16(ComposeText(settings_, t));
+            if (text.ends_with(left)) return left.size();
+        }
+    }
+    return 0;
+}
+
 void ClockTextComposer::InvalidateClockText() { last_composed_minute_[0] = 0; }
 
 }  // namespace kronvik
