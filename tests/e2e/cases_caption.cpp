@@ -123,6 +123,27 @@ E2E_CASE(caption_display_off_touches_no_caption, 1) {
     Check(k.Running(), "kronvik.exe ended during the case");
 }
 
+// Turned off in the settings dialog, the display gives every caption back
+// at once, the dialog's own among them, and writes none after.
+E2E_CASE(caption_display_turned_off_gives_the_captions_back, 1) {
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring own = L"Kronvik e2e turned off";
+    Probe probe(own);
+    ShowClockIn(probe, own, "before the settings dialog");
+    PostCommand(k, 1);
+    HWND form = WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 3000);
+    Require(form != nullptr, "no settings dialog");
+    const std::wstring title = WindowCaption(form).substr(0, WindowCaption(form).find(L"   "));
+    PressButton(form, settings_form::kRadioButton3);
+    PressButton(form, settings_form::kButton1);
+    Require(WaitFor([&] { return ReadValue(kFlagKey, L"DSP_FLAG").dword == 2; }, 3000), "Apply stored no DSP_FLAG 2");
+    ExpectCaption(form, [&] { return std::vector<std::wstring>{title}; }, kTickSlackMs, "the settings dialog");
+    Require(probe.Foreground(), "the window did not come to the front again");
+    SleepMs(1200);
+    ExpectOwnCaption(probe, own, 0, "the window in front with the display off");
+    Check(k.Running(), "kronvik.exe ended during the case");
+}
+
 E2E_CASE(caption_empty_window_gets_empty_caption_back, 1) {
     Kronvik k = Kronvik::StartResident();
     Probe empty(L"");
