@@ -133,6 +133,8 @@ E2E_CASE(caption_display_turned_off_gives_the_captions_back, 1) {
     PostCommand(k, 1);
     HWND form = WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 3000);
     Require(form != nullptr, "no settings dialog");
+    Require(WaitFor([&] { return WindowCaption(form).find(L"   ") != std::wstring::npos; }, 1500),
+            "the settings dialog shows no clock");
     const std::wstring title = WindowCaption(form).substr(0, WindowCaption(form).find(L"   "));
     PressButton(form, settings_form::kRadioButton3);
     PressButton(form, settings_form::kButton1);

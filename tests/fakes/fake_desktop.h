@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -40,7 +40,9 @@ public:
         int writes = 0;              // captions sent to it
         bool unanswered = false;     // a caption sent timed out and nothing sent since came back
         bool ours = false;           // shows a text of ours as it landed
-        bool lost = false;           // our text landed over a title it set that no read saw
+        // Its own title cannot be known: our text landed over a title it set
+        // that no read saw, or it changed text of ours while a write was open.
+        bool lost = false;
         int flashes = 0, restores = 0;
         uint64_t read_seq = 0, retitle_seq = 0;
     };

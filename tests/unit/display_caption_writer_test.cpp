@@ -1,26 +1,18 @@
 // The display tick's fixed behaviours; the randomized model in tests/model
-// covers windows that retitle, add documents, hang and vanish at any moment,
-// the bound on waiting in a tick and the end behind many hung windows.
+// covers what windows do with a text, retitling, hanging and vanishing at any
+// moment, the display turned off, the bound on waiting in a tick and the end
+// behind many hung windows.
 #include <gtest/gtest.h>
 
 #include "display/caption_writer.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_timer.h"
-#include "platform/text.h"
 
 namespace kronvik {
 namespace {
 
-using Window = fakes::FakeDesktop::Window;
-
 constexpr char16_t kClock[] = u"15時04分  ";
-
-size_t Clocks(const std::u16string& text) {
-    size_t n = 0;
-    for (size_t at = text.find(u"時"); at != std::u16string::npos; at = text.find(u"時", at + 1)) ++n;
-    return n;
-}
 
 class CaptionWriterTest : public ::testing::Test {
 protected:
@@ -31,9 +23,6 @@ protected:
         desktop.Add(1, u"T");
         desktop.Add(2, u"U");
         desktop.foreground = 1;
-        desktop.on_write = [this](WindowHandle, const std::u16string& text) {
-            most_clocks = std::max(most_clocks, Clocks(text));
-        };
         writer.OnShown([this](const DSPDRAW_CLASS&) { ++shown; });
     }
 
@@ -59,7 +48,6 @@ protected:
     ClockTextComposer composer{clock, settings};
     int schedule_checks = 0;
     int shown = 0;
-    size_t most_clocks = 0;
     std::string due_text;
     CaptionWriter writer{desktop, composer, settings, flags, timer2, [this](DSPDRAW_CLASS& tick) {
                              ++schedule_checks;
@@ -98,47 +86,6 @@ TEST_F(CaptionWriterTest, SteadyWindowIsWrittenOncePerMinute) {
     EXPECT_EQ(shown, 360);
 }
 
-// Whatever a window does with the text, one clock shows, writes that do not
-// show as sent stop at five a minute, and the window's title comes back.
-TEST_F(CaptionWriterTest, WhatTheWindowShowsDecidesNotWhatItAnswers) {
-    struct Case {
-        const char* name;
-        void (*make)(Window&);
-        std::u16string in_front;  // after a few ticks
-        int most_writes;          // in two minutes
-    };
-    const Case cases[] = {
-        {"keeps its caption", [](Window& w) { w.refuses = true; }, u"S", 10},
-        {"sets its title again", [](Window& w) { w.retitles_back = true; }, u"S", 10},
-        {"takes only the first text", [](Window& w) { w.takes_once = true; }, WithClock(u"S"), 6},
-        {"adds a prefix", [](Window& w) { w.prefix = u"[x] "; }, u"[x] " + WithClock(u"S"), 3},
-        // The minute is cut off: each new one shows as a refusal.
-        {"cuts to 6", [](Window& w) { w.cut = 6; }, u"S   15", 6},
-        {"frame", [](Window& w) { w.doc = u" - [D]"; }, WithClock(u"S") + u" - [D]", 3},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        clock.Set(2007, 6, 21, 15, 4, 0, 4);
-        const WindowHandle h = desktop.windows.rbegin()->first + 1;
-        Window& w = desktop.Add(h, u"");
-        c.make(w);
-        desktop.Retitle(h, u"S");
-        desktop.foreground = h;
-        Ticks(6);
-        EXPECT_EQ(Caption(h), c.in_front);
-        Ticks(114);
-        NextMinute();
-        Ticks(110);
-        EXPECT_LE(desktop.Writes(h), c.most_writes);
-        EXPECT_LE(most_clocks, 1u);
-        desktop.foreground = 1;
-        Ticks(3);
-        if (!w.takes_once) {
-            EXPECT_EQ(Caption(h), desktop.Title(h));
-        }
-    }
-}
-
 TEST_F(CaptionWriterTest, GiveBackThatIsNotTakenIsOwedUntilItIs) {
     Ticks(1);
     desktop.windows.at(1).refuses = true;
@@ -149,26 +96,6 @@ TEST_F(CaptionWriterTest, GiveBackThatIsNotTakenIsOwedUntilItIs) {
     NextMinute();
     Ticks(1);
     EXPECT_EQ(Caption(1), u"T");
-}
-
-TEST_F(CaptionWriterTest, DisplayOffGivesEveryCaptionBackOnceThenTouchesNothing) {
-    Ticks(1);
-    desktop.foreground = 2;
-    desktop.Busy(1, 300);  // the give-back to 1 is not answered in time
-    Ticks(1);
-    settings.DSP_FLAG = 2;
-    Ticks(1);
-    EXPECT_EQ(Caption(1), u"T");
-    EXPECT_EQ(Caption(2), u"U");
-    const int reads = desktop.reads, writes = desktop.total_writes, checks = schedule_checks;
-    desktop.foreground = 1;
-    Ticks(4);
-    EXPECT_EQ(desktop.reads, reads);
-    EXPECT_EQ(desktop.total_writes, writes);
-    EXPECT_EQ(schedule_checks, checks);
-    settings.DSP_FLAG = 1;
-    Ticks(1);
-    EXPECT_EQ(Caption(1), WithClock(u"T"));
 }
 
 TEST_F(CaptionWriterTest, MarkersAndAppointmentsTakeTheClocksPlace) {
@@ -191,17 +118,6 @@ TEST_F(CaptionWriterTest, MarkersAndAppointmentsTakeTheClocksPlace) {
     Ticks(1);
     EXPECT_EQ(Caption(1), WithClock(u"T"));
     EXPECT_EQ(timer2.Interval(), 0u);
-}
-
-// The window's own title is what it shows with our text taken out.
-TEST_F(CaptionWriterTest, TitleTheWindowSetsAroundOurTextIsItsOwn) {
-    Ticks(1);
-    desktop.Append(1, u" *");
-    Ticks(1);
-    EXPECT_EQ(Caption(1), u"T *   " + std::u16string(kClock));
-    desktop.foreground = 2;
-    Ticks(1);
-    EXPECT_EQ(Caption(1), u"T *");
 }
 
 // A clock an earlier run left behind is taken out; nothing else is.
