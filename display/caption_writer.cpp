@@ -70,7 +70,7 @@ void CaptionWriter::Timer1Timer() {
         const int32_t due = check_schedule_ ? check_schedule_(tick) : 0;
         shown = WriteCaption(due, tick);
     }
-    SettleDebts(desktop_.Milliseconds() + kOthersMs, kTick);
+    if (!owed_.empty()) SettleDebts(desktop_.Milliseconds() + kOthersMs, kTick);
     if (shown && shown_) shown_(tick);
 }
 
