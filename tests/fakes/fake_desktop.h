@@ -170,6 +170,8 @@ public:
     std::map<WindowHandle, uint64_t> waited;  // ms spent waiting on each window
     // Sees every caption sent, before the window has it.
     std::function<void(WindowHandle, const std::u16string&)> on_write;
+    // Runs when a thread has answered a ping.
+    std::function<void(WindowHandle)> on_answer;
 
 private:
     struct Event {
@@ -180,7 +182,9 @@ private:
     bool Ping(WindowHandle handle, uint32_t wait_ms, bool skip_hung) {
         const auto it = windows.find(handle);
         if (it != windows.end()) ++pings[it->second.thread];
-        return Deliver(handle, wait_ms, skip_hung, nullptr);
+        const bool answered = Deliver(handle, wait_ms, skip_hung, nullptr);
+        if (answered && on_answer) on_answer(handle);
+        return answered;
     }
     // True when the window's thread answered within wait_ms.
     bool Deliver(WindowHandle handle, uint64_t wait_ms, bool skip_hung, const std::u16string* text) {

@@ -140,6 +140,25 @@ TEST_F(CaptionWriterTest, ClockLeftByAnEarlierRunIsTakenOut) {
     }
 }
 
+// A title the window sets while our write waits in its queue, seen by a read
+// before our text lands over it, is the one it gets back.
+TEST_F(CaptionWriterTest, TitleSetWhileOurWriteWaitsIsKept) {
+    Ticks(1);
+    desktop.windows.at(1).slow_ms = 300;
+    desktop.on_answer = [&](WindowHandle h) {
+        desktop.on_answer = nullptr;
+        desktop.Busy(h, 100);
+        desktop.At(desktop.now + 50, [&] { desktop.Retitle(1, u"B"); });
+    };
+    flags.SyncRunning = 1;
+    flags.AutoSync = 1;
+    Ticks(2);
+    EXPECT_EQ(Caption(1), WithClock(u"B") + u".");
+    desktop.foreground = 2;
+    Ticks(1);
+    EXPECT_EQ(Caption(1), u"B");
+}
+
 TEST_F(CaptionWriterTest, ShownIsToldOnlyWhenTheWindowInFrontShowsTheText) {
     Ticks(2);
     EXPECT_EQ(shown, 2);
