@@ -89,11 +89,6 @@ int32_t CaptionWriter::TrackForeground(int32_t count) {
 int32_t CaptionWriter::Follow(int32_t count) {
     const Seen seen = Look(tracked_, desktop_.Milliseconds() + kPingMs, kTick);
     if (seen == Seen::Nothing) return count;
-    // Something new under the same handle may be a new window.
-    if (seen == Seen::Changed && desktop_.Thread(tracked_.window) != tracked_.thread) {
-        Adopt(tracked_.window);
-        return 0;
-    }
     if (tracked_.ours && !tracked_.missed) return 0;
     return seen == Seen::Changed || tracked_.missed ? std::min(count + 1, kMissCap) : count;
 }
@@ -149,6 +144,8 @@ bool CaptionWriter::WriteCaption(int32_t due, DSPDRAW_CLASS& tick) {
     if (front.window == 0 || front.unknown) return false;
     // A window that shows this text already is not made to repaint it.
     if (front.ours && IsCaption(front.sent, front.Base(), body, marker)) return !(front.missed = false);
+    // A new window under the same handle is adopted afresh.
+    if (desktop_.Thread(front.window) != front.thread) Adopt(front.window);
     // Only to a thread that pumps right now, so that its title hardly can
     // change between our read and our text.
     if (!Ping(front, desktop_.Milliseconds() + kPingMs, kTick)) return false;
@@ -158,6 +155,7 @@ bool CaptionWriter::WriteCaption(int32_t due, DSPDRAW_CLASS& tick) {
     for (int tries = 2; tries > 0; --tries) {
         const size_t base = front.Base().size();
         tick.CaptionText.assign(front.Base()).append(u"   ").append(body).append(marker);
+        if (front.ShowsAsTaken(tick.CaptionText)) break;
         if (!Send(front, tick.CaptionText, kWriteMs)) return false;
         if (front.Base().size() == base) break;
     }

@@ -74,6 +74,14 @@ void WindowCaption::Retitle(const std::u16string& shown) {
     ours = false;
 }
 
+bool WindowCaption::ShowsAsTaken(const std::u16string& text) {
+    if (shows != prefix + text + suffix) return false;
+    ours = true;
+    missed = false;
+    sent = text;
+    return true;
+}
+
 void WindowCaption::Pending(const std::u16string& shown_before, const std::u16string& text,
                             const std::u16string& now) {
     unknown = true;
@@ -86,12 +94,16 @@ void WindowCaption::Pending(const std::u16string& shown_before, const std::u16st
 
 // Our clock may show with what the window adds to it; the title given back
 // shows only as it is known to show, since a newer title often contains the
-// older one. A title seen after our text landed is the window's own, later
-// than our text: what it shows when it answers tells.
+// older one.
+bool WindowCaption::Landed(const std::u16string& shown) const {
+    if (pending.size() != Base().size()) return ShowsText(shown, pending);
+    return shown == pending || shown == prefix + pending + suffix;
+}
+
+// A title seen after our text was seen to land is the window's own, later
+// than ours.
 void WindowCaption::SeenWhilePending(const std::u16string& shown) {
-    const bool landed = pending.size() != Base().size() ? ShowsText(shown, pending)
-                                                        : shown == pending || shown == prefix + pending + suffix;
-    if (landed) {
+    if (Landed(shown)) {
         seen_landed = true;
     } else if (shown != before) {
         newer.reset();
@@ -99,11 +111,19 @@ void WindowCaption::SeenWhilePending(const std::u16string& shown) {
     }
 }
 
-// Our text landed over a title the window set after we had read it: that
+// Our text did not land or was replaced since: what the window shows is its
+// own. It landed over a title the window set after we had read it: that
 // title is its own, and our text built from the older one is replaced.
 void WindowCaption::Resolve(const std::u16string& shown) {
     unknown = false;
-    if (!Took(before, pending, shown) || !newer) return;
+    if (!Landed(shown)) {
+        missed = true;
+        ++misses;
+        if (shown != before) Retitle(shown);
+        return;
+    }
+    Took(before, pending, shown);
+    if (!newer) return;
     own = *newer;
     ours = true;
 }

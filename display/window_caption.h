@@ -47,6 +47,9 @@ struct WindowCaption {
     // The window answered the write of `text` over `shown_before` and now
     // shows `after`: true when it took the text.
     bool Took(const std::u16string& shown_before, const std::u16string& text, const std::u16string& after);
+    // Whether it shows `text` already as it shows any text it takes (a frame
+    // that switched to the document it showed it with).
+    bool ShowsAsTaken(const std::u16string& text);
     // The write of `text` over `shown_before` got no answer; `now` is read.
     void Pending(const std::u16string& shown_before, const std::u16string& text, const std::u16string& now);
     // Read while that write waits.
@@ -57,6 +60,7 @@ struct WindowCaption {
 private:
     std::u16string WithoutOurs(const std::u16string& shown) const;
     bool ShowsText(const std::u16string& shown, const std::u16string& text) const;
+    bool Landed(const std::u16string& shown) const;
     void Retitle(const std::u16string& shown);
     bool Keep(const std::u16string& text, const std::u16string& after, size_t base);
 };

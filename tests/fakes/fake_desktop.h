@@ -39,6 +39,7 @@ public:
         uint32_t slow_ms = 0;        // how long it takes to handle a caption
         int writes = 0;              // captions sent to it
         bool unanswered = false;     // a caption sent timed out and nothing sent since came back
+        std::u16string sent;         // the last caption sent
         bool ours = false;           // shows a text of ours as it landed
         // Its own title cannot be known: our text landed over a title it set
         // that no read saw, or it changed text of ours while a write was open.
@@ -71,8 +72,9 @@ public:
         w.base = w.stored = title;
         w.caption = Show(w, title);
         w.retitle_seq = ++seq_;
-        // What was lost stays lost while our write is open.
-        w.lost = w.lost && w.unanswered;
+        // Named anew while no write of ours is open, it is known again;
+        // setting the very text we sent meanwhile reads as our text landing.
+        w.lost = w.unanswered && (w.lost || title == w.sent);
         w.ours = false;
     }
     // The program sets the text it holds with `more` appended, as an editor
@@ -84,8 +86,8 @@ public:
         w.caption = Show(w, w.stored);
         w.retitle_seq = ++seq_;
         // Whole with our text, it reads as what the window adds to any text
-        // when it comes while our write is open.
-        w.lost = w.unanswered;
+        // when it comes while our write is open, until it names itself anew.
+        w.lost = w.lost || w.unanswered;
         w.ours = false;
     }
     // A frame shows another document after whatever text it holds.
@@ -193,7 +195,10 @@ private:
         Window& w = it->second;
         Pump& t = threads.at(w.thread);
         const uint64_t start = now;
-        if (text != nullptr) w.unanswered = true;
+        if (text != nullptr) {
+            w.unanswered = true;
+            w.sent = *text;
+        }
         if (skip_hung && t.free_at > now && now - t.stopped_at >= kHungMs) return false;
         const uint64_t deadline = now + wait_ms, taken = std::max(now, t.free_at);
         if (taken > deadline) {
