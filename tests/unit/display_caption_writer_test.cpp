@@ -159,6 +159,33 @@ TEST_F(CaptionWriterTest, TitleSetWhileOurWriteWaitsIsKept) {
     EXPECT_EQ(Caption(1), u"B");
 }
 
+// A new window under the handle of the one in front is a window of its own:
+// the record of the old one, which refused the clock, does not go with it.
+TEST_F(CaptionWriterTest, NewWindowUnderTheSameHandleIsAdoptedAfresh) {
+    desktop.windows.at(1).refuses = true;
+    Ticks(1);
+    desktop.Add(1, u"T");
+    Ticks(1);
+    writer.GiveBackAll();
+    EXPECT_EQ(Caption(1), u"T");
+}
+
+// A frame that switches to another document and back shows the clock as it
+// took it: it is not written again.
+TEST_F(CaptionWriterTest, FrameBackOnItsDocumentIsNotWrittenAgain) {
+    desktop.Add(3, u"App", u" - [D]");
+    desktop.foreground = 3;
+    Ticks(1);
+    const int writes = desktop.Writes(3);
+    desktop.Busy(3, 600);
+    desktop.SwitchDocument(3, u" - [E]");
+    Ticks(1);
+    desktop.SwitchDocument(3, u" - [D]");
+    Ticks(2);
+    EXPECT_EQ(desktop.Writes(3), writes);
+    EXPECT_EQ(Caption(3), WithClock(u"App") + u" - [D]");
+}
+
 TEST_F(CaptionWriterTest, ShownIsToldOnlyWhenTheWindowInFrontShowsTheText) {
     Ticks(2);
     EXPECT_EQ(shown, 2);
