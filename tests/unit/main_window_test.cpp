@@ -53,6 +53,7 @@ struct Harness {
         clock.Set(2026, 12, 8, 9, 41, 0, 2);
         quit.message = kQuitMessage;
         registry.SetText(kInformationKey + std::string("\\2026 12 08"), "09 05", "会議");
+        registry.SetText(kAlertKey, kAnnouncedValue, "2026 12 08 09 40");  // 09:05 was told
         main = std::make_unique<MainWindow>(MainWindowPorts{
             {registry, clock, desktop, boxes, timer3, ui, quit, network, http, workers},
             timer1, timer2, tray, system_proxy});

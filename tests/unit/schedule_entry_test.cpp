@@ -192,7 +192,9 @@ protected:
     fakes::FakeDesktop desktop;
     fakes::FakeTimer timer2;
     ScheduleStore store{registry, clock};
-    ScheduleAlert alert{store, desktop, timer2};
+    fakes::FakeTrayIcon tray;
+    MissedAlert missed{store, tray, desktop};
+    ScheduleAlert alert{store, missed, desktop, timer2};
     DSPDRAW_CLASS tick;
 };
 
