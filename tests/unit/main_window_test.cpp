@@ -101,6 +101,7 @@ TEST(MainWindowStartTest, FirstStartComesUpResidentWithDefaults) {
     EXPECT_EQ(h.timer3.Interval(), 0u);   // no automatic synchronisation configured
     EXPECT_EQ(h.registry.Int("Software\\Velk\\FLAG", "Ver"), 3202);
     EXPECT_TRUE(h.Tick().ends_with(u"  Tanks! Download")) << Utf16ToUtf8(h.desktop.Caption(7));
+    EXPECT_EQ(h.registry.Text(kAlertKey, kAnnouncedValue), "2026 12 08 09 41");  // the shown minute is remembered
     EXPECT_EQ(h.main->QuitRequestMsg(), kQuitMessage);
 }
 

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_desktop.h"
@@ -15,37 +18,35 @@
 namespace kronvik {
 namespace {
 
-// At "MM DD HH MM" of 2026: L a look, giving the announcement; T a tick the
-// window in front showed, H one it did not, giving the tick's appointment
-// text; R a restart; W a minute goes by.
-struct Step {
-    char op;
-    const char* when;
-    const char* text;
-};
-
 class MissedTest : public ::testing::Test {
 protected:
     MissedTest() {
         for (const std::string a : {"07 23 55 夜", "08 00 00 零時", "08 09 00 朝会", "08 09 03 電話", "09 08 00 明日"})
             registry.SetText("Software\\Velk\\Information\\2026 12 " + a.substr(0, 2), a.substr(3, 5), a.substr(9));
+        for (int i = 0; i < 99; ++i)
+            registry.SetText("Software\\Velk\\Information\\2026 12 10", TimeValueName(8 + i / 60, i % 60), std::to_string(i));
+        tray.present = true;
     }
-    void Restart() {  // as the end of the program and a start would
-        if (missed) missed->Flush();
-        missed = std::make_unique<MissedAlert>(store, tray, desktop);
-        alert = std::make_unique<ScheduleAlert>(store, *missed, desktop, timer2);
-    }
-    std::string Run(const Step& step) {
-        DSPDRAW_CLASS tick{{2026}, {}, {}};
-        std::sscanf(step.when, "%d %d %d %d", &tick.LocalTime.month, &tick.LocalTime.day, &tick.LocalTime.hour,
-                    &tick.LocalTime.minute);
-        clock.now = tick.LocalTime;
-        if (step.op == 'R') Restart();
-        if (step.op == 'W') desktop.Advance(kMissedCaptionMs);
-        if (step.op == 'L') missed->Look(tick.LocalTime);
-        if (step.op != 'T' && step.op != 'H') return step.op == 'L' ? missed->Announcement() : "";
+    // At "MM DD HH MM" of 2026: L a look, giving the announcement; T a tick
+    // the window in front showed, H one it did not, giving the tick's
+    // appointment text; R a restart, as the end and a start would; W a minute
+    // goes by; B the last balloon; A the remembered minute as written.
+    std::string Run(char op, const char* when) {
+        LocalTime& t = clock.now = LocalTime{2026};
+        std::sscanf(when, "%d %d %d %d", &t.month, &t.day, &t.hour, &t.minute);
+        if (op == 'R') {
+            if (missed) missed->Flush();
+            missed = std::make_unique<MissedAlert>(store, tray, desktop);
+            alert = std::make_unique<ScheduleAlert>(store, *missed, desktop, timer2);
+        }
+        if (op == 'W') desktop.Advance(kMissedCaptionMs);
+        if (op == 'L') missed->Look(t);
+        if (op == 'B') return tray.balloons.back();
+        if (op == 'A') return registry.Text(kAlertKey, kAnnouncedValue).value_or("");
+        if (op != 'T' && op != 'H') return op == 'L' ? missed->Announcement() : "";
+        DSPDRAW_CLASS tick{t, {}, {}};
         alert->CheckSchedule(tick);
-        if (step.op == 'T') alert->Shown(tick);
+        if (op == 'T') alert->Shown(tick);
         return tick.ScheduleText;
     }
 
@@ -62,7 +63,7 @@ protected:
 TEST_F(MissedTest, SleepsRestartsAndClockChanges) {
     const struct {
         const char* announced;  // the remembered minute at the start
-        std::vector<Step> steps;
+        std::vector<std::tuple<char, const char*, const char*>> steps;
     } scripts[] = {
         // Slept across midnight: told after the due one for a minute, and not again after a restart.
         {"2026 12 07 23 50",
@@ -76,30 +77,20 @@ TEST_F(MissedTest, SleepsRestartsAndClockChanges) {
         {"2026 12 08 09 30",
          {{'L', "12 08 08 00", ""}, {'T', "12 08 09 00", "朝会"}, {'L', "12 08 09 20", ""},
           {'L', "12 09 09 00", "見逃した予定 12/09 08:00 明日"}}},
+        // 99 in a day: the balloon lists five, the rest come again (once for a resume told twice);
+        // the minute is written at most once a minute.
+        {"2026 12 09 23 59",
+         {{'L', "12 10 23 00", "見逃した予定 12/10 08:00 0 ほか 98 件"}, {'R', "12 10 23 00", ""},
+          {'L', "12 10 23 00", "見逃した予定 12/10 08:05 5 ほか 93 件"}, {'L', "12 10 23 00", "見逃した予定 12/10 08:05 5 ほか 93 件"},
+          {'B', "", "見逃した予定|12/10 08:05 5\n12/10 08:06 6\n12/10 08:07 7\n12/10 08:08 8\n12/10 08:09 9"},
+          {'T', "12 10 23 00", "見逃した予定 12/10 08:05 5 ほか 93 件"}, {'A', "", "2026 12 10 08 09"},
+          {'W', "", ""}, {'T', "12 10 23 01", ""}, {'A', "", "2026 12 10 23 01"}}},
     };
     for (const auto& script : scripts) {
-        Restart();  // what the last one left unwritten is overwritten here
+        Run('R', "01 01 00 00");  // what the last one left unwritten is overwritten next
         registry.SetText(kAlertKey, kAnnouncedValue, script.announced);
-        for (const Step& step : script.steps) EXPECT_EQ(Run(step), step.text) << step.op << " at " << step.when;
+        for (const auto& [op, when, text] : script.steps) EXPECT_EQ(Run(op, when), text) << op << " at " << when;
     }
-}
-
-// Told by the balloon alone, as when no window takes the caption.
-TEST_F(MissedTest, ABalloonListsFiveOf99AndTheRestComeAgain) {
-    for (int i = 0; i < 99; ++i)
-        registry.SetText("Software\\Velk\\Information\\2026 12 10", TimeValueName(8 + i / 60, i % 60), std::to_string(i));
-    tray.present = true;
-    for (const char* told : {"見逃した予定 12/10 08:00 0 ほか 98 件", "見逃した予定 12/10 08:05 5 ほか 93 件"}) {
-        Restart();
-        EXPECT_EQ(Run({'L', "12 10 23 00", ""}), told);
-    }
-    EXPECT_EQ(tray.balloons.back(), "見逃した予定|12/10 08:05 5\n12/10 08:06 6\n12/10 08:07 7\n12/10 08:08 8\n12/10 08:09 9");
-    // The remembered minute is written when it moves, at most once a minute.
-    Run({'T', "12 10 23 00", ""});
-    EXPECT_EQ(registry.Text(kAlertKey, kAnnouncedValue), "2026 12 10 08 09");
-    desktop.Advance(kMissedCaptionMs);
-    Run({'T', "12 10 23 01", ""});
-    EXPECT_EQ(registry.Text(kAlertKey, kAnnouncedValue), "2026 12 10 23 01");
 }
 
 }  // namespace
