@@ -107,9 +107,14 @@ void CaptionWriter::WriteCaption(int32_t due, DSPDRAW_CLASS& tick) {
     if (flags_.SyncRunning.load() != 0) marker = flags_.AutoSync.load() == 1 ? u"." : u" [ Internet Access ]";
     // A window that has not answered is sent nothing; one that shows this
     // text already is not made to repaint it.
-    if (tracked_.state == State::Unknown || IsCaption(tracked_.written, body, marker)) return;
-    tick.CaptionText.assign(tracked_.own).append(u"   ").append(body).append(marker);
-    PutClock(tick);
+    if (tracked_.state == State::Unknown) return;
+    bool shown = IsCaption(tracked_.written, body, marker);
+    if (!shown) {
+        tick.CaptionText.assign(tracked_.own).append(u"   ").append(body).append(marker);
+        PutClock(tick);
+        shown = !ended_ && tracked_.state == State::Clocked && tracked_.written == tick.CaptionText;
+    }
+    if (shown && shown_) shown_(tick);
 }
 
 bool CaptionWriter::IsCaption(std::u16string_view text, std::u16string_view body, std::u16string_view marker) const {

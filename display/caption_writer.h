@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "display/clock_text.h"
@@ -26,6 +27,9 @@ namespace kronvik {
 
 // Answers non-zero and fills tick.ScheduleText when an appointment is due.
 using ScheduleCheck = std::function<int32_t(DSPDRAW_CLASS& tick)>;
+// Told after a tick in which the window in front was seen to show the tick's text
+// (tick.ScheduleText holds the appointment text when one was shown).
+using CaptionShown = std::function<void(const DSPDRAW_CLASS& tick)>;
 
 class CaptionWriter {
 public:
@@ -33,6 +37,7 @@ public:
                   const SyncFlags& flags, Timer& timer2, ScheduleCheck check_schedule);
 
     void Timer1Timer();
+    void OnShown(CaptionShown shown) { shown_ = std::move(shown); }
     // The orderly end: every caption of ours is given back, waiting about two
     // seconds at most for windows that do not answer. Nothing is written after.
     void GiveBackAll();
@@ -69,6 +74,7 @@ private:
     const SyncFlags& flags_;
     Timer& timer2_;
     ScheduleCheck check_schedule_;
+    CaptionShown shown_;
 
     WindowCaption tracked_;
     std::vector<WindowCaption> owed_;

@@ -181,6 +181,15 @@ dialogs() {
 }
 dialogs ""
 
+# An appointment whose minute passed before the start: told in the caption
+# and in a balloon of the tray icon, which the shell shows a moment later.
+control quit || true
+control wait gone
+wine reg delete 'HKCU\Software\Velk\Alert' /f >/dev/null 2>&1 || true
+missed=$(TZ=JST-9 date -d '2 minutes ago' '+%Y %m %d|%H %M')
+wine reg add "HKCU\\Software\\Velk\\Information\\${missed%%|*}" /f /v "${missed#*|}" /d "朝の打ち合わせ" >/dev/null 2>&1
+start_with_notepad && control wait visible tooltips_class32 && shot missed-appointment
+
 # The same on a screen of 144 DPI (150 %): each laid out for it.
 control quit || true
 control wait gone
