@@ -59,7 +59,9 @@ packages="$(diff <(sed -n '/^Packages:/,$p' "${info[0]}") <(sed -n '/^Packages:/
             sed -n 's/^</  release:/p; s/^>/  here:   /p')" || true
 [ -z "$packages" ] || printf "verify: these packages differ from the release's:\n%s\n" "$packages"
 if [ $fail = 0 ]; then
-  echo "verify: every published file is what this commit builds, with the published signatures"
+  signatures=""
+  if compgen -G "$dir/*.sig" >/dev/null; then signatures=", with the published signatures"; fi
+  echo "verify: every published file is what this commit builds$signatures"
 else
   echo "verify: the release is not what this commit builds" >&2
 fi
