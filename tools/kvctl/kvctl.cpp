@@ -168,15 +168,16 @@ int DriveWindow(int argc, wchar_t** argv) {
     if (!wcscmp(argv[1], L"tab") && argc == 5) {
         const HWND tabs = Control(FindWindowW(argv[2], nullptr), static_cast<int>(Number(argv[3])));
         // Unlike TCM_SETCURSEL, this tells the dialog, which then shows the page.
-        return tabs != nullptr &&
-                       SendMessageTimeoutW(tabs, TCM_SETCURFOCUS, Number(argv[4]), 0, SMTO_NORMAL, 5000, nullptr)
-                   ? 0
-                   : 1;
+        const bool chosen =
+            tabs != nullptr && SendMessageTimeoutW(tabs, TCM_SETCURFOCUS, Number(argv[4]), 0, SMTO_NORMAL, 5000, nullptr);
+        return chosen ? 0 : 1;
     }
     if (!wcscmp(argv[1], L"click") && argc == 4) {
         // Sent: the button has told its window by the time this returns.
         const HWND button = VisibleControl(argv[2], static_cast<int>(Number(argv[3])));
-        return button != nullptr && SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, nullptr) ? 0 : 1;
+        const bool clicked =
+            button != nullptr && SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, nullptr);
+        return clicked ? 0 : 1;
     }
     if (!wcscmp(argv[1], L"dismiss") || !wcscmp(argv[1], L"confirm")) {
         // The box in front: dialogs closed earlier may linger hidden.
