@@ -4,21 +4,17 @@ value rules of winget's manifest schema 1.6.0, and against the installer
 they describe. Usage: winget_check.py MANIFEST_DIR SETUP_EXE"""
 import hashlib, pathlib, re, sys
 
-REQUIRED = {
-    'version': 'PackageIdentifier PackageVersion DefaultLocale ManifestType ManifestVersion',
-    'installer': 'PackageIdentifier PackageVersion Installers ManifestType ManifestVersion',
-    'defaultLocale': 'PackageIdentifier PackageVersion PackageLocale Publisher PackageName License '
-                     'ShortDescription ManifestType ManifestVersion',
-    'locale': 'PackageIdentifier PackageVersion PackageLocale ManifestType ManifestVersion',
-}
+COMMON = 'PackageIdentifier PackageVersion ManifestType ManifestVersion '
+REQUIRED = {'version': COMMON + 'DefaultLocale', 'installer': COMMON + 'Installers',
+            'defaultLocale': COMMON + 'PackageLocale Publisher PackageName License ShortDescription',
+            'locale': COMMON + 'PackageLocale'}
 LOCALE = r'([a-zA-Z]{2,3}|[iI]-[a-zA-Z]+|[xX]-[a-zA-Z]{1,8})(-[a-zA-Z]{1,8})*'
 PATTERNS = {
     'PackageIdentifier': r'[^.\s\\/:*?"<>|\x01-\x1f]{1,32}(\.[^.\s\\/:*?"<>|\x01-\x1f]{1,32}){1,7}',
     'PackageVersion': r'[^\\/:*?"<>|\x01-\x1f]{1,128}', 'DefaultLocale': LOCALE, 'PackageLocale': LOCALE,
     'ManifestVersion': r'1\.6\.0', 'InstallerUrl': r'[Hh][Tt][Tt][Pp][Ss]?://.+', 'InstallerSha256': r'[A-Fa-f0-9]{64}',
-    'Architecture': 'x86|x64|arm|arm64|neutral', 'Scope': 'user|machine', 'InstallerType': 'exe|inno|nullsoft|msi|wix|burn',
-    'ElevationRequirement': 'elevationRequired|elevationProhibited|elevatesSelf', 'ReleaseDate': r'\d{4}-\d\d-\d\d',
-    'Publisher': '.{2,256}', 'PackageName': '.{2,256}', 'License': '.{3,512}', 'ShortDescription': '.{3,256}',
+    'Architecture': 'x86|x64|arm|arm64|neutral', 'Scope': 'user|machine', 'InstallerType': 'exe|nullsoft',
+    'ElevationRequirement': 'elevationRequired|elevationProhibited|elevatesSelf',
 }
 
 
@@ -45,10 +41,10 @@ def parse(lines, i, indent):
     return mapping, i
 
 
-def check(where, fields, errors):
-    for key, rule in PATTERNS.items():
-        if key in fields and not re.fullmatch(rule, str(fields[key])):
-            errors.append(f'{where}: {key} {fields[key]!r} breaks {rule}')
+def check(where, fields, required=''):
+    errors.extend(f'{where}: no {key}' for key in required.split() if not fields.get(key))
+    errors.extend(f'{where}: {key} {fields[key]!r} breaks {rule}' for key, rule in PATTERNS.items()
+                  if key in fields and not re.fullmatch(rule, str(fields[key])))
 
 
 folder, setup = pathlib.Path(sys.argv[1]), pathlib.Path(sys.argv[2])
@@ -57,17 +53,8 @@ for path in sorted(folder.glob('*.yaml')):
     lines = [(len(l) - len(l.lstrip()), l.strip()) for l in path.read_text('utf-8').splitlines()
              if l.strip() and not l.lstrip().startswith('#')]
     fields = parse(lines, 0, 0)[0]
-    kind = fields.get('ManifestType')
-    missing = [key for key in REQUIRED.get(kind, 'ManifestType').split() if not fields.get(key)]
-    if missing:
-        errors.append(f'{path.name}: no {" ".join(missing)}')
-    check(path.name, fields, errors)
-    manifests[fields.get('PackageLocale', kind)] = fields
-    package = fields.get('PackageIdentifier')
-    name = {'version': f'{package}.yaml', 'installer': f'{package}.installer.yaml'}.get(
-        kind, f'{package}.locale.{fields.get("PackageLocale")}.yaml')
-    if path.name != name:
-        errors.append(f'{path.name}: holds what {name} should')
+    check(path.name, fields, REQUIRED.get(fields.get('ManifestType'), 'ManifestType'))
+    manifests[fields.get('PackageLocale', fields.get('ManifestType'))] = fields
 
 if set(manifests) != {'version', 'installer', 'ja-JP', 'en-US'} or manifests['version'].get('DefaultLocale') != 'ja-JP' \
         or manifests['ja-JP'].get('ManifestType') != 'defaultLocale':
@@ -77,11 +64,11 @@ if len({(m.get('PackageIdentifier'), m.get('PackageVersion')) for m in manifests
 installers = manifests.get('installer', {}).get('Installers', [])
 sha = hashlib.sha256(setup.read_bytes()).hexdigest().upper()
 for item in installers:
-    check(f'installer {item.get("Scope")}', item, errors)
+    check(f'installer {item.get("Scope")}', item, 'Architecture InstallerUrl InstallerSha256')
     silent = item.get('InstallerSwitches', {}).get('Silent', '').split()
     if item.get('InstallerSha256') != sha or not item.get('InstallerUrl', '').endswith('/' + setup.name) \
-            or not item.get('Architecture') or ('/ALLUSERS' in silent) != (item.get('Scope') == 'machine') \
-            or '/S' not in silent or not (item.get('InstallerType') or manifests['installer'].get('InstallerType')):
+            or ('/ALLUSERS' in silent) != (item.get('Scope') == 'machine') or '/S' not in silent \
+            or not (item.get('InstallerType') or manifests['installer'].get('InstallerType')):
         errors.append(f'installer {item}: not the one of {setup.name} for its scope')
 if sorted(item.get('Scope') for item in installers) != ['machine', 'user']:
     errors.append('want one installer per scope, user and machine')
