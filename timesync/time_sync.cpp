@@ -43,7 +43,7 @@ void TimeSync::Timer3Timer() {
 void TimeSync::RearmAfterSettingsChange(const SyncSchedule& before) {
     if (ScheduleOf(settings_) == before) return;
     if (settings_.MODE != 0) flags_.SyncArmed = 0;
-    ArmTimer3();
+    timer_.ScheduleChanged();
 }
 
 void TimeSync::Wake(Method method, bool automatic) {

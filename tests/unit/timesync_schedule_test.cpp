@@ -302,6 +302,33 @@ TEST(TimeSyncTest, ClockChangeTimesOnlyTheDailySynchronisationAfresh) {
     }
 }
 
+TEST(TimeSyncTest, TheDailyRunSurvivesChangesInItsMinuteAndComesOnceADay) {
+    // Armed at 09:41:30 for 09:42:30: a clock change or a resume at 09:42:05
+    // keeps it; once it ran, Kronvik's own setting of the clock back to
+    // 09:42:10 or 09:41:50 brings no second run today.
+    struct Case {
+        bool ran, resume;
+        int32_t minute, second;
+        uint32_t interval;
+    };
+    const Case cases[] = {{false, false, 42, 5, 25000u},
+                          {false, true, 42, 5, 25000u},
+                          {true, false, 42, 10, 86400000u},
+                          {true, false, 41, 50, 86460000u}};
+    for (const Case& c : cases) {
+        SyncHarness h(2);
+        h.settings.RUNTIME1 = 9;
+        h.settings.RUNTIME2 = 42;
+        h.clock.Set(2026, 12, 8, 9, 41, 30, 2);
+        h.sync.ArmTimer3();
+        h.clock.Set(2026, 12, 8, 9, 42, 30, 2);
+        if (c.ran) h.sync.Timer3Timer();
+        h.clock.Set(2026, 12, 8, 9, c.minute, c.second, 2);
+        c.resume ? h.sync.Resumed() : h.sync.ClockChanged();
+        EXPECT_EQ(h.timer3.Interval(), c.interval) << c.ran << c.resume << c.minute << c.second;
+    }
+}
+
 TEST(TimeSyncTest, ADailyTimeSleptThroughRunsOnce15SecondsAfterTheResume) {
     for (const bool timer_first : {false, true}) {  // the overdue timer before the resume, or not
         SyncHarness h(2);
