@@ -123,12 +123,14 @@ public:
             // Something arrived, or the body ended: asked again, the query answers at once.
         }
         if (available == 0) return 0;
-        INTERNET_BUFFERSW buffers{};
+        INTERNET_BUFFERSA buffers{};
         buffers.dwStructSize = sizeof buffers;
         buffers.lpvBuffer = buffer;
         buffers.dwBufferLength = static_cast<DWORD>(std::min<size_t>(size, available));
-        // Only what has arrived, so the read never goes pending with our buffer.
-        if (!InternetReadFileExW(url_.get(), &buffers, IRF_NO_WAIT, context_)) return -1;
+        // Only what has arrived, so the read never goes pending with our
+        // buffer. The A form: the bytes are the same, and some WinINet
+        // versions lack the W form.
+        if (!InternetReadFileExA(url_.get(), &buffers, IRF_NO_WAIT, context_)) return -1;
         return buffers.dwBufferLength;
     }
 
