@@ -67,7 +67,8 @@ inline constexpr ControlSpec kLayout[] = {
     {K::Label, 24, kTabPage1, "時刻合わせが可能です。", 27, 157, 0, 0, kNoFlags},
     {K::Label, 25, kTabPage1, "HTTPを利用した", 208, 142, 0, 0, kNoFlags},
     {K::Label, 26, kTabPage1, "時刻合わせが可能です。", 187, 157, 0, 0, kNoFlags},
-    {K::Label, 27, kTabPage1, "", 48, 200, 249, 17, kAlignCenter | kRedText},
+    // Two lines: the notice of a server's time too far off needs both.
+    {K::Label, 27, kTabPage1, "", 8, 182, 330, 34, kAlignCenter | kRedText},
     // Basic items page
     {K::GroupBox, 1, kTabPage2, " 時刻表示 ", 0, 2, 121, 88, kNoFlags},
     {K::RadioButton, 1, kGroupBox1, "日付 + 時刻", 8, 16, 0, 0, kGroupStart},
