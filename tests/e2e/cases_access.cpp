@@ -179,8 +179,11 @@ E2E_CASE(access_keyboard_alone_reaches_every_action, 6) {
     FocusTo(form, sf::kSpeedButton2, "the year menu closed", false);
     FocusTo(form, sf::kButton1, "Apply");
     Press(VK_SPACE);
-    Check(WaitFor([&] { return ReadValue(kFlagKey, L"YEAR_SEL").dword == 1; }, 2000) &&
-              ReadValue(kFlagKey, L"RUN_AND_RUN").dword == 3 && ReadValue(kFlagKey, L"SNTPcycle").dword == 35,
+    // Apply writes one value after another: all three are waited for.
+    Check(WaitFor([&] {
+              return ReadValue(kFlagKey, L"YEAR_SEL").dword == 1 && ReadValue(kFlagKey, L"RUN_AND_RUN").dword == 3 &&
+                     ReadValue(kFlagKey, L"SNTPcycle").dword == 35;
+          }, 5000),
           "Apply from the keyboard did not store the era, the period and its 35 minutes");
     ExpectClosedBy(form, VK_ESCAPE, "Esc: the settings");
 
