@@ -57,8 +57,8 @@ WindowKind KindOf(const ControlSpec& entry) {
     case ControlKind::SpeedButton:
         return ButtonKindOf(entry);
     case ControlKind::CSpinButton:
-        // A tab stop: the arrow keys step the number it changes.
-        return {UPDOWN_CLASSW, UDS_ARROWKEYS | WS_TABSTOP, 0};
+        // A tab stop: the arrow keys step the number it changes (SpinProc).
+        return {UPDOWN_CLASSW, WS_TABSTOP, 0};
     case ControlKind::GroupBox:
         return {L"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT};
     case ControlKind::Panel:
@@ -102,7 +102,9 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wparam, LPARAM l
 }
 
 // A spin takes the arrow keys from the dialog's navigation and shows that it
-// has the focus, which the system's spin does not.
+// has the focus, which the system's spin does not. Up and Down step it as a
+// click on an arrow does; the spin's own key handling is left out, since
+// Wine's steps down once more when the mouse rests on the spin.
 LRESULT CALLBACK SpinProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
     switch (message) {
     case WM_NCDESTROY:
@@ -110,6 +112,16 @@ LRESULT CALLBACK SpinProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
         break;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
+    case WM_KEYDOWN: {
+        if (wparam != VK_UP && wparam != VK_DOWN) break;
+        NMUPDOWN step{};
+        step.hdr.hwndFrom = window;
+        step.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(window));
+        step.hdr.code = UDN_DELTAPOS;
+        step.iDelta = wparam == VK_UP ? 1 : -1;
+        SendMessageW(GetParent(window), WM_NOTIFY, step.hdr.idFrom, reinterpret_cast<LPARAM>(&step));
+        return 0;
+    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         InvalidateRect(window, nullptr, FALSE);

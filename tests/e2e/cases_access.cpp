@@ -184,7 +184,9 @@ E2E_CASE(access_keyboard_alone_reaches_every_action, 6) {
               return ReadValue(kFlagKey, L"YEAR_SEL").dword == 1 && ReadValue(kFlagKey, L"RUN_AND_RUN").dword == 3 &&
                      ReadValue(kFlagKey, L"SNTPcycle").dword == 35;
           }, 5000),
-          "Apply from the keyboard did not store the era, the period and its 35 minutes");
+          "Apply from the keyboard stored YEAR_SEL " + std::to_string(ReadValue(kFlagKey, L"YEAR_SEL").dword) +
+              ", RUN_AND_RUN " + std::to_string(ReadValue(kFlagKey, L"RUN_AND_RUN").dword) + ", SNTPcycle " +
+              std::to_string(ReadValue(kFlagKey, L"SNTPcycle").dword) + ", not 1, 3, 35");
     ExpectClosedBy(form, VK_ESCAPE, "Esc: the settings");
 
     // The entry dialog: Esc leaves it; then the text, a spin and Enter store.
