@@ -2,6 +2,7 @@
 // application message hook.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <exception>
@@ -193,7 +194,7 @@ void TakeMessage(Program& p, MSG& msg) {
     if (AppMessage(*p.main, msg.message, msg.wParam, msg.lParam, to_main)) return;
     if (p.settings_view.PageKey(msg)) return;
     // Tab, Enter and Esc work in the dialogs as in any dialog box.
-    for (const HWND dialog : {p.entry_view.Window(), p.settings_view.Window()}) {
+    for (const HWND dialog : {p.entry_view.Window(), p.settings_view.Window(), p.about.Window()}) {
         if (dialog != nullptr && IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg)) return;
     }
     TranslateMessage(&msg);
@@ -216,6 +217,8 @@ void RunMessageLoop(Program& p) {
 void Run(HINSTANCE instance) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
+    // Screen readers call the dialogs' controls through COM.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     static Program p;
     p.instance = instance;

@@ -19,18 +19,6 @@ std::wstring TimeName(int hour, int minute) {
     return text;
 }
 
-SYSTEMTIME DaysFromToday(int days) {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    FILETIME f;
-    SystemTimeToFileTime(&t, &f);
-    ULARGE_INTEGER n{{f.dwLowDateTime, f.dwHighDateTime}};
-    n.QuadPart += static_cast<ULONGLONG>(days) * 864000000000ULL;
-    f = {n.LowPart, n.HighPart};
-    FileTimeToSystemTime(&f, &t);
-    return t;
-}
-
 HWND OpenEntry(const Kronvik& k, WPARAM id) {
     PostCommand(k, id);
     // In front, the dialog's caption carries the clock like any other window's.
