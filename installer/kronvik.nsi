@@ -68,6 +68,8 @@ Var FinishText
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_CUSTOMFUNCTION_GUIINIT WidenNextButton
+!define MUI_CUSTOMFUNCTION_UNGUIINIT un.WidenNextButton
 
 Page custom ModePage ModePageLeave
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
@@ -82,6 +84,8 @@ Page custom ModePage ModePageLeave
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
+; The one choice needs no description box, and its text the whole width.
+!define MUI_COMPONENTSPAGE_NODESC
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -108,6 +112,35 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "MIT License"
 !insertmacro ReplaceFunctions "un."
 !insertmacro ElevationFunctions ""
 !insertmacro ElevationFunctions "un."
+
+; The Japanese labels "インストール(I)" and "アンインストール(U)" are wider than
+; the button: it grows to the left by 12 dialog units, the back button moves.
+!macro WidenNextButton un
+Function ${un}WidenNextButton
+  System::Call '*(i 0, i 0, i 12, i 0) p .r0'
+  System::Call 'user32::MapDialogRect(p $HWNDPARENT, p r0)'
+  System::Call '*$0(i, i, i .r1, i)'
+  GetDlgItem $2 $HWNDPARENT 1
+  System::Call 'user32::GetWindowRect(p r2, p r0)'
+  System::Call 'user32::MapWindowPoints(p 0, p $HWNDPARENT, p r0, i 2)'
+  System::Call '*$0(i .r3, i .r4, i .r5, i .r6)'
+  IntOp $3 $3 - $1
+  IntOp $5 $5 - $3
+  IntOp $6 $6 - $4
+  ; SWP_NOZORDER | SWP_NOACTIVATE
+  System::Call 'user32::SetWindowPos(p r2, p 0, i r3, i r4, i r5, i r6, i 0x14)'
+  GetDlgItem $2 $HWNDPARENT 3
+  System::Call 'user32::GetWindowRect(p r2, p r0)'
+  System::Call 'user32::MapWindowPoints(p 0, p $HWNDPARENT, p r0, i 2)'
+  System::Call '*$0(i .r3, i .r4)'
+  IntOp $3 $3 - $1
+  ; and SWP_NOSIZE
+  System::Call 'user32::SetWindowPos(p r2, p 0, i r3, i r4, i 0, i 0, i 0x15)'
+  System::Free $0
+FunctionEnd
+!macroend
+!insertmacro WidenNextButton ""
+!insertmacro WidenNextButton "un."
 
 ; ---- installer
 
@@ -230,9 +263,9 @@ FunctionEnd
 ; administrator rights then), else an elevated one it starts.
 Function SettleMode
   StrCpy $Machine 0
-  StrCpy $R9 "per user"
+  StrCpy $R9 "$(PlanUser)"
   ${If} $AllUsers = 1
-    StrCpy $R9 "all users, through an elevated process"
+    StrCpy $R9 "$(PlanThrough)"
     ${If} $Child = 1
     ${OrIf} $Elevated = 1
       Call IsAdmin
@@ -242,7 +275,7 @@ Function SettleMode
         Quit
       ${EndIf}
       StrCpy $Machine 1
-      StrCpy $R9 "all users"
+      StrCpy $R9 "$(PlanAll)"
     ${EndIf}
   ${EndIf}
   ${Log} "$(LogPlan)"
