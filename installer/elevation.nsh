@@ -8,6 +8,9 @@
 Var Child     ; 1: started by the unelevated installer as its elevated part
 Var Elevated  ; 1: this process's token is elevated
 
+!define LOG_PIPE "\\.\pipe\Kronvik-setup-"
+!define /math LOG_LINE_BYTES ${NSIS_MAX_STRLEN} * 2
+
 !macro ElevationFunctions un
 ; Pushes 1 when this process's token is elevated (SYSTEM's is).
 Function ${un}TokenElevated
@@ -67,63 +70,55 @@ Function ${un}RunElevated
   Pop $1
 FunctionEnd
 
-; The log the elevated part wrote into $R1 after the offset $R2, into the
-; details view.
-Function ${un}ShowElevatedLog
-  Push $0
-  Push $1
-  Push $2
-  ClearErrors
-  FileOpen $0 $R1 r
-  ${IfNot} ${Errors}
-    FileSeek $0 $R2 SET
-    ${If} $R2 = 0
-      FileReadWord $0 $1 ; the byte order mark
-    ${EndIf}
-    ${Do}
-      ClearErrors
-      FileReadUTF16LE $0 $1
-      ${If} ${Errors}
-        ${ExitDo}
-      ${EndIf}
-      ${Do}
-        StrCpy $2 $1 1 -1
-        ${If} $2 != "$\n"
-        ${AndIf} $2 != "$\r"
-          ${ExitDo}
-        ${EndIf}
-        StrCpy $1 $1 -1
-      ${Loop}
-      DetailPrint $1
-    ${Loop}
-    FileClose $0
+; A pipe for the elevated part's log lines into $R1 (-1 when there is
+; none), and its number into $R2, which the elevated part is given as
+; /ELEVATED=number. Messages of one line each; never waited on.
+Function ${un}OpenLogPipe
+  System::Call 'kernel32::GetCurrentProcessId() i .R2'
+  ; PIPE_ACCESS_INBOUND | FILE_FLAG_FIRST_PIPE_INSTANCE; message type,
+  ; message reads, no wait; one instance; 64 KiB for what comes in
+  System::Call 'kernel32::CreateNamedPipeW(w "${LOG_PIPE}$R2", i 0x80001, i 7, i 1, i 0, i 65536, i 0, p 0) p .R1'
+  ${If} $R1 = -1
+    StrCpy $R2 0
   ${EndIf}
-  Pop $2
-  Pop $1
-  Pop $0
 FunctionEnd
 
-; The log file for the elevated part into $R1 (the one /LOG= named, or one
-; of its own), and its length so far into $R2.
-Function ${un}ElevatedLogFile
-  StrCpy $R1 $LogFile
-  ${If} $R1 == ""
-    InitPluginsDir
-    StrCpy $R1 "$PLUGINSDIR\elevated.log"
-  ${EndIf}
-  StrCpy $R2 0
+; /ELEVATED=number in $R0 makes this process the elevated part, whose log
+; goes into that pipe; the pipe's owner gets no right to act as this process.
+Function ${un}ReadElevatedOption
   ClearErrors
-  FileOpen $0 $R1 r
-  ${IfNot} ${Errors}
-    FileSeek $0 0 END $R2
-    FileClose $0
+  ${GetOptions} $R0 "/ELEVATED=" $R1
+  ${If} ${Errors}
+    Return
   ${EndIf}
+  StrCpy $Child 1
+  ${If} $R1 <> 0
+    ; GENERIC_WRITE, OPEN_EXISTING, SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION
+    System::Call 'kernel32::CreateFileW(w "${LOG_PIPE}$R1", i 0x40000000, i 0, p 0, i 3, i 0x110000, p 0) p .R1'
+    ${If} $R1 <> -1
+      StrCpy $LogPipe $R1
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; The lines the elevated part sent through the pipe $R1, into this log.
+Function ${un}TakeElevatedLog
+  ${If} $R1 = -1
+    Return
+  ${EndIf}
+  ${Do}
+    System::Call 'kernel32::ReadFile(p R1, w .r0, i ${LOG_LINE_BYTES}, *i .r1, p 0) i .r2'
+    ${If} $2 = 0
+      ${ExitDo}
+    ${EndIf}
+    ${Log} $0
+  ${Loop}
+  System::Call 'kernel32::CloseHandle(p R1)'
 FunctionEnd
 
 ; After the elevated part: its exit code $R0 becomes this process's; one
 ; that is neither success nor a finished installation ends this one too.
 Function ${un}TakeElevatedResult
-  Call ${un}ShowElevatedLog
   SetErrorLevel $R0
   ${If} $R0 = ${EXIT_RESTART}
     SetRebootFlag true

@@ -154,13 +154,9 @@ Function .onInit
     SetErrorLevel 0
     Quit
   ${EndIf}
+  Call ReadElevatedOption
   StrCpy $R9 $R0
   ${Log} "$(LogStart)"
-  ClearErrors
-  ${GetOptions} $R0 "/ELEVATED" $R1
-  ${IfNot} ${Errors}
-    StrCpy $Child 1
-  ${EndIf}
   ClearErrors
   ${GetOptions} $R0 "/NOLOGON" $R1
   ${IfNot} ${Errors}
@@ -488,19 +484,20 @@ FunctionEnd
 Function InstallThroughElevatedPart
   Call KronvikRunning
   Pop $WasRunning
-  Call ElevatedLogFile
-  StrCpy $R0 "/S /ALLUSERS /ELEVATED"
+  Call OpenLogPipe
+  StrCpy $R0 "/S /ALLUSERS /ELEVATED=$R2"
   ${If} $LogonArg = 1
     StrCpy $R0 "$R0 /LOGON"
   ${ElseIf} $LogonArg == "0"
     StrCpy $R0 "$R0 /NOLOGON"
   ${EndIf}
-  StrCpy $R0 '$R0 /LOG="$R1" /D=$INSTDIR'
+  StrCpy $R0 "$R0 /D=$INSTDIR"
   ${Log} "$(Elevating)"
   Push $R1
   StrCpy $R1 $EXEPATH
   Call RunElevated
   Pop $R1
+  Call TakeElevatedLog
   ${If} $R0 == ""
     ReadRegStr $R9 HKLM "${UNINSTKEY}" "InstallLocation"
     ${If} ${Silent}
@@ -608,13 +605,14 @@ FunctionEnd
 Function un.RemoveThroughElevatedPart
   InitPluginsDir
   CopyFiles /SILENT "$INSTDIR\kronvik.exe" "$PLUGINSDIR"
-  Call un.ElevatedLogFile
-  StrCpy $R0 '/S /ELEVATED /LOG="$R1" _?=$INSTDIR'
+  Call un.OpenLogPipe
+  StrCpy $R0 "/S /ELEVATED=$R2 _?=$INSTDIR"
   ${Log} "$(UnElevating)"
   Push $R1
   StrCpy $R1 "$INSTDIR\uninstall.exe"
   Call un.RunElevated
   Pop $R1
+  Call un.TakeElevatedLog
   ${If} $R0 == ""
     ${Fail} ${EXIT_ADMIN} "$(UnNotAdmin)"
     Abort
@@ -648,13 +646,9 @@ Function un.onInit
     SetErrorLevel 0
     Quit
   ${EndIf}
+  Call un.ReadElevatedOption
   StrCpy $R9 $R0
   ${Log} "$(UnLogStart)"
-  ClearErrors
-  ${GetOptions} $R0 "/ELEVATED" $R1
-  ${IfNot} ${Errors}
-    StrCpy $Child 1
-  ${EndIf}
   Call un.TokenElevated
   Pop $Elevated
   ReadRegStr $R1 HKLM "${UNINSTKEY}" "InstallLocation"

@@ -1,6 +1,8 @@
 ; What the installer and the uninstaller did, for the details view and for
 ; the file /LOG= names (UTF-16 with a byte order mark, appended to), and the
-; exit codes they end with.
+; exit codes they end with. An elevated part writes no file: its lines go
+; through a pipe to the process that started it (elevation.nsh), which
+; logs them.
 
 !define EXIT_FOLDER 2    ; the all-users folder was refused
 !define EXIT_FILE 3      ; a file could not be written: the installation is incomplete
@@ -10,6 +12,7 @@
 !define EXIT_RESTART 3010 ; done; a restart deletes a file that was in use
 
 Var LogFile
+Var LogPipe ; the elevated part's end of the pipe
 
 !macro LogFunctions un
 ; Appends the text on the stack to the details and to the log.
@@ -18,7 +21,13 @@ Function ${un}WriteLog
   Push $1
   Push $2
   DetailPrint $0
-  ${If} $LogFile != ""
+  ${If} $LogPipe <> 0
+    ; One message a line, with its terminating zero.
+    StrLen $1 $0
+    IntOp $1 $1 + 1
+    IntOp $1 $1 * 2
+    System::Call 'kernel32::WriteFile(p $LogPipe, w r0, i r1, *i .r2, p 0)'
+  ${ElseIf} $LogFile != ""
     ClearErrors
     FileOpen $1 $LogFile a
     ${IfNot} ${Errors}
