@@ -81,6 +81,8 @@ Page custom ModePage ModePageLeave
 !define MUI_FINISHPAGE_TEXT "$FinishText"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\kronvik.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "$(RunNow)"
+; A file in use goes at the next restart, whenever the user restarts.
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
