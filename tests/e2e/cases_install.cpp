@@ -3,6 +3,8 @@
 // do not mix. Run only when named, with the installer's Linux path in
 // KV_E2E_SETUP (ctest sets it). Wine starts every process elevated; an
 // administrator's start from the desktop is the token's unelevated half.
+#include <algorithm>
+
 #include "harness.h"
 
 namespace e2e {
@@ -20,43 +22,61 @@ std::wstring Env(const wchar_t* name) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-PROCESS_INFORMATION Spawn(std::wstring command, bool unelevated = false, DWORD flags = 0,
-                          const wchar_t* desktop = nullptr) {
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.lpDesktop = const_cast<wchar_t*>(desktop);
-    PROCESS_INFORMATION pi{};
-    HANDLE token = nullptr;
-    if (unelevated) {
-        HANDLE own = nullptr;
-        TOKEN_LINKED_TOKEN linked{};
-        DWORD size = 0;
-        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own);
-        Require(GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size) &&
-                    DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation,
-                                     TokenPrimary, &token),
-                "no unelevated token");
-        CloseHandle(linked.LinkedToken);
-        CloseHandle(own);
-    }
-    const BOOL started = token ? CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE, flags,
-                                                      nullptr, nullptr, &si, &pi)
-                               : CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                                                nullptr, &si, &pi);
-    if (token) CloseHandle(token);
-    Require(started, "could not start " + Utf8(command));
-    return pi;
+// What a start from an administrator's desktop runs with: the unelevated half.
+HANDLE UnelevatedToken() {
+    HANDLE own = nullptr, token = nullptr;
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own);
+    Require(GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size) &&
+                DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary,
+                                 &token),
+            "no unelevated token");
+    CloseHandle(linked.LinkedToken);
+    CloseHandle(own);
+    return token;
 }
 
+// A process the case starts; ended, if still running, when it goes.
+class Started {
+public:
+    explicit Started(std::wstring command, bool unelevated = false, DWORD flags = 0, const wchar_t* desktop = nullptr) {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.lpDesktop = const_cast<wchar_t*>(desktop);
+        const HANDLE token = unelevated ? UnelevatedToken() : nullptr;
+        const BOOL ok = token ? CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE, flags,
+                                                     nullptr, nullptr, &si, &pi_)
+                              : CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                                               nullptr, &si, &pi_);
+        if (token) CloseHandle(token);
+        Require(ok, "could not start " + Utf8(command));
+    }
+    ~Started() {
+        // A Unix program's handle never signals: it is not waited for long.
+        TerminateProcess(pi_.hProcess, 1);
+        WaitForSingleObject(pi_.hProcess, 1000);
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
+    }
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+    DWORD pid() const { return pi_.dwProcessId; }
+    std::optional<DWORD> Exit(DWORD timeoutMs) const {
+        DWORD code = 0;
+        if (WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+        GetExitCodeProcess(pi_.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
 DWORD Run(const std::wstring& command, bool unelevated = false) {
-    const PROCESS_INFORMATION pi = Spawn(command, unelevated);
-    const DWORD waited = WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    Require(waited == WAIT_OBJECT_0, "still running after 60 s: " + Utf8(command));
-    return code;
+    const auto code = Started(command, unelevated).Exit(60000);
+    Require(code.has_value(), "still running after 60 s: " + Utf8(command));
+    return *code;
 }
 
 std::wstring Apps(HKEY root, const wchar_t* name) {
@@ -84,33 +104,33 @@ DWORD FileSize(const std::wstring& path) {
     return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
 }
 
-// The deletions queued for the next restart, as one text.
-std::wstring PendingDeletions() {
+// The paths queued for deletion at the next restart (pairs of a path and an
+// empty new name).
+std::vector<std::wstring> PendingDeletions() {
     std::vector<wchar_t> queued(16384, L'\0');
     DWORD size = static_cast<DWORD>((queued.size() - 2) * sizeof(wchar_t));
+    std::vector<std::wstring> paths;
     if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
                      nullptr, queued.data(), &size) != ERROR_SUCCESS)
-        return L"";
-    std::wstring text(queued.data(), size / sizeof(wchar_t));
-    for (wchar_t& c : text) c = c ? c : L'|';
-    return text;
-}
-
-// What a restart does with the deletions queued for it (pairs of a path and
-// an empty new name): a Wine prefix under test never restarts.
-void Restart() {
-    std::vector<wchar_t> queued(16384, L'\0');
-    DWORD size = static_cast<DWORD>((queued.size() - 2) * sizeof(wchar_t));
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ,
-                     nullptr, queued.data(), &size) != ERROR_SUCCESS)
-        return;
+        return paths;
     const wchar_t* end = queued.data() + size / sizeof(wchar_t);
     for (const wchar_t* p = queued.data(); p < end && *p;) {
         const wchar_t* to = p + wcslen(p) + 1;
-        const std::wstring path = std::wstring(p).substr(wcsncmp(p, L"\\??\\", 4) == 0 ? 4 : 0);
-        if (to < end && *to == L'\0' && !DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
+        if (to < end && *to == L'\0') paths.push_back(std::wstring(p).substr(wcsncmp(p, L"\\??\\", 4) == 0 ? 4 : 0));
         p = to + wcslen(to) + 1;
     }
+    return paths;
+}
+
+bool QueuedForRestart(const std::wstring& path) {
+    const auto paths = PendingDeletions();
+    return std::find(paths.begin(), paths.end(), path) != paths.end();
+}
+
+// What a restart does with them: a Wine prefix under test never restarts.
+void Restart() {
+    for (const std::wstring& path : PendingDeletions())
+        if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, L"PendingFileRenameOperations");
 }
 
@@ -125,34 +145,16 @@ std::wstring Today() {
 // The company that an exe's version information names.
 std::wstring CompanyName(const std::wstring& exe) {
     std::vector<BYTE> info(GetFileVersionInfoSizeW(exe.c_str(), nullptr));
-    WORD* translation = nullptr;
+    WORD* language = nullptr;
     wchar_t* text = nullptr;
     UINT length = 0;
     if (info.empty() || !GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) ||
-        !VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length))
+        !VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&language), &length))
         return L"";
     wchar_t path[64];
-    swprintf(path, 64, L"\\StringFileInfo\\%04x%04x\\CompanyName", translation[0], translation[1]);
+    swprintf(path, 64, L"\\StringFileInfo\\%04x%04x\\CompanyName", language[0], language[1]);
     return VerQueryValueW(info.data(), path, reinterpret_cast<void**>(&text), &length) ? text : L"";
 }
-
-// A process of the exe that never runs a line: it holds the file as a
-// Kronvik in another session does, and hears nothing.
-class HeldExe {
-public:
-    explicit HeldExe(const std::wstring& exe) : pi_(Spawn(L"\"" + exe + L"\"", false, CREATE_SUSPENDED)) {}
-    ~HeldExe() {
-        TerminateProcess(pi_.hProcess, 1);
-        WaitForSingleObject(pi_.hProcess, 5000);
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    HeldExe(const HeldExe&) = delete;
-    HeldExe& operator=(const HeldExe&) = delete;
-
-private:
-    PROCESS_INFORMATION pi_;
-};
 
 struct Setup {
     std::wstring exe;
@@ -200,17 +202,11 @@ void Uninstall(HKEY root) {
 
 // The usage, shown, and nothing installed.
 void ShowsUsage(const Setup& s) {
-    const PROCESS_INFORMATION pi = Spawn(s.Command(L"/?"));
-    const HWND box = WaitVisibleWindow(pi.dwProcessId, L"#32770", nullptr, 10000);
+    const Started setup(s.Command(L"/?"));
+    const HWND box = WaitVisibleWindow(setup.pid(), L"#32770", nullptr, 10000);
     Check(box && Contains(MessageBoxText(box), L"/LOG="), "no usage for /?");
     if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
-    DWORD code = 1;
-    Check(WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0 && GetExitCodeProcess(pi.hProcess, &code) &&
-              code == 0 && !Exists(s.userDir),
-          "the installer went on after /?");
-    TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    Check(setup.Exit(10000) == 0u && !Exists(s.userDir), "the installer went on after /?");
 }
 
 void InstallUpgradeUninstall(bool allUsers) {
@@ -301,16 +297,11 @@ E2E_CASE(install_all_users_replaces_files_in_use, kOnDemandBatch) {
 
     // On another desktop the quit broadcast does not reach Kronvik, as in another session.
     {
-        HDESK desktop = CreateDesktopW(L"KronvikOtherSession", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-        const PROCESS_INFORMATION pi = Spawn(L"\"" + exe + L"\"", false, 0, L"KronvikOtherSession");
+        const HDESK desktop = CreateDesktopW(L"KronvikOtherSession", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        const Started other(L"\"" + exe + L"\"", false, 0, L"KronvikOtherSession");
         Require(WaitFor(InstanceMutexExists, 15000), "Kronvik did not start on another desktop");
         Check(Run(install) == 0, "the upgrade with Kronvik on another desktop failed");
-        DWORD code = 1;
-        Check(WaitForSingleObject(pi.hProcess, 5000) == WAIT_OBJECT_0 && GetExitCodeProcess(pi.hProcess, &code) &&
-                  code == 0, "the Kronvik on another desktop did not end");
-        TerminateProcess(pi.hProcess, 1);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        Check(other.Exit(5000) == 0u, "the Kronvik on another desktop did not end");
         CloseDesktop(desktop);
     }
 
@@ -319,14 +310,16 @@ E2E_CASE(install_all_users_replaces_files_in_use, kOnDemandBatch) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     {
-        // A stand-in of another size, held running: moved aside, deleted at the restart.
+        // A stand-in of another size, held by a process that never runs a line,
+        // as by a Kronvik in another session that does not end: moved aside,
+        // deleted at the restart.
         Require(CopyFileW(self, exe.c_str(), FALSE), "could not plant an exe");
-        HeldExe held(exe);
+        const Started held(L"\"" + exe + L"\"", false, CREATE_SUSPENDED);
         DeleteFileW(log.c_str());
         const DWORD code = Run(install + L" /LOG=" + log);
         Check(code == kRestartNeeded, "the upgrade over a running exe ended with " + std::to_string(code));
         Check(FileSize(exe) == size, "the running exe was not replaced");
-        Check(Contains(PendingDeletions(), exe + L".1.old"), "nothing queued for the restart: " + Utf8(PendingDeletions()));
+        Check(QueuedForRestart(exe + L".1.old"), "the old exe is not deleted at the restart");
         Check(Contains(ReadText(log), L"3010"), "the log lacks the exit code: " + Utf8(ReadText(log)));
     }
     Restart();
@@ -343,10 +336,10 @@ E2E_CASE(install_all_users_replaces_files_in_use, kOnDemandBatch) {
         Check(Contains(ReadText(log), exe), "the log does not name the locked file: " + Utf8(ReadText(log)));
     }
     {
-        HeldExe held(exe);
+        const Started held(L"\"" + exe + L"\"", false, CREATE_SUSPENDED);
         const DWORD code = Run(Apps(HKEY_LOCAL_MACHINE, L"QuietUninstallString"));
         Check(code == kRestartNeeded, "the uninstall with the exe running ended with " + std::to_string(code));
-        Check(Contains(PendingDeletions(), exe), "the running exe is not deleted at the restart");
+        Check(QueuedForRestart(exe), "the running exe is not deleted at the restart");
     }
     Restart();
     Check(!Exists(s.allUsersDir), "after the uninstall and a restart the folder is still there");
@@ -378,17 +371,12 @@ E2E_CASE(install_all_users_folder_rules, kOnDemandBatch) {
         const char* name = unixName(path.c_str());
         return std::wstring(name, name + strlen(name));
     };
-    // Wine never signals the end of a Unix process: the link itself is waited for.
-    auto unixCommand = [](const std::wstring& command) {
-        const PROCESS_INFORMATION pi = Spawn(command);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    };
-    unixCommand(L"Z:\\bin\\ln -s \"" + unixPath(target) + L"\" \"" + unixPath(link) + L"\"");
+    // Wine never signals the end of a Unix program: the link itself is waited for.
+    { const Started ln(L"Z:\\bin\\ln -s \"" + unixPath(target) + L"\" \"" + unixPath(link) + L"\""); }
     Require(WaitFor([&] { return Exists(link); }, 5000), "no link made");
     Check(Run(s.Command(L"/S /ALLUSERS /D=") + link) == 2, "a link was not refused");
     Check(!Exists(target + L"\\kronvik.exe"), "the installer wrote through the link");
-    unixCommand(L"Z:\\bin\\rm \"" + unixPath(link) + L"\"");
+    { const Started rm(L"Z:\\bin\\rm \"" + unixPath(link) + L"\""); }
     WaitFor([&] { return !Exists(link); }, 5000);
     RemoveDirectoryW(target.c_str());
 }
