@@ -22,16 +22,16 @@ std::wstring Env(const wchar_t* name) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-HANDLE UnelevatedToken() {
+// This process's token, or its unelevated half.
+HANDLE Token(bool unelevated) {
     HANDLE own = nullptr, token = nullptr;
     TOKEN_LINKED_TOKEN linked{};
     DWORD size = 0;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own);
-    Require(GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size) &&
-                DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary,
-                                 &token),
-            "no unelevated token");
-    CloseHandle(linked.LinkedToken);
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &own);
+    if (unelevated) GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size);
+    DuplicateTokenEx(unelevated ? linked.LinkedToken : own, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation,
+                     TokenPrimary, &token);
+    if (linked.LinkedToken) CloseHandle(linked.LinkedToken);
     CloseHandle(own);
     return token;
 }
@@ -44,12 +44,10 @@ public:
         STARTUPINFOW si{};
         si.cb = sizeof si;
         si.lpDesktop = const_cast<wchar_t*>(desktop);
-        const HANDLE token = unelevated ? UnelevatedToken() : nullptr;
-        const BOOL ok = token ? CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE, flags,
-                                                     nullptr, nullptr, &si, &pi_)
-                              : CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                                               nullptr, &si, &pi_);
-        if (token) CloseHandle(token);
+        const HANDLE token = Token(unelevated);
+        const BOOL ok = CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                                             nullptr, &si, &pi_);
+        CloseHandle(token);
         Require(ok, "could not start " + Utf8(command));
     }
     ~Started() {
@@ -181,9 +179,9 @@ Setup PrepareSetup() {
 void ShowsUsage(const Setup& s) {
     const Started setup(s.Command(L"/?"));
     const HWND box = WaitVisibleWindow(setup.pid(), L"#32770", nullptr, 10000);
-    Check(box && Contains(MessageBoxText(box), L"/LOG="), "no usage for /?");
+    const bool usage = box && Contains(MessageBoxText(box), L"/LOG=");
     if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
-    Check(setup.Exit(10000) == 0u && !Exists(s.userDir), "the installer went on after /?");
+    Check(usage && setup.Exit(10000) == 0u && !Exists(s.userDir), "no usage for /?, or the installer went on");
 }
 
 // A symbolic link made on the Unix side, a reparse point to Windows, is
