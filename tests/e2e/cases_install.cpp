@@ -22,32 +22,25 @@ std::wstring Env(const wchar_t* name) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// This process's token, or its unelevated half.
-HANDLE Token(bool unelevated) {
-    HANDLE own = nullptr, token = nullptr;
-    TOKEN_LINKED_TOKEN linked{};
-    DWORD size = 0;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &own);
-    if (unelevated) GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size);
-    DuplicateTokenEx(unelevated ? linked.LinkedToken : own, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation,
-                     TokenPrimary, &token);
-    if (linked.LinkedToken) CloseHandle(linked.LinkedToken);
-    CloseHandle(own);
-    return token;
-}
-
-// A process the case starts; ended, if still running, when it goes (a Unix
-// program's handle never signals, so that wait is short).
+// A process the case starts, with this process's token or its unelevated
+// half; ended, if still running, when it goes (a Unix program's handle never
+// signals, so that wait is short).
 class Started {
 public:
     explicit Started(std::wstring command, bool unelevated = false, DWORD flags = 0, const wchar_t* desktop = nullptr) {
         STARTUPINFOW si{};
         si.cb = sizeof si;
         si.lpDesktop = const_cast<wchar_t*>(desktop);
-        const HANDLE token = Token(unelevated);
+        HANDLE own = nullptr, token = nullptr;
+        TOKEN_LINKED_TOKEN linked{};
+        DWORD size = 0;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &own);
+        if (unelevated) GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size);
+        DuplicateTokenEx(unelevated ? linked.LinkedToken : own, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation,
+                         TokenPrimary, &token);
         const BOOL ok = CreateProcessAsUserW(token, nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr,
                                              nullptr, &si, &pi_);
-        CloseHandle(token);
+        for (HANDLE h : {own, token, linked.LinkedToken}) if (h) CloseHandle(h);
         Require(ok, "could not start " + Utf8(command));
     }
     ~Started() {
@@ -187,19 +180,16 @@ void ShowsUsage(const Setup& s) {
 // A symbolic link made on the Unix side, a reparse point to Windows, is
 // refused as the all-users folder; nothing is written where it leads.
 void RefusesLink(const Setup& s) {
-    using UnixName = char*(CDECL*)(const wchar_t*);
-    const auto unixName = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
     const std::wstring target = Env(L"TEMP"), link = Env(L"ProgramFiles") + L"\\KronvikLink";
-    auto quoted = [&](const std::wstring& path) {
-        const char* name = unixName(path.c_str());
-        return L" \"" + std::wstring(name, name + strlen(name)) + L"\"";
+    auto unixPath = [](std::wstring path) {
+        for (wchar_t& c : path) c = c == L'\\' ? L'/' : c;
+        return L" \"" + Env(L"WINEPREFIX") + L"/drive_c" + path.substr(2) + L"\"";
     };
     // Wine never signals the end of a Unix program: the link itself is waited for.
-    { const Started ln(L"Z:\\bin\\ln -s" + quoted(target) + quoted(link)); }
+    { const Started ln(L"Z:\\bin\\ln -s" + unixPath(target) + unixPath(link)); }
     Require(WaitFor([&] { return Exists(link); }, 5000), "no link made");
     Check(Run(s.Command(L"/S /ALLUSERS /D=") + link) == 2 && !Exists(target + L"\\kronvik.exe"), "a link was not refused");
-    { const Started rm(L"Z:\\bin\\rm" + quoted(link)); }
+    { const Started rm(L"Z:\\bin\\rm" + unixPath(link)); }
     WaitFor([&] { return !Exists(link); }, 5000);
 }
 
