@@ -527,7 +527,15 @@ Function InstallThroughElevatedPart
   ${EndIf}
 FunctionEnd
 
+; The files are put in place by a function, which NSIS does not measure, so
+; the folder page's required space is the staged files' size, counted here.
+!tempfile STAGE_SIZE
+!system `cat "${STAGE}/kronvik.exe" "${STAGE}/README.txt" "${STAGE}/LICENSE" "${STAGE}/THIRD-PARTY-NOTICES.txt" | wc -c | xargs -I N expr N + 1023 | xargs -I N expr N / 1024 | sed 's/^/!define STAGE_KB /' > "${STAGE_SIZE}"` = 0
+!include "${STAGE_SIZE}"
+!delfile "${STAGE_SIZE}"
+
 Section "Kronvik"
+  AddSize ${STAGE_KB}
   ${If} $AllUsers = 1
   ${AndIf} $Machine = 0
     Call InstallThroughElevatedPart
