@@ -62,8 +62,9 @@ run: build
 demo: build
 	tools/demo.sh
 
-# The portable zip, the installer and SHA256SUMS in build/dist/, built afresh
-# from the last commit; SIGN_PFX, SIGN_PASS_FILE and SIGN_TIMESTAMP_URL sign them.
+# The release in build/dist/, built afresh from the last commit; SIGN_PFX,
+# SIGN_PASS_FILE and SIGN_TIMESTAMP_URL sign it, RELEASE_URL is where its
+# files will be downloaded from (for the winget manifests).
 dist: bootstrap
 	tools/dist.sh build/dist
 

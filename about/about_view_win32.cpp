@@ -15,7 +15,7 @@ constexpr FormFont kAboutFonts[] = {{0, 8, FW_NORMAL, L"Small Fonts", ANSI_CHARS
 
 void Win32AboutView::Create(HINSTANCE instance) {
     MakeForm(instance, {L"TForm2", L"バージョン情報", WS_POPUP | WS_CAPTION, WS_EX_TOOLWINDOW, kLayout, kAboutFonts,
-                        {kClientWidth, kClientHeight}});
+                        {kClientWidth, kClientHeight}, kAccessible});
     logo_.reset(static_cast<HBITMAP>(LoadImageW(instance, L"LOGO", IMAGE_BITMAP, 0, 0, 0)));
     layout_.SetImage(kImage1, logo_.get());
     // The label lies over the picture and takes its own clicks.
@@ -28,7 +28,9 @@ void Win32AboutView::Show(const std::string& version) {
 }
 
 bool Win32AboutView::Command(int32_t id, UINT code) {
-    if (id != kImage1 || code != STN_CLICKED) return false;
+    // The picture is the box's one button; Esc and Enter press it too.
+    const bool picture = id == kImage1 && code == STN_CLICKED;
+    if (!picture && id != IDCANCEL && id != IDOK) return false;
     ShowWindow(window_, SW_HIDE);
     return true;
 }

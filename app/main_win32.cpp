@@ -2,6 +2,7 @@
 // application message hook.
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <exception>
@@ -12,6 +13,7 @@
 #include "about/about_view_win32.h"
 #include "app/command_ids.h"
 #include "app/main_window.h"
+#include "app/setup_request_win32.h"
 #include "app/tray_win32.h"
 #include "app/views_win32.h"
 #include "platform/win32/basic_ports_win32.h"
@@ -35,6 +37,10 @@ namespace {
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kTimer2 = 2;
 constexpr UINT_PTR kTimer3 = 3;
+// Looks once a second whether an administrator's installer asks every
+// session's Kronvik to end; the quit request reaches only this desktop.
+constexpr UINT_PTR kSetupTimer = 4;
+constexpr UINT kSetupPeriodMs = 1000;
 
 struct Program {
     HINSTANCE instance = nullptr;
@@ -99,6 +105,7 @@ bool Form1Message(MainWindow& main, UINT message, WPARAM wparam, LPARAM lparam) 
         if (wparam == kTimer1) main.Timer1Timer();
         if (wparam == kTimer2) main.Timer2Timer();
         if (wparam == kTimer3) main.Timer3Timer();
+        if (wparam == kSetupTimer && SetupAsksToEnd()) OrderlyEnd();
         return true;
     case Win32UiDispatch::kMessage:
         program->ui->RunPending();
@@ -193,7 +200,7 @@ void TakeMessage(Program& p, MSG& msg) {
     if (AppMessage(*p.main, msg.message, msg.wParam, msg.lParam, to_main)) return;
     if (p.settings_view.PageKey(msg)) return;
     // Tab, Enter and Esc work in the dialogs as in any dialog box.
-    for (const HWND dialog : {p.entry_view.Window(), p.settings_view.Window()}) {
+    for (const HWND dialog : {p.entry_view.Window(), p.settings_view.Window(), p.about.Window()}) {
         if (dialog != nullptr && IsWindowVisible(dialog) && IsDialogMessageW(dialog, &msg)) return;
     }
     TranslateMessage(&msg);
@@ -216,6 +223,8 @@ void RunMessageLoop(Program& p) {
 void Run(HINSTANCE instance) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
+    // Screen readers call the dialogs' controls through COM.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     static Program p;
     p.instance = instance;
@@ -226,6 +235,7 @@ void Run(HINSTANCE instance) {
         if (p.main->Create(Arguments()) == MainWindow::Start::Uninstalled) return;
         // Started elevated, Kronvik still hears the shell and the installer.
         AllowFromLowerIntegrity(p.form1, {WM_TRAYNOTIFY, p.taskbar_created, p.main->QuitRequestMsg()});
+        SetTimer(p.form1, kSetupTimer, kSetupPeriodMs, nullptr);
         LoadDigitImages(p);
         CreateDialogs(p);
         RunMessageLoop(p);

@@ -30,7 +30,8 @@ MainWindow::MainWindow(MainWindowPorts ports)
     : ports_(std::move(ports)),
       composer_(ports_.clock, settings_),
       schedule_(ports_.registry, ports_.clock),
-      alert_(schedule_, ports_.desktop, ports_.timer2),
+      missed_(schedule_, ports_.tray, ports_.desktop),
+      alert_(schedule_, missed_, ports_.desktop, ports_.timer2),
       entry_presenter_(schedule_, ports_.clock),
       writer_(ports_.desktop, composer_, settings_, flags_, ports_.timer2,
               [this](DSPDRAW_CLASS& tick) { return alert_.CheckSchedule(tick); }),
@@ -40,7 +41,9 @@ MainWindow::MainWindow(MainWindowPorts ports)
                                             time_sync_.RearmAfterSettingsChange(ScheduleOf(before));
                                             composer_.InvalidateClockText();
                                         }}),
-      time_sync_(ports_, settings_, flags_) {}
+      time_sync_(ports_, settings_, flags_) {
+    writer_.OnShown([this](const DSPDRAW_CLASS& tick) { alert_.Shown(tick); });
+}
 
 MainWindow::~MainWindow() = default;
 
@@ -59,8 +62,9 @@ MainWindow::Start MainWindow::Create(const std::vector<std::string>& arguments) 
         ports_.timer2.SetInterval(0);
         CheckSettingsVersion(ports_.registry, settings_, ports_.system_proxy);
         // Appointments stored in an earlier run are announced without the
-        // menu having been opened.
+        // menu having been opened, those passed meanwhile at once.
         schedule_.LoadSchedule();
+        missed_.Look(ports_.clock.Now());
         flags_.AutoSync = 0;
         flags_.SyncArmed = 0;
         // HTTP worker first, then SNTP; both wait idle until woken.
@@ -137,6 +141,7 @@ void MainWindow::ExitSequence() {
     if (ending_) return;
     ending_ = true;
     writer_.GiveBackAll();
+    missed_.Flush();
     if (icon_added_) {
         ports_.tray.Remove();
         icon_added_ = false;

@@ -12,6 +12,7 @@
 #include "platform/system_ports.h"
 #include "platform/timer.h"
 #include "schedule/entry_presenter.h"
+#include "schedule/missed_alert.h"
 #include "schedule/schedule_alert.h"
 #include "schedule/schedule_store.h"
 #include "settings/settings_presenter.h"
@@ -80,12 +81,15 @@ public:
     void ClockChanged() {
         time_sync_.ClockChanged();
         composer_.InvalidateClockText();
+        missed_.Look(ports_.clock.Now());
     }
     // The computer resumed from sleep: as a clock change, and a daily
-    // synchronisation slept through runs shortly.
+    // synchronisation slept through runs shortly. Both tell the appointments
+    // whose minute passed unannounced.
     void Resumed() {
         time_sync_.Resumed();
         composer_.InvalidateClockText();
+        missed_.Look(ports_.clock.Now());
     }
     // The shell was restarted: the icon must be added again.
     void TaskbarCreated();
@@ -106,6 +110,7 @@ private:
     SyncFlags flags_;
     ClockTextComposer composer_;
     ScheduleStore schedule_;
+    MissedAlert missed_;
     ScheduleAlert alert_;
     EntryPresenter entry_presenter_;
     CaptionWriter writer_;

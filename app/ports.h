@@ -3,6 +3,7 @@
 // notification-area icon and the dialogs it opens.
 #include <vector>
 
+#include "platform/balloon.h"
 #include "platform/menu.h"
 #include "timesync/sync_view.h"
 
@@ -11,7 +12,8 @@ namespace kronvik {
 // What the mouse did over the icon, as far as the program acts on it.
 enum class TrayMouse { LeftDoubleClick, RightButtonDown, Other };
 
-class TrayIcon {
+// The icon also shows the balloon notices.
+class TrayIcon : public Balloon {
 public:
     virtual ~TrayIcon() = default;
     virtual void Add() = 0;

@@ -3,16 +3,18 @@
 ; and, to sign the installer and the uninstaller, SIGN (a command that signs
 ; the file named by its one argument).
 ;
-; Two modes:
+; Two modes, which never mix:
 ;   per user   %LOCALAPPDATA%\Programs\Kronvik, HKCU, the user's Run value;
-;              never an administrator prompt.
+;              never an administrator prompt. Refused while an all-users
+;              installation exists.
 ;   all users  %ProgramFiles%\Kronvik, HKLM, a logon task that starts Kronvik
-;              with each user's highest rights. One administrator prompt.
-; An elevated task may only start a file that a normal process cannot
-; replace, so that mode installs only inside Program Files.
+;              with each user's highest rights. One administrator prompt;
+;              removes the installing user's per-user installation.
+; An upgrade keeps the mode and the logon choice it finds.
 ;
-; Command line: /S silent, /ALLUSERS the second mode, /NOLOGON no start at
-; logon, /D=folder (last). The uninstaller takes /S and /DELSETTINGS.
+; Command line: /S silent, /ALLUSERS the second mode, /LOGON or /NOLOGON,
+; /LOG=file, /? the usage, /D=folder (last). The uninstaller takes /S,
+; /DELSETTINGS, /LOG=file and /?. Exit codes: log.nsh.
 
 Unicode true
 Target amd64-unicode
@@ -20,16 +22,24 @@ ManifestDPIAware true
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 CRCCheck on
+; A file that cannot be written is never skipped, and no question about it is
+; answered alone in a silent run: File sets the error flag and the script
+; ends with a message and EXIT_FILE.
+AllowSkipFiles off
+SetOverwrite try
 
+!addincludedir "${__FILEDIR__}"
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include WordFunc.nsh
 !include nsDialogs.nsh
 
 !define UNINSTKEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kronvik"
 !define RUNKEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define TASK "Kronvik"
-!define PUBLISHER "Kronvik project"
+; The publisher is the company that the exe's own version information names.
+!searchparse /file "${__FILEDIR__}/../resources/kronvik.rc" `VALUE "CompanyName", "` PUBLISHER `"`
 
 !ifdef SIGN
   !finalize '${SIGN} "%1"' = 0
@@ -40,16 +50,16 @@ Name "Kronvik"
 OutFile "${OUTFILE}"
 BrandingText "Kronvik ${VERSION}"
 ShowInstDetails show
+ShowUninstDetails show
 
 VIProductVersion "${VERSION}"
 VIFileVersion "${VERSION}"
 
 Var AllUsers      ; 1: the all-users mode
-Var ModeFixed     ; 1: the mode came from the command line
-Var Elevated      ; 1: this instance was started elevated by another one
+Var ModeFixed     ; 1: the mode is settled without the mode page
 Var StartAtLogon  ; 1: the Run value or the task
+Var LogonArg      ; /LOGON 1, /NOLOGON 0 (or the mode page's box), else ""
 Var DirGiven      ; 1: /D= named the folder
-Var WasRunning    ; 1: Kronvik ran before the exe was replaced
 Var ModeUser
 Var ModeAll
 Var LogonBox
@@ -58,18 +68,26 @@ Var FinishText
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+!define MUI_CUSTOMFUNCTION_GUIINIT WidenNextButton
+!define MUI_CUSTOMFUNCTION_UNGUIINIT un.WidenNextButton
 
 Page custom ModePage ModePageLeave
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_PAGE_CUSTOMFUNCTION_PRE FinishPre
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
+!define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_TEXT "$FinishText"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\kronvik.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "$(RunNow)"
+; A file in use goes at the next restart, whenever the user restarts.
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
+; The one choice needs no description box, and its text the whole width.
+!define MUI_COMPONENTSPAGE_NODESC
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -84,165 +102,105 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Kronvik Setup"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "MIT License"
 
-LangString ModeTitle ${LANG_ENGLISH} "Installation mode"
-LangString ModeTitle ${LANG_JAPANESE} "インストールの方法"
-LangString ModeSub ${LANG_ENGLISH} "Choose who uses Kronvik and whether it may set the clock."
-LangString ModeSub ${LANG_JAPANESE} "Kronvik を使う人と、時刻合わせを許可するかどうかを選んでください。"
-LangString ModeUserText ${LANG_ENGLISH} "Just for me (no administrator approval)"
-LangString ModeUserText ${LANG_JAPANESE} "このユーザーのみ（管理者の承認は不要）"
-LangString ModeUserNote ${LANG_ENGLISH} "Installs into your own folder. Setting the clock needs the right $\"Change the system time$\", which an administrator grants (see README.txt)."
-LangString ModeUserNote ${LANG_JAPANESE} "自分のフォルダにインストールします。時刻合わせには「システム時刻の変更」の権利が必要で、管理者が与えます（README.txt を参照）。"
-LangString ModeAllText ${LANG_ENGLISH} "All users (allow clock setting)"
-LangString ModeAllText ${LANG_JAPANESE} "全ユーザー（時刻合わせを許可する）"
-LangString ModeAllNote ${LANG_ENGLISH} "Installs into Program Files and starts Kronvik at each logon with the user's highest rights, so an administrator's Kronvik sets the clock without a prompt. Needs administrator approval once."
-LangString ModeAllNote ${LANG_JAPANESE} "Program Files にインストールし、ログオンのたびにそのユーザーの最上位の権限で起動します。管理者の Kronvik は確認なしで時刻を合わせられます。管理者の承認が一度必要です。"
-LangString LogonText ${LANG_ENGLISH} "Start Kronvik at logon"
-LangString LogonText ${LANG_JAPANESE} "ログオン時に Kronvik を起動する"
-LangString Declined ${LANG_ENGLISH} "Without administrator approval Kronvik cannot be installed for all users.$\r$\n$\r$\nInstall it just for you instead?"
-LangString Declined ${LANG_JAPANESE} "管理者の承認が得られなかったため、全ユーザーにはインストールできません。$\r$\n$\r$\nこのユーザーのみにインストールしますか？"
-LangString NotAdmin ${LANG_ENGLISH} "The all-users installation needs administrator rights."
-LangString NotAdmin ${LANG_JAPANESE} "全ユーザーへのインストールには管理者の権限が必要です。"
-LangString OutsideProgramFiles ${LANG_ENGLISH} "For all users Kronvik installs only inside $PROGRAMFILES64, where only administrators can change it."
-LangString OutsideProgramFiles ${LANG_JAPANESE} "全ユーザー用には、管理者しか変更できない $PROGRAMFILES64 の中にだけインストールできます。"
-LangString StillRunning ${LANG_ENGLISH} "Kronvik did not end. Close it from its tray menu and try again."
-LangString StillRunning ${LANG_JAPANESE} "Kronvik が終了しませんでした。トレイのメニューから終了して、もう一度試してください。"
-LangString TaskFailed ${LANG_ENGLISH} "The logon task could not be registered."
-LangString TaskFailed ${LANG_JAPANESE} "ログオン時のタスクを登録できませんでした。"
-LangString RunNow ${LANG_ENGLISH} "Start Kronvik now"
-LangString RunNow ${LANG_JAPANESE} "Kronvik をいま起動する"
-LangString FinishUser ${LANG_ENGLISH} "Kronvik is installed.$\r$\n$\r$\nTo set the clock, Kronvik needs the right $\"Change the system time$\". An administrator can install Kronvik for all users, or grant the right to your account: secpol.msc, Local Policies, User Rights Assignment, $\"Change the system time$\" (README.txt tells more)."
-LangString FinishUser ${LANG_JAPANESE} "Kronvik をインストールしました。$\r$\n$\r$\n時刻合わせには「システム時刻の変更」の権利が必要です。管理者が全ユーザー用にインストールするか、secpol.msc の「ローカル ポリシー」→「ユーザー権利の割り当て」→「システム時刻の変更」でこのアカウントに権利を与えてください（詳しくは README.txt）。"
-LangString FinishAll ${LANG_ENGLISH} "Kronvik is installed for all users. From the next logon on, an administrator's Kronvik sets the clock without a prompt.$\r$\n$\r$\nA standard account still lacks the right: an administrator grants it with secpol.msc, Local Policies, User Rights Assignment, $\"Change the system time$\" (README.txt tells more)."
-LangString FinishAll ${LANG_JAPANESE} "Kronvik を全ユーザー用にインストールしました。次のログオンから、管理者の Kronvik は確認なしで時刻を合わせます。$\r$\n$\r$\n標準ユーザーのアカウントには権利がありません。管理者が secpol.msc の「ローカル ポリシー」→「ユーザー権利の割り当て」→「システム時刻の変更」で与えてください（詳しくは README.txt）。"
-LangString SettingsSection ${LANG_ENGLISH} "Delete the settings and the schedule as well"
-LangString SettingsSection ${LANG_JAPANESE} "設定とスケジュールも削除する"
-LangString UnNotAdmin ${LANG_ENGLISH} "Without administrator approval Kronvik cannot be removed for all users."
-LangString UnNotAdmin ${LANG_JAPANESE} "管理者の承認が得られなかったため、全ユーザー用の Kronvik を削除できません。"
+!include texts.nsh
+!include log.nsh
+!include replace.nsh
+!include elevation.nsh
+!include folder.nsh
 
-; ---- shared by the installer and the uninstaller
+!insertmacro LogFunctions ""
+!insertmacro LogFunctions "un."
+!insertmacro ReplaceFunctions ""
+!insertmacro ReplaceFunctions "un."
+!insertmacro ElevationFunctions ""
+!insertmacro ElevationFunctions "un."
 
-; Pushes 1 while a Kronvik holds its single-instance mutex in this session.
-; An elevated Kronvik's mutex may refuse a normal process: it exists all the same.
-!macro KronvikRunning un
-Function ${un}KronvikRunning
-  Push $0
-  Push $1
-  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Kronvik-Velk") p .r0 ?e'
-  Pop $1
-  ${If} $0 P<> 0
-    System::Call 'kernel32::CloseHandle(p r0)'
-    StrCpy $0 1
-  ${ElseIf} $1 = 5
-    StrCpy $0 1
-  ${Else}
-    StrCpy $0 0
-  ${EndIf}
-  Pop $1
-  Exch $0
+; The Japanese labels "インストール(I)" and "アンインストール(U)" are wider than
+; the button: it grows to the left by 12 dialog units, the back button moves.
+!macro WidenNextButton un
+Function ${un}WidenNextButton
+  System::Call '*(i 0, i 0, i 12, i 0) p .r0'
+  System::Call 'user32::MapDialogRect(p $HWNDPARENT, p r0)'
+  System::Call '*$0(i, i, i .r1, i)'
+  GetDlgItem $2 $HWNDPARENT 1
+  System::Call 'user32::GetWindowRect(p r2, p r0)'
+  System::Call 'user32::MapWindowPoints(p 0, p $HWNDPARENT, p r0, i 2)'
+  System::Call '*$0(i .r3, i .r4, i .r5, i .r6)'
+  IntOp $3 $3 - $1
+  IntOp $5 $5 - $3
+  IntOp $6 $6 - $4
+  ; SWP_NOZORDER | SWP_NOACTIVATE
+  System::Call 'user32::SetWindowPos(p r2, p 0, i r3, i r4, i r5, i r6, i 0x14)'
+  GetDlgItem $2 $HWNDPARENT 3
+  System::Call 'user32::GetWindowRect(p r2, p r0)'
+  System::Call 'user32::MapWindowPoints(p 0, p $HWNDPARENT, p r0, i 2)'
+  System::Call '*$0(i .r3, i .r4)'
+  IntOp $3 $3 - $1
+  ; and SWP_NOSIZE
+  System::Call 'user32::SetWindowPos(p r2, p 0, i r3, i r4, i 0, i 0, i 0x15)'
+  System::Free $0
 FunctionEnd
 !macroend
-!insertmacro KronvikRunning ""
-!insertmacro KronvikRunning "un."
-
-; Asks a running Kronvik to end with its quit request, which gives every
-; caption back, and waits up to 5 s until it is gone and its exe is free.
-; Sets $WasRunning.
-!macro EndKronvik un
-Function ${un}EndKronvik
-  StrCpy $WasRunning 0
-  Call ${un}KronvikRunning
-  Pop $0
-  ${If} $0 = 0
-    Return
-  ${EndIf}
-  StrCpy $WasRunning 1
-  retry:
-  System::Call 'user32::RegisterWindowMessageW(w "Kronvik") i .r1'
-  ; A broadcast reaches its main window whatever its rights.
-  System::Call 'user32::PostMessageW(p 0xffff, i r1, p 0, p 0)'
-  StrCpy $2 0
-  ${Do}
-    Sleep 100
-    IntOp $2 $2 + 1
-    Call ${un}KronvikRunning
-    Pop $0
-    ${If} $0 = 0
-    ${AndIf} ${FileExists} "$INSTDIR\kronvik.exe"
-      ; The process may hold its exe a moment after the mutex is gone.
-      ClearErrors
-      FileOpen $3 "$INSTDIR\kronvik.exe" a
-      ${IfNot} ${Errors}
-        FileClose $3
-        Return
-      ${EndIf}
-    ${ElseIf} $0 = 0
-      Return
-    ${EndIf}
-  ${LoopUntil} $2 >= 50
-  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(StillRunning)" /SD IDCANCEL IDRETRY retry
-  SetErrorLevel 3
-  Quit
-FunctionEnd
-!macroend
-!insertmacro EndKronvik ""
-!insertmacro EndKronvik "un."
-
-; Pushes 1 when this process holds administrator rights (an elevated token).
-!macro IsAdmin un
-Function ${un}IsAdmin
-  Push $0
-  UserInfo::GetAccountType
-  Pop $0
-  ${If} $0 == "Admin"
-    StrCpy $0 1
-  ${Else}
-    StrCpy $0 0
-  ${EndIf}
-  Exch $0
-FunctionEnd
-!macroend
-!insertmacro IsAdmin ""
-!insertmacro IsAdmin "un."
+!insertmacro WidenNextButton ""
+!insertmacro WidenNextButton "un."
 
 ; ---- installer
 
 Function .onInit
-  StrCpy $StartAtLogon 1
-  StrCpy $DirGiven 0
-  ${If} $INSTDIR != ""
-    StrCpy $DirGiven 1
-  ${EndIf}
   ${GetParameters} $R0
+  Call ReadLogOption
   ClearErrors
-  ${GetOptions} $R0 "/ALLUSERS" $R1
+  ${GetOptions} $R0 "/?" $R1
   ${IfNot} ${Errors}
-    StrCpy $AllUsers 1
-    StrCpy $ModeFixed 1
-  ${Else}
-    ; An upgrade keeps the mode of the installation it replaces.
-    ReadRegStr $R1 HKLM "${UNINSTKEY}" "InstallLocation"
-    ${If} $R1 != ""
-      StrCpy $AllUsers 1
-    ${EndIf}
-    ${If} ${Silent}
-      StrCpy $AllUsers 0
-      StrCpy $ModeFixed 1
-    ${EndIf}
+    MessageBox MB_OK|MB_ICONINFORMATION "$(Usage)"
+    SetErrorLevel 0
+    Quit
   ${EndIf}
-  ClearErrors
-  ${GetOptions} $R0 "/ELEVATED" $R1
-  ${IfNot} ${Errors}
-    StrCpy $Elevated 1
-  ${EndIf}
+  Call ReadElevatedOption
+  StrCpy $R9 $R0
+  ${Log} "$(LogStart)"
   ClearErrors
   ${GetOptions} $R0 "/NOLOGON" $R1
   ${IfNot} ${Errors}
-    StrCpy $StartAtLogon 0
+    StrCpy $LogonArg 0
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/LOGON" $R1
+  ${IfNot} ${Errors}
+    StrCpy $LogonArg 1
+  ${EndIf}
+  Call TokenElevated
+  Pop $Elevated
+  ${If} $INSTDIR != ""
+    StrCpy $DirGiven 1
+  ${EndIf}
+
+  ReadRegStr $R1 HKLM "${UNINSTKEY}" "InstallLocation"
+  ClearErrors
+  ${GetOptions} $R0 "/ALLUSERS" $R2
+  ${IfNot} ${Errors}
+  ${OrIf} $Child = 1
+    StrCpy $AllUsers 1
+    StrCpy $ModeFixed 1
+  ${ElseIf} $R1 != ""
+    ; An upgrade keeps the mode it finds: a second, per-user copy would
+    ; race the task for the single instance at every logon.
+    StrCpy $AllUsers 1
+    ${If} ${Silent}
+      StrCpy $ModeFixed 1
+      ${If} $Elevated = 0
+        StrCpy $R9 $R1
+        ${Fail} ${EXIT_MODE} "$(AllUsersThere)"
+        Quit
+      ${EndIf}
+    ${EndIf}
+  ${ElseIf} ${Silent}
+    StrCpy $ModeFixed 1
   ${EndIf}
   Call ApplyMode
-  ${If} $AllUsers = 1
-  ${AndIf} $ModeFixed = 1
-    Call ElevateOrQuit
+  Call ReadLogonChoice
+  ${If} $ModeFixed = 1
+    Call SettleMode
   ${EndIf}
 FunctionEnd
 
@@ -268,42 +226,57 @@ Function ApplyMode
   ${EndIf}
 FunctionEnd
 
-; Starts this installer again elevated for the all-users mode and ends this
-; one. Pushes nothing and returns only when the prompt was declined.
-Function RunElevated
-  StrCpy $R0 "/ALLUSERS /ELEVATED"
-  ${If} ${Silent}
-    StrCpy $R0 "/S $R0"
+; Start at logon: as the command line or the mode page says; else as the
+; installation being upgraded has it; else yes.
+Function ReadLogonChoice
+  StrCpy $StartAtLogon 1
+  ${If} $LogonArg != ""
+    StrCpy $StartAtLogon $LogonArg
+    Return
   ${EndIf}
-  ${If} $StartAtLogon = 0
-    StrCpy $R0 "$R0 /NOLOGON"
-  ${EndIf}
-  ${If} $DirGiven = 1
-    StrCpy $R0 "$R0 /D=$INSTDIR"
+  ReadRegStr $0 SHCTX "${UNINSTKEY}" "InstallLocation"
+  ${If} $0 == ""
+    Return
   ${EndIf}
   ClearErrors
-  ExecShellWait "runas" "$EXEPATH" "$R0"
+  ReadRegDWORD $0 SHCTX "${UNINSTKEY}" "StartAtLogon"
   ${IfNot} ${Errors}
-    Quit
+    StrCpy $StartAtLogon $0
+    Return
+  ${EndIf}
+  ; Installed by a release that did not record the choice: what it left.
+  ${If} $AllUsers = 1
+    ${IfNot} ${FileExists} "$SYSDIR\Tasks\${TASK}"
+      StrCpy $StartAtLogon 0
+    ${EndIf}
+  ${Else}
+    ReadRegStr $0 HKCU "${RUNKEY}" "Kronvik"
+    ${If} $0 == ""
+      StrCpy $StartAtLogon 0
+    ${EndIf}
   ${EndIf}
 FunctionEnd
 
-Function ElevateOrQuit
-  Call IsAdmin
-  Pop $0
-  ${If} $0 = 1
-    Return
+; Who does the all-users part: this process when it is elevated (it needs
+; administrator rights then), else an elevated one it starts.
+Function SettleMode
+  StrCpy $Machine 0
+  StrCpy $R9 "$(PlanUser)"
+  ${If} $AllUsers = 1
+    StrCpy $R9 "$(PlanThrough)"
+    ${If} $Child = 1
+    ${OrIf} $Elevated = 1
+      Call IsAdmin
+      Pop $0
+      ${If} $0 = 0
+        ${Fail} ${EXIT_ADMIN} "$(NotAdmin)"
+        Quit
+      ${EndIf}
+      StrCpy $Machine 1
+      StrCpy $R9 "$(PlanAll)"
+    ${EndIf}
   ${EndIf}
-  ${If} $Elevated = 1
-    MessageBox MB_OK|MB_ICONSTOP "$(NotAdmin)" /SD IDOK
-    SetErrorLevel 5
-    Quit
-  ${EndIf}
-  Call RunElevated
-  ; Declined: without a page to go back to, the installer ends here.
-  MessageBox MB_OK|MB_ICONSTOP "$(NotAdmin)" /SD IDOK
-  SetErrorLevel 5
-  Quit
+  ${Log} "$(LogPlan)"
 FunctionEnd
 
 Function ModePage
@@ -337,52 +310,27 @@ Function ModePage
 FunctionEnd
 
 Function ModePageLeave
-  ${NSD_GetState} $LogonBox $StartAtLogon
+  ${NSD_GetState} $LogonBox $LogonArg
   ${NSD_GetState} $ModeAll $AllUsers
-  Call ApplyMode
   ${If} $AllUsers = 0
-    Return
-  ${EndIf}
-  Call IsAdmin
-  Pop $0
-  ${If} $0 = 1
-    Return
-  ${EndIf}
-  HideWindow
-  Call RunElevated
-  BringToFront
-  MessageBox MB_YESNO|MB_ICONEXCLAMATION "$(Declined)" IDYES peruser
-  Abort
-  peruser:
-  StrCpy $AllUsers 0
-  ${NSD_Uncheck} $ModeAll
-  ${NSD_Check} $ModeUser
-  Call ApplyMode
-FunctionEnd
-
-; An elevated task starts the exe: only a folder inside Program Files keeps
-; it out of reach of the user's normal programs.
-Function CheckAllUsersFolder
-  Push $0
-  StrCpy $0 1
-  ${If} $AllUsers = 1
-    ; The full path, ".." resolved, whether the folder exists yet or not.
-    System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .R1, p 0)'
-    StrLen $R2 "$PROGRAMFILES64\"
-    StrCpy $R1 $R1 $R2
-    ${If} $R1 != "$PROGRAMFILES64\"
-      StrCpy $0 0
+    ReadRegStr $R9 HKLM "${UNINSTKEY}" "InstallLocation"
+    ${If} $R9 != ""
+      MessageBox MB_OK|MB_ICONEXCLAMATION "$(AllUsersThere)"
+      Abort
     ${EndIf}
   ${EndIf}
-  Exch $0
+  Call ApplyMode
+  Call ReadLogonChoice
+  Call SettleMode
 FunctionEnd
 
 Function DirectoryLeave
-  Call CheckAllUsersFolder
-  Pop $0
-  ${If} $0 = 0
-    MessageBox MB_OK|MB_ICONEXCLAMATION "$(OutsideProgramFiles)"
-    Abort
+  ${If} $AllUsers = 1
+    Call CheckAllUsersFolder
+    ${If} $R9 != ""
+      MessageBox MB_OK|MB_ICONEXCLAMATION $R9
+      Abort
+    ${EndIf}
   ${EndIf}
 FunctionEnd
 
@@ -394,71 +342,59 @@ Function FinishPre
   ${EndIf}
 FunctionEnd
 
-; The logon task: any user's logon, that user's highest rights, no time
-; limit, also on battery, one instance per user. Written into the install
-; folder, where a normal process cannot change it before schtasks reads it.
-Function RegisterTask
-  StrCpy $R1 "$INSTDIR\kronvik-task.xml"
-  FileOpen $R2 $R1 w
-  FileWriteWord $R2 0xFEFF
-  FileWriteUTF16LE $R2 '<?xml version="1.0" encoding="UTF-16"?>$\r$\n'
-  FileWriteUTF16LE $R2 '<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">$\r$\n'
-  FileWriteUTF16LE $R2 '<RegistrationInfo><Description>Kronvik</Description></RegistrationInfo>$\r$\n'
-  FileWriteUTF16LE $R2 '<Triggers><LogonTrigger><Enabled>true</Enabled></LogonTrigger></Triggers>$\r$\n'
-  FileWriteUTF16LE $R2 '<Principals><Principal id="Users"><GroupId>S-1-5-32-545</GroupId><RunLevel>HighestAvailable</RunLevel></Principal></Principals>$\r$\n'
-  FileWriteUTF16LE $R2 '<Settings><MultipleInstancesPolicy>Parallel</MultipleInstancesPolicy>'
-  FileWriteUTF16LE $R2 '<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries><StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>'
-  FileWriteUTF16LE $R2 '<ExecutionTimeLimit>PT0S</ExecutionTimeLimit><Priority>4</Priority></Settings>$\r$\n'
-  FileWriteUTF16LE $R2 '<Actions Context="Users"><Exec><Command>"$INSTDIR\kronvik.exe"</Command></Exec></Actions>$\r$\n'
-  FileWriteUTF16LE $R2 '</Task>$\r$\n'
-  FileClose $R2
-  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /Create /TN "${TASK}" /XML "$R1" /F'
-  Pop $R2
-  Delete $R1
-  ${If} $R2 != 0
-    MessageBox MB_OK|MB_ICONEXCLAMATION "$(TaskFailed)" /SD IDOK
-    SetErrorLevel 4
+; Started elevated, the installer starts nothing.
+Function FinishShow
+  ${If} $Machine = 1
+  ${AndIf} $mui.FinishPage.Run != ""
+    ${NSD_Uncheck} $mui.FinishPage.Run
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
   ${EndIf}
 FunctionEnd
 
-Section "Kronvik"
-  Call CheckAllUsersFolder
-  Pop $0
-  ${If} $0 = 0
-    MessageBox MB_OK|MB_ICONSTOP "$(OutsideProgramFiles)" /SD IDOK
-    SetErrorLevel 2
-    Quit
+; Pushes 1 when the process runs in a user's session: a deployment tool's
+; SYSTEM runs in session 0, where nobody would see Kronvik.
+Function UserAtScreen
+  Push $0
+  System::Call 'kernel32::GetCurrentProcessId() i .r0'
+  System::Call 'kernel32::ProcessIdToSessionId(i r0, *i .r0)'
+  ${If} $0 <> 0
+    StrCpy $0 1
   ${EndIf}
+  Exch $0
+FunctionEnd
+
+; The release's files, the uninstaller and the Start menu shortcut.
+Function InstallFiles
   Call EndKronvik
   SetOutPath "$INSTDIR"
-  File "${STAGE}/kronvik.exe"
-  File "${STAGE}/README.txt"
-  File "${STAGE}/LICENSE"
-  File "${STAGE}/THIRD-PARTY-NOTICES.txt"
+  ; Moved aside by an earlier upgrade, and no longer in use.
+  Delete "$INSTDIR\*.old"
+  !insertmacro PutFile kronvik.exe
+  !insertmacro PutFile README.txt
+  !insertmacro PutFile LICENSE
+  !insertmacro PutFile THIRD-PARTY-NOTICES.txt
+  Push uninstall.exe
+  Call ClearWay
+  ClearErrors
   WriteUninstaller "$INSTDIR\uninstall.exe"
-  CreateShortcut "$SMPROGRAMS\Kronvik.lnk" "$INSTDIR\kronvik.exe"
-
-  ${If} $AllUsers = 1
-    ; The task takes the place of a Run value this account may still have.
-    DeleteRegValue HKCU "${RUNKEY}" "Kronvik"
-    ${If} $StartAtLogon = 1
-      Call RegisterTask
-    ${Else}
-      nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /Delete /TN "${TASK}" /F'
-      Pop $0
-    ${EndIf}
-  ${ElseIf} $StartAtLogon = 1
-    WriteRegStr HKCU "${RUNKEY}" "Kronvik" '"$INSTDIR\kronvik.exe"'
-  ${Else}
-    DeleteRegValue HKCU "${RUNKEY}" "Kronvik"
+  ${If} ${Errors}
+    StrCpy $R9 "$INSTDIR\uninstall.exe"
+    ${Fail} ${EXIT_FILE} "$(CannotWrite)"
+    Abort
   ${EndIf}
+  CreateShortcut "$SMPROGRAMS\Kronvik.lnk" "$INSTDIR\kronvik.exe"
+  Call CloseQuitEvent
+FunctionEnd
 
-  ; SHCTX is HKLM in the all-users mode and HKCU otherwise.
+; The Apps entry, in HKLM for all users and in HKCU otherwise (SHCTX).
+Function RegisterApps
   WriteRegStr SHCTX "${UNINSTKEY}" "DisplayName" "Kronvik"
   WriteRegStr SHCTX "${UNINSTKEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr SHCTX "${UNINSTKEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr SHCTX "${UNINSTKEY}" "DisplayIcon" '"$INSTDIR\kronvik.exe",0'
   WriteRegStr SHCTX "${UNINSTKEY}" "InstallLocation" "$INSTDIR"
+  ${GetTime} "" "L" $0 $1 $2 $3 $4 $5 $6
+  WriteRegStr SHCTX "${UNINSTKEY}" "InstallDate" "$2$1$0"
   ; In the all-users mode the uninstaller runs in place (_?=, which must come
   ; last): elevated, it never starts a copy of itself from a temporary folder.
   StrCpy $R0 '"$INSTDIR\uninstall.exe"'
@@ -470,32 +406,181 @@ Section "Kronvik"
   WriteRegStr SHCTX "${UNINSTKEY}" "QuietUninstallString" "$R0 /S$R1"
   WriteRegDWORD SHCTX "${UNINSTKEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTKEY}" "NoRepair" 1
+  WriteRegDWORD SHCTX "${UNINSTKEY}" "StartAtLogon" $StartAtLogon
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD SHCTX "${UNINSTKEY}" "EstimatedSize" $0
+FunctionEnd
 
+; A file in use makes the exit code "restart needed", unless a failure
+; already set one.
+Function SetRestartCode
+  ${If} $RestartNeeded = 1
+    GetErrorLevel $0
+    ${If} $0 <= 0
+      SetErrorLevel ${EXIT_RESTART}
+    ${EndIf}
+    SetRebootFlag true
+  ${EndIf}
+FunctionEnd
+
+Function InstallForUser
+  Call InstallFiles
+  ${If} $StartAtLogon = 1
+    WriteRegStr HKCU "${RUNKEY}" "Kronvik" '"$INSTDIR\kronvik.exe"'
+  ${Else}
+    DeleteRegValue HKCU "${RUNKEY}" "Kronvik"
+  ${EndIf}
+  Call RegisterApps
+  Call UserAtScreen
+  Pop $0
+  ${If} $WasRunning = 1
+  ${AndIf} $0 = 1
+    Exec '"$INSTDIR\kronvik.exe"'
+    ${Log} "$(Started)"
+  ${EndIf}
+  Call SetRestartCode
+FunctionEnd
+
+; The all-users part, elevated: nothing of HKCU, and nothing started.
+Function InstallForAllUsers
+  Call CheckAllUsersFolder
+  ${If} $R9 != ""
+    ${Fail} ${EXIT_FOLDER} $R9
+    Abort
+  ${EndIf}
+  Call LockDownFolder
+  Call InstallFiles
+  ${If} $StartAtLogon = 1
+    Call RegisterTask
+  ${Else}
+    nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /Delete /TN "${TASK}" /F'
+    Pop $0
+  ${EndIf}
+  Call RegisterApps
+  ${If} $Child = 0
+    ${Log} "$(NoUserHere)"
+  ${EndIf}
+  Call SetRestartCode
+FunctionEnd
+
+; This user's own installation goes when Kronvik is installed for all users,
+; through its uninstaller run in place (which keeps the settings).
+Function RemoveOwnInstallation
+  ReadRegStr $R1 HKCU "${UNINSTKEY}" "InstallLocation"
+  ${If} $R1 == ""
+    Return
+  ${EndIf}
+  ${If} ${FileExists} "$R1\uninstall.exe"
+    ExecWait '"$R1\uninstall.exe" /S _?=$R1'
+    Delete "$R1\uninstall.exe"
+    RMDir "$R1"
+  ${EndIf}
+  DeleteRegKey HKCU "${UNINSTKEY}"
+  StrCpy $R9 $R1
+  ${Log} "$(PerUserRemoved)"
+FunctionEnd
+
+; The unelevated side of the all-users mode: the elevated part installs,
+; then this process does what concerns the user at the screen. Declined,
+; the installation may go on for this user alone.
+Function InstallThroughElevatedPart
+  Call KronvikRunning
+  Pop $WasRunning
+  Call OpenLogPipe
+  StrCpy $R0 "/S /ALLUSERS /ELEVATED=$R2"
+  ${If} $LogonArg = 1
+    StrCpy $R0 "$R0 /LOGON"
+  ${ElseIf} $LogonArg == "0"
+    StrCpy $R0 "$R0 /NOLOGON"
+  ${EndIf}
+  StrCpy $R0 "$R0 /D=$INSTDIR"
+  ${Log} "$(Elevating)"
+  Push $R1
+  StrCpy $R1 $EXEPATH
+  Call RunElevated
+  Pop $R1
+  Call TakeElevatedLog
+  ${If} $R0 == ""
+    ReadRegStr $R9 HKLM "${UNINSTKEY}" "InstallLocation"
+    ${If} ${Silent}
+    ${OrIf} $R9 != ""
+      ${Fail} ${EXIT_ADMIN} "$(NotAdmin)"
+      Abort
+    ${EndIf}
+    MessageBox MB_YESNO|MB_ICONEXCLAMATION "$(Declined)" IDYES peruser
+    ${Fail} ${EXIT_ADMIN} "$(NotAdmin)"
+    Abort
+    peruser:
+    StrCpy $AllUsers 0
+    StrCpy $DirGiven 0
+    Call ApplyMode
+    Call ReadLogonChoice
+    Return
+  ${EndIf}
+  Call TakeElevatedResult
+  Call RemoveOwnInstallation
+  ; The task takes the place of a Run value this account may still have.
+  DeleteRegValue HKCU "${RUNKEY}" "Kronvik"
   ${If} $WasRunning = 1
     Exec '"$INSTDIR\kronvik.exe"'
+    ${Log} "$(Started)"
+  ${EndIf}
+FunctionEnd
+
+; The files are put in place by a function, which NSIS does not measure, so
+; the folder page's required space is the staged files' size, counted here.
+!tempfile STAGE_SIZE
+!system `cat "${STAGE}/kronvik.exe" "${STAGE}/README.txt" "${STAGE}/LICENSE" "${STAGE}/THIRD-PARTY-NOTICES.txt" | wc -c | xargs -I N expr N + 1023 | xargs -I N expr N / 1024 | sed 's/^/!define STAGE_KB /' > "${STAGE_SIZE}"` = 0
+!include "${STAGE_SIZE}"
+!delfile "${STAGE_SIZE}"
+
+Section "Kronvik"
+  AddSize ${STAGE_KB}
+  ${If} $AllUsers = 1
+  ${AndIf} $Machine = 0
+    Call InstallThroughElevatedPart
+  ${EndIf}
+  ${If} $AllUsers = 0
+    Call InstallForUser
+  ${ElseIf} $Machine = 1
+    Call InstallForAllUsers
   ${EndIf}
 SectionEnd
 
+Function .onInstSuccess
+  Call LogExitCode
+FunctionEnd
+
 ; ---- uninstaller
 
-
-Section "-un.End"
-  Call un.EndKronvik
-SectionEnd
-
-; The program's own uninstall command, so that what it keeps is deleted in
-; one place. It needs the exe, and no other Kronvik running.
+; The choice the components page offers; the section below acts on it.
 Section /o "un.$(SettingsSection)" un.Settings
-  ExecWait '"$INSTDIR\kronvik.exe" /DEL'
 SectionEnd
 
-Section "-un.Files"
-  Delete "$INSTDIR\kronvik.exe"
-  Delete "$INSTDIR\README.txt"
-  Delete "$INSTDIR\LICENSE"
-  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
+; The settings go through the program's own uninstall command, so that what
+; it keeps is deleted in one place; it needs no other Kronvik running.
+Function un.DeleteSettings
+  Exch $0
+  ${If} ${SectionIsSelected} ${un.Settings}
+    ExecWait '"$0" /DEL'
+    ${Log} "$(SettingsDeleted)"
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
+; Everything but the settings of the all-users part (elevated) or of a
+; per-user installation.
+Function un.RemoveHere
+  Call un.EndKronvik
+  ${If} $Machine = 0
+    Push "$INSTDIR\kronvik.exe"
+    Call un.DeleteSettings
+  ${EndIf}
+  !insertmacro RemoveFile kronvik.exe
+  !insertmacro RemoveFile README.txt
+  !insertmacro RemoveFile LICENSE
+  !insertmacro RemoveFile THIRD-PARTY-NOTICES.txt
+  Delete /REBOOTOK "$INSTDIR\*.old"
   Delete "$SMPROGRAMS\Kronvik.lnk"
   ${If} $AllUsers = 1
     nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /Delete /TN "${TASK}" /F'
@@ -519,49 +604,91 @@ Section "-un.Files"
     ${EndIf}
   ${EndIf}
   RMDir /REBOOTOK "$INSTDIR"
+  Call un.CloseQuitEvent
+  ${If} $RestartNeeded = 1
+    SetErrorLevel ${EXIT_RESTART}
+  ${EndIf}
+FunctionEnd
+
+; The unelevated side of the all-users uninstall: the elevated part removes
+; Kronvik; then a copy of the exe deletes this user's settings if asked.
+Function un.RemoveThroughElevatedPart
+  InitPluginsDir
+  CopyFiles /SILENT "$INSTDIR\kronvik.exe" "$PLUGINSDIR"
+  Call un.OpenLogPipe
+  StrCpy $R0 "/S /ELEVATED=$R2 _?=$INSTDIR"
+  ${Log} "$(UnElevating)"
+  Push $R1
+  StrCpy $R1 "$INSTDIR\uninstall.exe"
+  Call un.RunElevated
+  Pop $R1
+  Call un.TakeElevatedLog
+  ${If} $R0 == ""
+    ${Fail} ${EXIT_ADMIN} "$(UnNotAdmin)"
+    Abort
+  ${EndIf}
+  Call un.TakeElevatedResult
+  Push "$PLUGINSDIR\kronvik.exe"
+  Call un.DeleteSettings
+FunctionEnd
+
+Section "-un.Kronvik"
+  ${If} $AllUsers = 1
+  ${AndIf} $Machine = 0
+    Call un.RemoveThroughElevatedPart
+  ${Else}
+    Call un.RemoveHere
+  ${EndIf}
 SectionEnd
 
+Function un.onUninstSuccess
+  Call un.LogExitCode
+FunctionEnd
+
+; After the sections, whose indexes it uses.
 Function un.onInit
-  StrCpy $AllUsers 0
+  ${GetParameters} $R0
+  Call un.ReadLogOption
+  ClearErrors
+  ${GetOptions} $R0 "/?" $R1
+  ${IfNot} ${Errors}
+    MessageBox MB_OK|MB_ICONINFORMATION "$(UnUsage)"
+    SetErrorLevel 0
+    Quit
+  ${EndIf}
+  Call un.ReadElevatedOption
+  StrCpy $R9 $R0
+  ${Log} "$(UnLogStart)"
+  Call un.TokenElevated
+  Pop $Elevated
   ReadRegStr $R1 HKLM "${UNINSTKEY}" "InstallLocation"
   ${If} $R1 == $INSTDIR
     StrCpy $AllUsers 1
     SetShellVarContext all
   ${EndIf}
-  ${GetParameters} $R0
   ClearErrors
   ${GetOptions} $R0 "/DELSETTINGS" $R1
   ${IfNot} ${Errors}
     SectionSetFlags ${un.Settings} ${SF_SELECTED}
   ${EndIf}
-  ${If} $AllUsers = 0
-    Return
+  ${If} $AllUsers = 1
+    ${If} $Elevated = 1
+    ${OrIf} $Child = 1
+      Call un.IsAdmin
+      Pop $0
+      ${If} $0 = 0
+        ${Fail} ${EXIT_ADMIN} "$(UnNotAdmin)"
+        Quit
+      ${EndIf}
+      StrCpy $Machine 1
+    ${EndIf}
+    ; Only the unelevated process that starts the elevated part knows whose
+    ; settings to delete: started elevated, there is no such process.
+    ${If} $Elevated = 1
+    ${AndIf} $Child = 0
+      SectionSetFlags ${un.Settings} 0
+      SectionSetText ${un.Settings} ""
+      ${Log} "$(UnNoUserHere)"
+    ${EndIf}
   ${EndIf}
-  Call un.IsAdmin
-  Pop $0
-  ${If} $0 = 1
-    Return
-  ${EndIf}
-  ClearErrors
-  ${GetOptions} $R0 "/ELEVATED" $R1
-  ${IfNot} ${Errors}
-    MessageBox MB_OK|MB_ICONSTOP "$(UnNotAdmin)" /SD IDOK
-    SetErrorLevel 5
-    Quit
-  ${EndIf}
-  ; In place, elevated, with the same choices.
-  StrCpy $R1 "/ELEVATED"
-  ${If} ${Silent}
-    StrCpy $R1 "/S $R1"
-  ${EndIf}
-  ${If} ${SectionIsSelected} ${un.Settings}
-    StrCpy $R1 "$R1 /DELSETTINGS"
-  ${EndIf}
-  ClearErrors
-  ExecShellWait "runas" "$INSTDIR\uninstall.exe" "$R1 _?=$INSTDIR"
-  ${If} ${Errors}
-    MessageBox MB_OK|MB_ICONSTOP "$(UnNotAdmin)" /SD IDOK
-    SetErrorLevel 5
-  ${EndIf}
-  Quit
 FunctionEnd

@@ -1,6 +1,8 @@
 #pragma once
 // Clock port: the local wall-clock time, in the fields of the platform's
-// SYSTEMTIME record (day_of_week 0 = Sunday), and the setting of it.
+// SYSTEMTIME record (day_of_week 0 = Sunday), the setting of it, and a clock
+// that only moves forward.
+#include <chrono>
 #include <cstdint>
 
 namespace kronvik {
@@ -29,6 +31,11 @@ public:
     virtual LocalTime Now() = 0;
     // Sets date and time of day together (day_of_week is ignored).
     virtual ClockSet SetLocal(const LocalTime& time) = 0;
+    // Milliseconds since some fixed moment, whatever is done to the wall clock.
+    virtual int64_t ElapsedMs() {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
 };
 
 }  // namespace kronvik

@@ -1,6 +1,8 @@
 #pragma once
 // HTTP port for the time page exchange, shaped like WinINet: a session (the
-// Internet handle) opens a URL and gives a response (the URL handle).
+// Internet handle) opens a URL and gives a response (the URL handle). Every
+// call that waits for the network waits at most the time it is given and
+// then gives up on the request.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -14,11 +16,10 @@ enum class HttpHeader { Date, Age };
 class HttpResponse {
 public:
     virtual ~HttpResponse() = default;
-    // Bounds the wait of each later read.
-    virtual void SetTimeout(uint32_t milliseconds) = 0;
-    // Bytes read into buffer; 0 at the end of the body, -1 on an error
-    // (a time-out among them).
-    virtual int64_t Read(char* buffer, size_t size) = 0;
+    // Bytes read into buffer, as many as have arrived, waiting at most
+    // wait_ms for the first of them; 0 at the end of the body, -1 on an
+    // error or when the wait ran out.
+    virtual int64_t Read(char* buffer, size_t size, int64_t wait_ms) = 0;
     // The status code, 0 when unknown.
     virtual uint32_t Status() = 0;
     // The text of a response header, nothing when the response has none.
@@ -28,12 +29,11 @@ public:
 class HttpSession {
 public:
     virtual ~HttpSession() = default;
-    // Bounds each wait of the session: connecting, sending, receiving.
-    virtual void SetTimeout(uint32_t milliseconds) = 0;
     // Always from the server: nothing is taken from or kept in a cache, and
     // any proxy on the way is told not to answer from its own cache either.
-    // nullptr when the request could not be made or answered.
-    virtual std::unique_ptr<HttpResponse> OpenUrl(const std::string& url) = 0;
+    // Returns once the response's head has arrived; nullptr when the request
+    // could not be made or was not answered within wait_ms.
+    virtual std::unique_ptr<HttpResponse> OpenUrl(const std::string& url, int64_t wait_ms) = 0;
 };
 
 class HttpClient {

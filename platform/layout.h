@@ -41,6 +41,7 @@ enum ControlFlags : uint32_t {
     kFlat = 1 << 12,        // a button drawn flat, its text in the text colour
     kGroupStart = 1 << 13,  // the first control of a group for the arrow keys
     kTealTitle = 1 << 14,   // teal bold Arial 11 pixels
+    kDigit = 1 << 15,       // a digit picture: its panel reads as the number its digits show
 };
 
 struct ControlSpec {
@@ -50,6 +51,18 @@ struct ControlSpec {
     const char* text;      // UTF-8
     int32_t x, y, width, height;
     uint32_t flags;
+};
+
+// What a screen reader hears for a control whose own text does not say what
+// it is for. The name is `name`, or the current text of `label`; the value is
+// the number of the digit panel `shows` (or the text of that control),
+// followed by the current text of `unit`.
+struct AccessibleSpec {
+    int32_t id;
+    const char* name;  // UTF-8, or nullptr
+    int32_t label;     // 0: none
+    int32_t shows;     // 0: none
+    int32_t unit;      // 0: none
 };
 
 }  // namespace kronvik

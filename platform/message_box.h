@@ -5,8 +5,9 @@
 namespace kronvik {
 
 enum class BoxStyle {
-    Confirm,  // OK and Cancel, with the information icon
-    Error,    // OK alone, with the error icon
+    Confirm,       // OK and Cancel, with the information icon
+    ConfirmRisky,  // OK and Cancel, with the warning icon; Cancel is the default
+    Error,         // OK alone, with the error icon
 };
 
 class MessageBoxes {

@@ -21,4 +21,10 @@ inline constexpr ControlSpec kLayout[] = {
     {K::Label, 1, kPanel1, "x", kLabelRight, 3, 0, 0, kAlignRight | kBlack},
 };
 
+// The picture is the box's only button: a click closes the box.
+inline constexpr AccessibleSpec kAccessible[] = {
+    {kPanel1, "バージョン情報", 0, 0, 0},
+    {kImage1, "閉じる", 0, 0, 0},
+};
+
 }  // namespace kronvik::about_form

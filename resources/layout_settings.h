@@ -19,6 +19,12 @@ inline constexpr int32_t kTabPage1 = ControlId(K::TabPage, 1), kTabPage2 = Contr
 inline constexpr int32_t kPages[] = {kTabPage1, kTabPage2, kTabPage3};
 inline constexpr const char* kPageTitles[] = {"モード", "基本項目", "オプション"};
 
+inline constexpr int32_t kLabel1 = ControlId(K::Label, 1), kLabel2 = ControlId(K::Label, 2),
+                         kLabel4 = ControlId(K::Label, 4), kLabel5 = ControlId(K::Label, 5),
+                         kLabel7 = ControlId(K::Label, 7), kLabel9 = ControlId(K::Label, 9),
+                         kLabel11 = ControlId(K::Label, 11), kLabel16 = ControlId(K::Label, 16),
+                         kLabel17 = ControlId(K::Label, 17), kLabel20 = ControlId(K::Label, 20),
+                         kLabel22 = ControlId(K::Label, 22);
 inline constexpr int32_t kLabel3 = ControlId(K::Label, 3), kLabel12 = ControlId(K::Label, 12),
                          kLabel13 = ControlId(K::Label, 13), kLabel14 = ControlId(K::Label, 14),
                          kLabel15 = ControlId(K::Label, 15), kLabel21 = ControlId(K::Label, 21),
@@ -67,7 +73,8 @@ inline constexpr ControlSpec kLayout[] = {
     {K::Label, 24, kTabPage1, "時刻合わせが可能です。", 27, 157, 0, 0, kNoFlags},
     {K::Label, 25, kTabPage1, "HTTPを利用した", 208, 142, 0, 0, kNoFlags},
     {K::Label, 26, kTabPage1, "時刻合わせが可能です。", 187, 157, 0, 0, kNoFlags},
-    {K::Label, 27, kTabPage1, "", 48, 200, 249, 17, kAlignCenter | kRedText},
+    // Two lines: the notice of a server's time too far off needs both.
+    {K::Label, 27, kTabPage1, "", 8, 182, 330, 34, kAlignCenter | kRedText},
     // Basic items page
     {K::GroupBox, 1, kTabPage2, " 時刻表示 ", 0, 2, 121, 88, kNoFlags},
     {K::RadioButton, 1, kGroupBox1, "日付 + 時刻", 8, 16, 0, 0, kGroupStart},
@@ -89,21 +96,22 @@ inline constexpr ControlSpec kLayout[] = {
     {K::RadioButton, 9, kGroupBox3, "一定の周期で日付時刻を合わせる。", 8, 64, 0, 0, kNoFlags},
     {K::RadioButton, 6, kGroupBox3, "指定時刻に日付時刻を合わせる。", 8, 88, 0, 0, kNoFlags},
     {K::Panel, 2, kGroupBox3, "", 260, 60, 33, 22, kSunken},
-    {K::Image, 12, kPanel2, "", 0, 0, 16, 21, kCentreImage},
-    {K::Image, 13, kPanel2, "", 16, 0, 16, 21, kCentreImage},
+    {K::Image, 12, kPanel2, "", 0, 0, 16, 21, kCentreImage | kDigit},
+    {K::Image, 13, kPanel2, "", 16, 0, 16, 21, kCentreImage | kDigit},
     {K::CSpinButton, 3, kGroupBox3, "", 293, 61, 15, 21, kGroupStart},
     {K::Label, 21, kGroupBox3, "時間", 310, 71, 0, 0, kNoFlags},
     {K::Panel, 13, kGroupBox3, "", 207, 84, 33, 22, kSunken},
-    {K::Image, 8, kPanel13, "", 0, 0, 16, 21, kCentreImage},
-    {K::Image, 9, kPanel13, "", 16, 0, 16, 21, kCentreImage},
+    {K::Image, 8, kPanel13, "", 0, 0, 16, 21, kCentreImage | kDigit},
+    {K::Image, 9, kPanel13, "", 16, 0, 16, 21, kCentreImage | kDigit},
     {K::CSpinButton, 1, kGroupBox3, "", 240, 85, 15, 21, kNoFlags},
     {K::Label, 4, kGroupBox3, "時", 258, 96, 0, 0, kNoFlags},
     {K::Panel, 14, kGroupBox3, "", 272, 84, 33, 22, kSunken},
-    {K::Image, 10, kPanel14, "", 0, 0, 16, 21, kCentreImage},
-    {K::Image, 11, kPanel14, "", 16, 0, 16, 21, kCentreImage},
+    {K::Image, 10, kPanel14, "", 0, 0, 16, 21, kCentreImage | kDigit},
+    {K::Image, 11, kPanel14, "", 16, 0, 16, 21, kCentreImage | kDigit},
     {K::CSpinButton, 2, kGroupBox3, "", 305, 85, 15, 21, kNoFlags},
     {K::Label, 5, kGroupBox3, "分", 322, 96, 0, 0, kNoFlags},
-    {K::CheckBox, 1, kTabPage2, "時刻合わせ終了後に、本プログラムを終了させる。", 48, 210, 281, 17, kGroupStart},
+    // Within the automatic setting's frame, so Tab reaches it after the frame's choices.
+    {K::CheckBox, 1, kGroupBox3, "時刻合わせ終了後に、本プログラムを終了させる。", 48, 110, 281, 17, kGroupStart},
     // Options page
     {K::GroupBox, 4, kTabPage3, " 表示フォーマット ", 0, 2, 337, 167, kNoFlags},
     {K::SpeedButton, 2, kGroupBox4, "平成14", 8, 16, 45, 20, kGroupStart},
@@ -146,6 +154,39 @@ inline constexpr ControlSpec kLayout[] = {
     {K::Label, 3, 0, "", 13, 284, 0, 0, kSmallText},
     {K::Button, 1, 0, "適用", 264, 272, 81, 25, kGroupStart},
     {K::Panel, 5, 0, "MODE", 304, 0, 41, 17, kTealTitle},
+};
+
+// Names for the controls whose own text does not say what they are for: the
+// digit panels and their spins, the edits, the year button and the panels
+// that group the options.
+inline constexpr AccessibleSpec kAccessible[] = {
+    {kPageControl1, "ページ", 0, 0, 0},
+    {kPanel13, nullptr, kLabel4, 0, 0},
+    {kPanel14, nullptr, kLabel5, 0, 0},
+    {kPanel2, "周期", 0, 0, kLabel21},
+    {kCSpinButton1, nullptr, kLabel4, kPanel13, 0},
+    {kCSpinButton2, nullptr, kLabel5, kPanel14, 0},
+    {kCSpinButton3, "周期", 0, kPanel2, kLabel21},
+    {kEdit1, nullptr, kLabel1, 0, 0},
+    {kEdit2, nullptr, kLabel2, 0, 0},
+    {kEdit14, nullptr, kLabel16, 0, 0},
+    {kEdit15, nullptr, kLabel22, 0, 0},
+    {kEdit3, nullptr, kGroupBox5, kEdit3, kLabel11},
+    {kSpeedButton2, "年の表示", 0, kSpeedButton2, 0},
+    {kEdit4, "年の区切り", 0, 0, 0},
+    {kEdit5, "月の区切り", 0, 0, 0},
+    {kEdit6, "日の区切り", 0, 0, 0},
+    {kEdit7, "時の区切り", 0, 0, 0},
+    {kEdit8, "分の区切り", 0, 0, 0},
+    {kPanel3, nullptr, kLabel7, 0, 0},
+    {kEdit13, nullptr, kLabel7, 0, 0},
+    {kPanel1, nullptr, kLabel17, 0, 0},
+    {kEdit12, "和表記の曜日の前", 0, 0, 0},
+    {kEdit9, "和表記の曜日の後", 0, 0, 0},
+    {kEdit10, "英表記の曜日の前", 0, 0, 0},
+    {kEdit11, "英表記の曜日の後", 0, 0, 0},
+    {kPanel4, nullptr, kLabel20, 0, 0},
+    {kEdit16, nullptr, kLabel9, 0, 0},
 };
 
 }  // namespace kronvik::settings_form

@@ -25,7 +25,7 @@ void Win32EntryView::Create(HINSTANCE instance, HWND owner, const DigitImages& d
     presenter_ = &presenter;
     MakeForm(instance,
              {L"TForm3", L"予定入力フィールド", WS_POPUP | WS_CAPTION, WS_EX_TOOLWINDOW, kLayout, kEntryFonts,
-              {kClientWidth, kClientHeight}},
+              {kClientWidth, kClientHeight}, kAccessible},
              owner);
     LimitEditBytes(layout_.Control(kEdit1), kAppointmentTextMaxBytes);
     const HWND hints = CreateHints(window_);
@@ -39,7 +39,8 @@ void Win32EntryView::Create(HINSTANCE instance, HWND owner, const DigitImages& d
 void Win32EntryView::ShowDigits(const EntryDigits& digits) {
     for (std::size_t i = 0; i < digits.size(); ++i) {
         const int32_t digit = digits[i] >= 0 && digits[i] <= 9 ? digits[i] : 0;
-        layout_.SetImage(kImage0000 + static_cast<int32_t>(i), (*digit_images_)[static_cast<std::size_t>(digit)].get());
+        layout_.SetDigit(kImage0000 + static_cast<int32_t>(i), digit,
+                         (*digit_images_)[static_cast<std::size_t>(digit)].get());
     }
 }
 
@@ -104,6 +105,7 @@ bool Win32EntryView::Command(int32_t id, UINT code) {
 void Win32EntryView::Spin(int32_t id, bool up) {
     if (id == kCSpinButton1) up ? presenter_->CSpinButton1UpClick() : presenter_->CSpinButton1DownClick();
     if (id == kCSpinButton2) up ? presenter_->CSpinButton2UpClick() : presenter_->CSpinButton2DownClick();
+    access_.ValueChanged(id);
 }
 
 }  // namespace kronvik

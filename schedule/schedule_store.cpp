@@ -1,5 +1,6 @@
 #include "schedule/schedule_store.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <string_view>
 
 #include "platform/cp932.h"
+#include "platform/local_calendar.h"
 #include "schedule/schedule_menu.h"
 #include "schedule/sorted_lists.h"
 #include "schedule/upcoming_dates.h"
@@ -140,6 +142,51 @@ void ScheduleStore::DeleteScheduleValue(const AppointmentName& name) {
         key->DeleteValue(name.value);
     }
     LoadSchedule();
+}
+
+std::vector<StoredAppointment> ScheduleStore::AppointmentsOfDays(const ScheduleTime& first,
+                                                                 const ScheduleTime& last) {
+    const std::array<int32_t, 3> from{first.year, first.month, first.day};
+    const std::array<int32_t, 3> to{last.year, last.month, last.day};
+    std::vector<StoredAppointment> found;
+    std::unique_ptr<RegistryKey> root = registry_.Open(kScheduleKey, false);
+    if (!root) return found;
+    for (const std::string& key_name : root->SubkeyNames()) {
+        std::array<int32_t, 3> date{};
+        if (ScanNumbers(key_name, date) != date.size() || date < from || to < date) continue;
+        std::unique_ptr<RegistryKey> key = registry_.Open(DatePath(key_name), false);
+        if (!key) continue;
+        for (const std::string& name : key->ValueNames()) {
+            std::array<int32_t, 2> time{};
+            ScanNumbers(name, time);
+            StoredAppointment appointment{{date[0], date[1], date[2], time[0], time[1]}, {}};
+            std::string text;
+            if (key->ReadText(name, text) == RegResult::Ok) appointment.text = Cp932Prefix(text, kEntryTextMaxBytes);
+            found.push_back(std::move(appointment));
+        }
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const StoredAppointment& a, const StoredAppointment& b) { return a.time < b.time; });
+    return found;
+}
+
+std::optional<ScheduleTime> ScheduleStore::ReadAnnounced() {
+    std::unique_ptr<RegistryKey> key = registry_.Open(kAlertKey, false);
+    std::string text;
+    if (!key || key->ReadText(kAnnouncedValue, text) != RegResult::Ok) return std::nullopt;
+    std::array<int32_t, 5> n{};
+    if (ScanNumbers(text, n) != n.size() || n[1] < 1 || n[1] > 12 || n[2] < 1 || n[2] > DaysInMonth(n[0], n[1]) ||
+        n[3] < 0 || n[3] > 23 || n[4] < 0 || n[4] > 59)
+        return std::nullopt;
+    return ScheduleTime{n[0], n[1], n[2], n[3], n[4]};
+}
+
+void ScheduleStore::WriteAnnounced(const ScheduleTime& minute) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d %02d %02d %02d %02d", static_cast<int>(minute.year),
+                  static_cast<int>(minute.month), static_cast<int>(minute.day), static_cast<int>(minute.hour),
+                  static_cast<int>(minute.minute));
+    if (std::unique_ptr<RegistryKey> key = registry_.Open(kAlertKey, true)) key->WriteText(kAnnouncedValue, text);
 }
 
 const DaySlot* ScheduleStore::SlotOfDay(int32_t day_index) const {

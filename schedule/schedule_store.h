@@ -2,7 +2,9 @@
 // The schedule as stored: one key per date under Software\Velk\Information,
 // one text value per appointment named by its time. The in-memory copy holds
 // the appointments of today and the 13 following days, in date and time order.
+#include <compare>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,9 @@
 namespace kronvik {
 
 inline constexpr char kScheduleKey[] = "Software\\Velk\\Information";
+// The minute up to which every appointment was announced, "%04d %02d %02d %02d %02d".
+inline constexpr char kAlertKey[] = "Software\\Velk\\Alert";
+inline constexpr char kAnnouncedValue[] = "ANNOUNCED";
 
 // A date and a minute of the schedule.
 struct ScheduleTime {
@@ -21,6 +26,14 @@ struct ScheduleTime {
     int32_t day = 0;
     int32_t hour = 0;
     int32_t minute = 0;
+    // In field order, which is the order of time.
+    auto operator<=>(const ScheduleTime&) const = default;
+};
+
+// An appointment as stored, whatever its day.
+struct StoredAppointment {
+    ScheduleTime time;
+    std::string text;
 };
 
 // The value name of a time: "%02d %02d", e.g. "09 05".
@@ -58,6 +71,14 @@ public:
     // Deletes the appointment of that name (none there is no error); the date
     // key stays. Then loads again.
     void DeleteScheduleValue(const AppointmentName& name);
+
+    // The appointments stored for the dates from `first` to `last` (their
+    // times of day are not looked at), read afresh, in time order.
+    std::vector<StoredAppointment> AppointmentsOfDays(const ScheduleTime& first, const ScheduleTime& last);
+    // The remembered announced minute; nothing when none is stored or it
+    // names no real minute.
+    std::optional<ScheduleTime> ReadAnnounced();
+    void WriteAnnounced(const ScheduleTime& minute);
 
     const std::vector<DaySlot>& Slots() const { return slots_; }
     const UpcomingDates& Dates() const { return dates_; }

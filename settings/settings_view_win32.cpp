@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "platform/win32/contrast_win32.h"
 #include "platform/win32/edit_limit_win32.h"
 #include "platform/win32/win32_text.h"
 #include "resources/layout_settings.h"
@@ -32,7 +33,7 @@ void Win32SettingsView::Create(HINSTANCE instance, HWND owner, const DigitImages
     presenter_ = &presenter;
     MakeForm(instance, {L"TForm4", L"Kronvik設定", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
                         WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kLayout, kSettingsFonts,
-                        {kClientWidth, kClientHeight}});
+                        {kClientWidth, kClientHeight}, kAccessible});
 
     const HWND tabs = layout_.Control(kPageControl1);
     for (int i = 0; i < kPageCount; ++i) {
@@ -41,6 +42,8 @@ void Win32SettingsView::Create(HINSTANCE instance, HWND owner, const DigitImages
         item.mask = TCIF_TEXT;
         item.pszText = title.data();
         SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+        // A page is named by its tab.
+        layout_.SetText(kPages[i], kPageTitles[i]);
     }
     FitPages();
     SelectPage(0);
@@ -100,7 +103,7 @@ void Win32SettingsView::SetVisible(int32_t id, bool visible) {
 
 void Win32SettingsView::SetDigit(int32_t image_id, int32_t digit) {
     if (digit < 0 || digit > 9) return;
-    layout_.SetImage(image_id, (*digit_images_)[static_cast<std::size_t>(digit)].get());
+    layout_.SetDigit(image_id, digit, (*digit_images_)[static_cast<std::size_t>(digit)].get());
 }
 
 int32_t Win32SettingsView::TrackYearMenu() {
@@ -108,11 +111,20 @@ int32_t Win32SettingsView::TrackYearMenu() {
     AppendMenuW(menu.get(), MF_STRING, 1, L"西暦表示");
     AppendMenuW(menu.get(), MF_STRING, 2, L"和暦表示");
     AppendMenuW(menu.get(), MF_STRING, 3, L"暦表示無し");
-    POINT cursor{};
-    GetCursorPos(&cursor);
+    POINT at{};
+    GetCursorPos(&at);
+    // Pressed from the keyboard, the button is not under the mouse: the menu
+    // opens under the button.
+    const HWND button = layout_.Control(kSpeedButton2);
+    RECT rect;
+    GetWindowRect(button, &rect);
+    if (!PtInRect(&rect, at)) at = {rect.left, rect.bottom};
     SetForegroundWindow(owner_);
-    return static_cast<int>(
-        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner_, nullptr));
+    const auto chosen = static_cast<int>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner_, nullptr));
+    // The menu's owner took the foreground: the keyboard comes back here.
+    SetForegroundWindow(window_);
+    return chosen;
 }
 
 void Win32SettingsView::ShowError(const std::string& text) {
@@ -123,8 +135,14 @@ void Win32SettingsView::ShowError(const std::string& text) {
 }
 
 void Win32SettingsView::SelectPage(int index) {
+    const HWND focus = GetFocus();
     SendMessageW(layout_.Control(kPageControl1), TCM_SETCURSEL, index, 0);
     for (int i = 0; i < kPageCount; ++i) ShowWindow(layout_.Control(kPages[i]), i == index ? SW_SHOW : SW_HIDE);
+    access_.ValueChanged(kPageControl1);
+    // The focus on a page that went away moves to the page now in front.
+    if (focus == nullptr || IsWindowVisible(focus)) return;
+    const HWND first = FirstTabStop(layout_.Control(kPages[index]));
+    SetFocus(first != nullptr ? first : layout_.Control(kPageControl1));
 }
 
 bool Win32SettingsView::Command(int32_t id, UINT code) {
@@ -156,8 +174,9 @@ void Win32SettingsView::Spin(int32_t id, bool up) {
     case kCSpinButton1: up ? p.CSpinButton1UpClick() : p.CSpinButton1DownClick(); break;
     case kCSpinButton2: up ? p.CSpinButton2UpClick() : p.CSpinButton2DownClick(); break;
     case kCSpinButton3: up ? p.CSpinButton3UpClick() : p.CSpinButton3DownClick(); break;
-    default: break;
+    default: return;
     }
+    access_.ValueChanged(id);
 }
 
 void Win32SettingsView::DrawFlatButton(const DRAWITEMSTRUCT& item) const {
@@ -167,7 +186,9 @@ void Win32SettingsView::DrawFlatButton(const DRAWITEMSTRUCT& item) const {
     wchar_t text[32] = {};
     GetWindowTextW(item.hwndItem, text, 32);
     SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : RGB(0, 0, 255));
+    COLORREF colour = HighContrast() ? GetSysColor(COLOR_BTNTEXT) : RGB(0, 0, 255);
+    if (item.itemState & ODS_DISABLED) colour = GetSysColor(COLOR_GRAYTEXT);
+    SetTextColor(item.hDC, colour);
     DrawTextW(item.hDC, text, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     if (item.itemState & ODS_FOCUS) {
         InflateRect(&rect, -2, -2);

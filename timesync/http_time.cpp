@@ -1,11 +1,9 @@
 #include "timesync/http_time.h"
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
 #include <vector>
 
-#include "platform/local_calendar.h"
 #include "timesync/time_page.h"
 
 namespace kronvik {
@@ -20,66 +18,66 @@ bool FromCache(const std::optional<std::string>& age) {
     return age && (age->empty() || age->find_first_not_of('0') != std::string::npos);
 }
 
-// The body to its end, or nothing when a read broke or the exchange ran past
-// its deadline: either leaves a time that may be as old as the wait. No read
-// waits beyond the time that is left.
-std::optional<std::string> ReadBody(HttpResponse& response, const std::function<int64_t()>& remaining_ms) {
+// The body up to its time line, or to its end when it has none.
+struct PageRead {
     std::string body;
+    std::optional<int64_t> page_seconds;  // the time line's
+    int64_t line_arrived = 0;
+};
+
+// Nothing when a read broke or the deadline passed before the time line or
+// the end came. No read waits beyond the deadline.
+std::optional<PageRead> ReadPage(HttpResponse& response, int64_t deadline, const MonotonicMs& now_ms) {
+    PageRead page;
     std::vector<char> chunk(8192);
-    while (body.size() < kTimePageBodyLimit) {
-        const int64_t remaining = remaining_ms();
-        if (remaining <= 0) return std::nullopt;
-        response.SetTimeout(static_cast<uint32_t>(remaining));
-        const size_t room = std::min(chunk.size(), kTimePageBodyLimit - body.size());
-        const int64_t got = response.Read(chunk.data(), room);
-        if (got < 0 || remaining_ms() < 0) return std::nullopt;
+    while (page.body.size() < kTimePageBodyLimit) {
+        const size_t room = std::min(chunk.size(), kTimePageBodyLimit - page.body.size());
+        const int64_t got = response.Read(chunk.data(), room, deadline - now_ms());
+        if (got < 0 || now_ms() > deadline) return std::nullopt;
         if (got == 0) break;
-        body.append(chunk.data(), static_cast<size_t>(got));
+        page.body.append(chunk.data(), static_cast<size_t>(got));
+        page.page_seconds = ParseTimePage(page.body);
+        if (page.page_seconds) {
+            page.line_arrived = now_ms();
+            break;
+        }
     }
-    return body;
+    return page;
 }
 
 }  // namespace
 
-int64_t SteadyMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-std::optional<ServerTime> ServerTimeOf(std::string_view body, uint32_t status,
-                                       const std::optional<std::string>& date,
-                                       const std::optional<std::string>& age) {
-    if (const std::optional<int64_t> page = ParseTimePage(body)) return ServerTime{*page, 0};
-    if (!date || status >= 500 || status == kProxyAuthenticationRequired || FromCache(age))
-        return std::nullopt;
+std::optional<int64_t> DateHeaderMs(uint32_t status, const std::optional<std::string>& date,
+                                    const std::optional<std::string>& age) {
+    if (!date || status >= 500 || status == kProxyAuthenticationRequired || FromCache(age)) return std::nullopt;
     const std::optional<int64_t> seconds = ParseHttpDate(*date);
     if (!seconds) return std::nullopt;
-    return ServerTime{*seconds, 500};
+    return *seconds * 1000 + 500;
 }
 
 bool FetchTimePage(HttpClient& http, const std::string& proxy, const ApplyTime& apply,
                    const MonotonicMs& now_ms) {
-    // From the request to the last byte: a server or proxy that trickles its
-    // answer would otherwise hold the worker and age the time it gives.
-    const int64_t deadline = now_ms() + kTimePageDeadlineMs;
-    const std::function<int64_t()> remaining_ms = [&] { return deadline - now_ms(); };
     const std::unique_ptr<HttpSession> session = http.Open(kTimePageAgent, proxy);
     if (!session) return false;
-    session->SetTimeout(static_cast<uint32_t>(kTimePageDeadlineMs));
-    const std::unique_ptr<HttpResponse> response = session->OpenUrl(kTimePageUrl);
-    if (!response || remaining_ms() < 0) return false;
-    const std::optional<std::string> body = ReadBody(*response, remaining_ms);
-    if (!body) return false;
+    // From the request on: a server or proxy that trickles its answer must
+    // not hold the worker.
+    const int64_t requested = now_ms();
+    const int64_t deadline = requested + kTimePageDeadlineMs;
+    const std::unique_ptr<HttpResponse> response = session->OpenUrl(kTimePageUrl, kTimePageDeadlineMs);
+    if (!response) return false;
+    const int64_t head_arrived = now_ms();
+    const std::optional<PageRead> page = ReadPage(*response, deadline, now_ms);
+    if (!page) return false;
 
-    const std::optional<ServerTime> time =
-        ServerTimeOf(*body, response->Status(), response->Header(HttpHeader::Date),
-                     response->Header(HttpHeader::Age));
-    if (!time) return false;
-    std::optional<LocalTime> local = LocalFromSeconds(time->seconds);
-    if (!local) return false;
-    local->milliseconds = time->milliseconds;
-    return apply(*local);
+    std::optional<ServerTime> time;
+    if (page->page_seconds) {
+        time = ServerTime{*page->page_seconds * 1000, page->line_arrived};
+    } else if (const std::optional<int64_t> date = DateHeaderMs(
+                   response->Status(), response->Header(HttpHeader::Date), response->Header(HttpHeader::Age))) {
+        time = ServerTime{*date, head_arrived};
+    }
+    if (!time || time->arrived_ms - requested > kTimePageFreshMs) return false;
+    return apply(*time);
 }
 
 }  // namespace kronvik

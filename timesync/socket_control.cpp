@@ -1,14 +1,15 @@
 #include "timesync/socket_control.h"
 
 #include <chrono>
+#include <utility>
 
-#include "platform/local_calendar.h"
 #include "settings/settings_store.h"
 #include "timesync/sntp_packet.h"
 
 namespace kronvik {
 
-SOCKET_CONTROL::SOCKET_CONTROL(Network& network) : network_(network), socket_(network.OpenUdp()) {}
+SOCKET_CONTROL::SOCKET_CONTROL(Network& network, MonotonicMs now_ms)
+    : network_(network), now_ms_(std::move(now_ms)), socket_(network.OpenUdp()) {}
 
 int SOCKET_CONTROL::BindLocal() { return socket_ && socket_->Bind(kSntpLocalPort) ? 0 : -1; }
 
@@ -40,7 +41,10 @@ int SOCKET_CONTROL::WaitForReply(int32_t seconds) {
         if (!truncated) {
             transmit_seconds_ = CheckSntpReply(datagram.bytes.data(), datagram.bytes.size(),
                                                datagram.address, datagram.port, server_address_);
-            if (transmit_seconds_) return kReplied;
+            if (transmit_seconds_) {
+                arrived_ms_ = now_ms_();
+                return kReplied;
+            }
         }
         if (steady_clock::now() >= deadline) return kTimedOut;
     }
@@ -48,17 +52,17 @@ int SOCKET_CONTROL::WaitForReply(int32_t seconds) {
 
 bool SOCKET_CONTROL::ProcessReply(int32_t time_plus, const ApplyTime& apply) const {
     if (!transmit_seconds_) return false;
-    const std::optional<LocalTime> local = SntpLocalTime(*transmit_seconds_, time_plus);
-    return local && apply(*local);
+    return apply(ServerTime{SntpServerMs(*transmit_seconds_, time_plus), arrived_ms_});
 }
 
-std::optional<LocalTime> SntpLocalTime(uint32_t transmit_seconds, int32_t time_plus) {
-    // Whole seconds: the fraction is dropped and the round trip not corrected.
-    return LocalFromSeconds(NtpToUnixSeconds(transmit_seconds) + int64_t{time_plus} * 60);
+int64_t SntpServerMs(uint32_t transmit_seconds, int32_t time_plus) {
+    // The round trip is not corrected.
+    return (NtpToUnixSeconds(transmit_seconds) + int64_t{time_plus} * 60) * 1000;
 }
 
-bool RunSntpExchange(Network& network, const SntpSettings& settings, const ApplyTime& apply) {
-    SOCKET_CONTROL control(network);
+bool RunSntpExchange(Network& network, const SntpSettings& settings, const ApplyTime& apply,
+                     const MonotonicMs& now_ms) {
+    SOCKET_CONTROL control(network, now_ms);
     if (control.BindLocal() != 0) return false;
     if (!control.ResolveServer(settings.host.empty() ? kDefaultSntpHost : settings.host)) return false;
     if (control.SendRequest() < 0) return false;

@@ -2,24 +2,21 @@
 // SOCKET_CONTROL: one SNTP exchange over one UDP socket, from local port 1024
 // to port 123 of the server. Made for one exchange and destroyed after it.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "platform/clock.h"
 #include "platform/network.h"
+#include "timesync/server_time.h"
 
 namespace kronvik {
-
-// Sets the clock to a local time; true when the system took it.
-using ApplyTime = std::function<bool(const LocalTime& time)>;
 
 class SOCKET_CONTROL {
 public:
     enum WaitResult { kReplied = 0, kWaitFailed = 1, kTimedOut = 2, kReceiveFailed = 3 };
 
-    explicit SOCKET_CONTROL(Network& network);
+    // now_ms tells when the reply arrived.
+    SOCKET_CONTROL(Network& network, MonotonicMs now_ms);
 
     int BindLocal();                                 // 0, or -1 when the port is taken
     bool ResolveServer(const std::string& host);
@@ -32,13 +29,16 @@ public:
 
 private:
     Network& network_;
+    MonotonicMs now_ms_;
     std::unique_ptr<UdpSocket> socket_;
     uint32_t server_address_ = 0;
     std::optional<uint32_t> transmit_seconds_;
+    int64_t arrived_ms_ = 0;
 };
 
-// The local time to set from a reply's transmit seconds and the shift in minutes.
-std::optional<LocalTime> SntpLocalTime(uint32_t transmit_seconds, int32_t time_plus);
+// The server's time in milliseconds since 1970 from a reply's transmit
+// seconds and the shift in minutes: whole seconds, the fraction dropped.
+int64_t SntpServerMs(uint32_t transmit_seconds, int32_t time_plus);
 
 struct SntpSettings {
     std::string host;            // empty: the built-in server
@@ -47,6 +47,7 @@ struct SntpSettings {
 };
 
 // The whole exchange; true when the clock was set.
-bool RunSntpExchange(Network& network, const SntpSettings& settings, const ApplyTime& apply);
+bool RunSntpExchange(Network& network, const SntpSettings& settings, const ApplyTime& apply,
+                     const MonotonicMs& now_ms);
 
 }  // namespace kronvik

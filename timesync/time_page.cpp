@@ -84,13 +84,15 @@ private:
 };
 
 // "var Start = Math.floor( %ld + %d / %d );" scanned: the seconds are read in
-// 64 bits, so the line keeps working after 2038; B / C divides unsigned.
+// 64 bits, so the line keeps working after 2038, and within a range whose
+// milliseconds still fit; B / C divides unsigned.
 std::optional<int64_t> EvaluateTimeLine(std::string_view line) {
     constexpr int64_t kIntMin = std::numeric_limits<int32_t>::min();
     constexpr int64_t kIntMax = std::numeric_limits<int32_t>::max();
+    constexpr int64_t kSecondsLimit = std::numeric_limits<int64_t>::max() / 2000;
     TextReader reader(line);
     reader.Pattern("var Start = Math.floor( ");
-    const int64_t a = reader.Number(std::numeric_limits<int64_t>::min() / 2, std::numeric_limits<int64_t>::max() / 2);
+    const int64_t a = reader.Number(-kSecondsLimit, kSecondsLimit);
     reader.Pattern(" + ");
     const int64_t b = reader.Number(kIntMin, kIntMax);
     reader.Pattern(" / ");

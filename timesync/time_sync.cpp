@@ -1,14 +1,38 @@
 #include "timesync/time_sync.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
+#include "platform/local_calendar.h"
 #include "settings/settings_store.h"
 #include "timesync/http_time.h"
 #include "timesync/socket_control.h"
 #include "timesync/time_page.h"
 
 namespace kronvik {
+
+namespace {
+
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0) ? 1 : 0); }
+
+// The local date and time of a moment, to the millisecond.
+std::optional<LocalTime> LocalAt(int64_t unix_ms) {
+    const int64_t seconds = FloorDiv(unix_ms, 1000);
+    std::optional<LocalTime> local = LocalFromSeconds(seconds);
+    if (local) local->milliseconds = static_cast<int32_t>(unix_ms - seconds * 1000);
+    return local;
+}
+
+// The clock's time in milliseconds since 1970; nothing when the C library
+// cannot place it.
+std::optional<int64_t> UnixMsOf(const LocalTime& t) {
+    const std::optional<int64_t> seconds = SecondsFromLocal(t.year, t.month, t.day, t.hour, t.minute, t.second);
+    if (!seconds) return std::nullopt;
+    return *seconds * 1000 + t.milliseconds;
+}
+
+}  // namespace
 
 std::string SetTimeText(const LocalTime& t) {
     char text[64];
@@ -17,9 +41,14 @@ std::string SetTimeText(const LocalTime& t) {
     return text;
 }
 
+std::string FarOffQuestion(const std::string& server_time) {
+    return "サーバの日付時刻は " + server_time + " です。\n" +
+           "このパソコンの日付時刻と15時間を超えて離れています。\n" + "この日付時刻に合わせますか？";
+}
+
 TimeSync::TimeSync(TimeSyncPorts ports, SettingsRecord& settings, SyncFlags& flags)
     : ports_(ports), settings_(settings), flags_(flags),
-      timer_(ports_.timer3, ports_.clock, settings_, flags_.SyncArmed) {}
+      timer_(ports_.timer3, ports_.clock, settings_, flags_.SyncArmed), boxes_(ports_.boxes, ports_.desktop) {}
 
 TimeSync::~TimeSync() = default;
 
@@ -43,7 +72,7 @@ void TimeSync::Timer3Timer() {
 void TimeSync::RearmAfterSettingsChange(const SyncSchedule& before) {
     if (ScheduleOf(settings_) == before) return;
     if (settings_.MODE != 0) flags_.SyncArmed = 0;
-    ArmTimer3();
+    timer_.ScheduleChanged();
 }
 
 void TimeSync::Wake(Method method, bool automatic) {
@@ -53,7 +82,7 @@ void TimeSync::Wake(Method method, bool automatic) {
     if (!workers_[method]) {
         PublishFlags();
         lock.unlock();
-        ReportSyncFailure(method, automatic, false);
+        ReportSyncFailure(method, automatic, Failure::Failed, false);
         return;
     }
     // The woken worker waits for the lock before it reads its request. The
@@ -66,7 +95,6 @@ TimeSync::Request TimeSync::TakeRequest(Method method) {
     // Taken here, on the UI thread, so the worker never reads a setting or a
     // control while the UI thread may be changing it.
     Request request;
-    request.run_stop = settings_.RUN_STOP != 0;
     if (method == kSntp) {
         request.sntp = SntpSettings{settings_.SNTP, settings_.SNTPanswer, settings_.TIME_PLUS};
     } else if (view_) {
@@ -92,30 +120,53 @@ void TimeSync::RunExchange(Method method) {
     }
     const bool automatic = EndRun(method);
     if (ok) {
-        ports_.ui.Post([this, label = LastSettingLabel(outcome.set_time)] {
-            if (view_) view_->SetLastSetting(label);
-        });
-    } else {
-        ReportSyncFailure(method, automatic, outcome.set == ClockSet::NoRight);
+        ReportSuccess(outcome.set_time);
+    } else if (!outcome.declined) {
+        ReportSyncFailure(method, automatic, outcome.failure, true);
     }
 }
 
 bool TimeSync::Exchange(Method method, const Request& request, Outcome& outcome) {
-    const ApplyTime apply = [this, &request, &outcome](const LocalTime& time) {
-        return ApplyServerTime(time, request.run_stop, outcome);
+    const ApplyTime apply = [this, method, &outcome](const ServerTime& time) {
+        return ApplyServerTime(method, time, outcome);
     };
-    if (method == kSntp) return RunSntpExchange(ports_.network, request.sntp, apply);
-    return FetchTimePage(ports_.http, request.proxy, apply);
+    const MonotonicMs now_ms = [this] { return ports_.clock.ElapsedMs(); };
+    if (method == kSntp) return RunSntpExchange(ports_.network, request.sntp, apply, now_ms);
+    return FetchTimePage(ports_.http, request.proxy, apply, now_ms);
 }
 
-bool TimeSync::ApplyServerTime(const LocalTime& time, bool run_stop, Outcome& outcome) {
+bool TimeSync::ApplyServerTime(Method method, const ServerTime& time, Outcome& outcome) {
+    // The server's time as it stands now: as its answer told it, and the
+    // time that passed since the answer came.
+    const auto server_ms = [this, &time] { return time.unix_ms + (ports_.clock.ElapsedMs() - time.arrived_ms); };
+    if (!MayApply(method, server_ms, outcome)) return false;
+    const std::optional<LocalTime> local = LocalAt(server_ms());
+    if (!local) return false;
     // Date and time of day in one setting; a refusal (no privilege) is a failure.
-    outcome.set = ports_.clock.SetLocal(time);
-    if (outcome.set != ClockSet::Done) return false;
-    outcome.set_time = SetTimeText(time);
+    const ClockSet set = ports_.clock.SetLocal(*local);
+    if (set != ClockSet::Done) {
+        outcome.failure = set == ClockSet::NoRight ? Failure::NoRight : Failure::Failed;
+        return false;
+    }
+    outcome.failure = Failure::None;
+    outcome.set_time = SetTimeText(*local);
     RecordSyncTime(outcome.set_time);
-    if (run_stop) ports_.quit.Post();
     return true;
+}
+
+bool TimeSync::MayApply(Method method, const std::function<int64_t()>& server_ms, Outcome& outcome) {
+    const std::optional<int64_t> clock_ms = UnixMsOf(ports_.clock.Now());
+    // A clock the calendar cannot place counts as far off.
+    if (clock_ms && std::abs(server_ms() - *clock_ms) <= kFarOffMs) return true;
+    if (Automatic(method)) {
+        outcome.failure = Failure::FarOff;
+        return false;
+    }
+    const std::optional<LocalTime> local = LocalAt(server_ms());
+    if (!local) return false;
+    const SyncBox question{FarOffQuestion(SetTimeText(*local)), kSyncCaption, BoxStyle::ConfirmRisky, false};
+    outcome.declined = !boxes_.Show(question);
+    return !outcome.declined;
 }
 
 void TimeSync::RecordSyncTime(const std::string& text) {
@@ -136,6 +187,11 @@ bool TimeSync::EndRun(Method method) {
     return runs_[method].automatic;
 }
 
+bool TimeSync::Automatic(Method method) {
+    std::lock_guard lock(mutex_);
+    return runs_[method].automatic;
+}
+
 void TimeSync::PublishFlags() {
     const Run& http = runs_[kHttp];
     const Run& sntp = runs_[kSntp];
@@ -147,28 +203,36 @@ void TimeSync::PublishFlags() {
     flags_.SyncRunning = running ? 1 : 0;
 }
 
-void TimeSync::ReportSyncFailure(Method method, bool automatic, bool no_right) {
-    if (!automatic) ShowFailureBox(no_right);
-    ports_.ui.Post([this, method, automatic] {
-        if (automatic && view_) {
-            view_->SetFailureNotice(method == kSntp ? kSntpFailureNotice : kHttpFailureNotice);
-        }
-        timer_.ArmRetry();
+void TimeSync::ReportSuccess(const std::string& set_time) {
+    ports_.ui.Post([this, label = LastSettingLabel(set_time)] {
+        if (view_) view_->SetLastSetting(label);
+        // Read here, on the UI thread: an Apply during the exchange counts.
+        if (settings_.RUN_STOP != 0) ports_.quit.Post();
     });
 }
 
-void TimeSync::ShowFailureBox(bool no_right) {
-    // One box at a time. A worker shows its box while still busy, so a second
-    // request for it starts nothing meanwhile; a failure of the other worker,
-    // or of a request that finds no worker (reported on the UI thread, in the
-    // open box's own loop), shows none while a box is open.
-    if (box_open_.exchange(true)) return;
-    // Without the right, switching methods would not help: the box says why.
-    std::string text = kSyncFailureText;
-    if (no_right) text += std::string("\n") + kNoClockRightsLine;
-    ports_.desktop.Beep();
-    ports_.boxes.Show(text, kSyncFailureCaption, BoxStyle::Error);
-    box_open_ = false;
+void TimeSync::ReportSyncFailure(Method method, bool automatic, Failure failure, bool on_worker) {
+    if (!automatic) {
+        // Without the right, switching methods would not help: the box says why.
+        std::string text = kSyncFailureText;
+        if (failure == Failure::NoRight) text += std::string("\n") + kNoClockRightsLine;
+        const SyncBox box{text, kSyncCaption, BoxStyle::Error, true};
+        // A worker shows its box while still busy, so a second request for it
+        // starts nothing meanwhile; a request that finds no worker is
+        // reported on the UI thread, which must not wait for an open box.
+        if (on_worker) {
+            boxes_.Show(box);
+        } else {
+            boxes_.ShowOrQueue(box);
+        }
+    }
+    ports_.ui.Post([this, method, automatic, failure] {
+        if (automatic && view_) {
+            const char* notice = method == kSntp ? kSntpFailureNotice : kHttpFailureNotice;
+            view_->SetFailureNotice(failure == Failure::FarOff ? kFarOffNotice : notice);
+        }
+        timer_.ArmRetry();
+    });
 }
 
 }  // namespace kronvik

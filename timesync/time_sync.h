@@ -3,8 +3,8 @@
 // (the manual command, Timer3, a change of the scheduling settings, the
 // retry after a failure), setting the clock, recording and reporting it.
 #include <array>
-#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,7 +19,9 @@
 #include "platform/timer.h"
 #include "platform/ui_dispatch.h"
 #include "settings/settings_record.h"
+#include "timesync/server_time.h"
 #include "timesync/socket_control.h"
+#include "timesync/sync_boxes.h"
 #include "timesync/sync_flags.h"
 #include "timesync/sync_schedule.h"
 #include "timesync/sync_timer.h"
@@ -28,7 +30,9 @@
 
 namespace kronvik {
 
-inline constexpr char kSyncFailureCaption[] = "日付時刻設定";
+// The caption of the synchronisation's boxes: a failure, and the question
+// before a far move of the clock.
+inline constexpr char kSyncCaption[] = "日付時刻設定";
 inline constexpr char kSyncFailureText[] =
     "日付時刻合わせに失敗しました。\n"
     "再度時刻合わせを行うか、SNTP<->HTTPの切り替えを行い再度時刻合わせを行って下さい。";
@@ -37,6 +41,16 @@ inline constexpr char kSyncFailureText[] =
 inline constexpr char kNoClockRightsLine[] = "時刻を変更する権限がありません。";
 inline constexpr char kSntpFailureNotice[] = "SNTPを利用した時刻合わせに失敗しました。";
 inline constexpr char kHttpFailureNotice[] = "HTTPを利用した時刻合わせに失敗しました。";
+// A server's time this far from the clock is set only by hand, knowingly: a
+// broken server must not move the clock years on unasked.
+inline constexpr int64_t kFarOffMs = int64_t{15} * 3600 * 1000;
+inline constexpr char kFarOffNotice[] =
+    "サーバの時刻が15時間を超えて離れています。\n"
+    "手動時刻設定で合わせることができます。";
+
+// The question before a manual setting moves the clock that far, naming the
+// server's date and time in SET_TIME's form.
+std::string FarOffQuestion(const std::string& server_time);
 
 struct TimeSyncPorts {
     Registry& registry;
@@ -81,7 +95,6 @@ private:
     enum Method { kHttp = 0, kSntp = 1 };
     // What one exchange needs, taken on the UI thread when its worker is woken.
     struct Request {
-        bool run_stop = false;
         SntpSettings sntp;
         std::string proxy;
     };
@@ -90,10 +103,12 @@ private:
         bool running = false;
         bool automatic = false;
     };
-    // What an exchange's clock setting gave: the system's answer and the
-    // SET_TIME text recorded.
+    enum class Failure { None, Failed, NoRight, FarOff };
+    // What an exchange's clock setting gave: why it set nothing, whether the
+    // user declined a far move, and the SET_TIME text recorded.
     struct Outcome {
-        ClockSet set = ClockSet::Done;
+        Failure failure = Failure::Failed;
+        bool declined = false;
         std::string set_time;
     };
 
@@ -102,15 +117,18 @@ private:
     Request TakeRequest(Method method);
     void RunExchange(Method method);
     bool Exchange(Method method, const Request& request, Outcome& outcome);
-    // Sets the clock and, when the system took it, records the time and ends
-    // the program if asked to; false when the system refused.
-    bool ApplyServerTime(const LocalTime& time, bool run_stop, Outcome& outcome);
+    // Sets the clock to the server's time as it stands now and records it;
+    // false when it set nothing.
+    bool ApplyServerTime(Method method, const ServerTime& time, Outcome& outcome);
+    // Whether the server's time may be set: near the clock, or a far move
+    // the user accepted; an automatic run never moves it far.
+    bool MayApply(Method method, const std::function<int64_t()>& server_ms, Outcome& outcome);
     void RecordSyncTime(const std::string& text);
     // Ends a worker's run; true when it was an automatic one.
     bool EndRun(Method method);
-    // no_right: the system refused to set the clock for want of the right.
-    void ReportSyncFailure(Method method, bool automatic, bool no_right);
-    void ShowFailureBox(bool no_right);
+    bool Automatic(Method method);
+    void ReportSuccess(const std::string& set_time);
+    void ReportSyncFailure(Method method, bool automatic, Failure failure, bool on_worker);
     // The flags the caption marker reads, from the runs; with mutex_ held.
     void PublishFlags();
 
@@ -123,7 +141,7 @@ private:
     std::array<Request, 2> requests_;
     std::array<Run, 2> runs_;
     bool last_automatic_ = false;
-    std::atomic<bool> box_open_{false};
+    SyncBoxes boxes_;
     std::array<std::unique_ptr<Worker>, 2> workers_;
 };
 

@@ -155,20 +155,16 @@ struct Figures {
     std::vector<std::string> failures;
 };
 
+// Milliseconds on the clock the exchanges stamp their answers with.
+int64_t ElapsedMs() { return static_cast<int64_t>(GetTickCount64()); }
+
 // Times one exchange; apply checks the time it is given against the system's.
 void TimeRun(const char* name, int run, Figures& out, bool keep,
              const std::function<bool(const kronvik::ApplyTime&)>& exchange) {
     bool applied = false;
     int64_t off_ms = 0;
-    const kronvik::ApplyTime apply = [&](const kronvik::LocalTime& t) {
-        const SYSTEMTIME st{static_cast<WORD>(t.year), static_cast<WORD>(t.month), 0, static_cast<WORD>(t.day),
-                            static_cast<WORD>(t.hour), static_cast<WORD>(t.minute), static_cast<WORD>(t.second),
-                            static_cast<WORD>(t.milliseconds)};
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        FILETIME a, b;
-        if (!SystemTimeToFileTime(&st, &a) || !SystemTimeToFileTime(&now, &b)) return false;
-        off_ms = FileTimeMs(a) - FileTimeMs(b);
+    const kronvik::ApplyTime apply = [&](const kronvik::ServerTime& t) {
+        off_ms = t.unix_ms + (ElapsedMs() - t.arrived_ms) - UnixMs();
         applied = true;
         return true;
     };
@@ -222,10 +218,10 @@ int wmain(int argc, wchar_t** argv) {
         kronvik::Win32HttpClient client;
         kronvik::Win32Network network;
         const auto fetch = [&](const kronvik::ApplyTime& apply) {
-            return kronvik::FetchTimePage(client, kProxy, apply);
+            return kronvik::FetchTimePage(client, kProxy, apply, ElapsedMs);
         };
         const auto exchange = [&](const kronvik::ApplyTime& apply) {
-            return kronvik::RunSntpExchange(network, {"127.0.0.1", 5, 0}, apply);
+            return kronvik::RunSntpExchange(network, {"127.0.0.1", 5, 0}, apply, ElapsedMs);
         };
         for (int i = 0; i <= runs; ++i) TimeRun("http", i, http, i > 0, fetch);
         for (int i = 0; i <= runs; ++i) TimeRun("sntp", i, sntp_figures, i > 0, exchange);

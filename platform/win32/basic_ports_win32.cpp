@@ -37,7 +37,9 @@ void Win32Timer::SetInterval(uint32_t milliseconds) {
 }
 
 bool Win32MessageBoxes::Show(const std::string& text, const std::string& caption, BoxStyle style) {
-    const UINT type = style == BoxStyle::Confirm ? MB_OKCANCEL | MB_ICONINFORMATION : MB_OK | MB_ICONERROR;
+    UINT type = MB_OK | MB_ICONERROR;
+    if (style == BoxStyle::Confirm) type = MB_OKCANCEL | MB_ICONINFORMATION;
+    if (style == BoxStyle::ConfirmRisky) type = MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2;
     return MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(), type) == IDOK;
 }
 

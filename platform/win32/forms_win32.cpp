@@ -40,6 +40,22 @@ void ShowDialog(HWND window, bool& shown_before) {
     BringWindowToTop(window);
 }
 
+HWND FirstTabStop(HWND container) {
+    HWND found = nullptr;
+    // Children come parent first, then its own children, in z-order: the order of Tab.
+    EnumChildWindows(
+        container,
+        [](HWND child, LPARAM result) -> BOOL {
+            if ((GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) == 0 || !IsWindowVisible(child) ||
+                !IsWindowEnabled(child))
+                return TRUE;
+            *reinterpret_cast<HWND*>(result) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 HWND CreateHints(HWND form) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
     return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
@@ -64,6 +80,18 @@ void FormView::MakeForm(HINSTANCE instance, const Form& form, HWND owner) {
                          form.client.cy, owner);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     layout_.Create(window_, form.layout, form.fonts, form.client);
+    access_.Attach(layout_, form.layout, form.accessible);
+}
+
+void FormView::Activated(bool active) {
+    if (!active) {
+        const HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) last_focus_ = focus;
+        return;
+    }
+    HWND focus = last_focus_;
+    if (focus == nullptr || !IsWindowVisible(focus) || !IsWindowEnabled(focus)) focus = FirstTabStop(window_);
+    SetFocus(focus != nullptr ? focus : window_);
 }
 
 LRESULT CALLBACK FormView::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -87,6 +115,15 @@ LRESULT CALLBACK FormView::Proc(HWND window, UINT message, WPARAM wparam, LPARAM
         return self->layout_.Colors(wparam, lparam);
     case WM_DPICHANGED:
         self->layout_.DpiChanged(wparam, lparam);
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (wparam != SPI_SETHIGHCONTRAST) break;
+        [[fallthrough]];
+    case WM_SYSCOLORCHANGE:
+        self->layout_.ColoursChanged();
+        break;
+    case WM_ACTIVATE:
+        self->Activated(LOWORD(wparam) != WA_INACTIVE);
         return 0;
     case WM_CLOSE:
         self->Close();

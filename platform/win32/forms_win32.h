@@ -4,6 +4,7 @@
 
 #include <span>
 
+#include "platform/win32/accessible_win32.h"
 #include "platform/win32/barrier_win32.h"
 #include "platform/win32/layout_win32.h"
 
@@ -34,13 +35,18 @@ HWND CreateForm(HINSTANCE instance, const wchar_t* class_name, const wchar_t* ca
 // centres it, later ones leave it where the user put it.
 void ShowDialog(HWND window, bool& shown_before);
 
+// The first control within container that Tab would stop at: visible,
+// enabled and a tab stop, in the order Tab goes; nullptr when there is none.
+HWND FirstTabStop(HWND container);
+
 // The tooltip window of a form, and a hint shown over one of its controls.
 HWND CreateHints(HWND form);
 void AddHint(HWND hints, HWND form, HWND control, const wchar_t* text);
 
 // What the three dialogs share: a hidden form whose controls come from a
-// layout table, and one window procedure that answers colours and DPI changes
-// and hands the dialog its commands, spin clicks and close box.
+// layout table and answer screen readers, and one window procedure that
+// answers colours and DPI changes, keeps the keyboard focus on a control and
+// hands the dialog its commands, spin clicks and close box.
 class FormView {
 public:
     virtual ~FormView() = default;
@@ -55,6 +61,7 @@ protected:
         std::span<const ControlSpec> layout;
         std::span<const FormFont> fonts;
         SIZE client;  // 96-DPI pixels
+        std::span<const AccessibleSpec> accessible;
     };
     // A window with an owner gets no taskbar button of its own.
     void MakeForm(HINSTANCE instance, const Form& form, HWND owner = nullptr);
@@ -71,8 +78,14 @@ protected:
 
     HWND window_ = nullptr;
     FormLayout layout_;
+    FormAccess access_;
 
 private:
+    // Activated, the form gives the focus back to the control that had it,
+    // or to its first tab stop: never to itself, where nobody sees it.
+    void Activated(bool active);
+
+    HWND last_focus_ = nullptr;
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 };
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/barrier_win32.h"
+#include "platform/win32/contrast_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/forms_win32.h"
 #include "platform/win32/win32_text.h"
@@ -56,7 +57,8 @@ WindowKind KindOf(const ControlSpec& entry) {
     case ControlKind::SpeedButton:
         return ButtonKindOf(entry);
     case ControlKind::CSpinButton:
-        return {UPDOWN_CLASSW, 0, 0};
+        // A tab stop: the arrow keys step the number it changes (SpinProc).
+        return {UPDOWN_CLASSW, WS_TABSTOP, 0};
     case ControlKind::GroupBox:
         return {L"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT};
     case ControlKind::Panel:
@@ -70,7 +72,7 @@ WindowKind KindOf(const ControlSpec& entry) {
         return {L"STATIC", static_cast<DWORD>(SS_BITMAP | centre | (notify ? SS_NOTIFY : 0)), 0};
     }
     case ControlKind::PageControl:
-        return {WC_TABCONTROLW, TCS_HOTTRACK | WS_CLIPSIBLINGS, 0};
+        return {WC_TABCONTROLW, TCS_HOTTRACK | WS_CLIPSIBLINGS | WS_TABSTOP, 0};
     }
     return {L"STATIC", 0, 0};
 }
@@ -99,6 +101,49 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wparam, LPARAM l
     return DefSubclassProc(window, message, wparam, lparam);
 }
 
+// A spin takes the arrow keys from the dialog's navigation and shows that it
+// has the focus, which the system's spin does not. Up and Down step it as a
+// click on an arrow does; the spin's own key handling is left out, since
+// Wine's steps down once more when the mouse rests on the spin.
+LRESULT CALLBACK SpinProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(window, Barrier<SpinProc>, 1);
+        break;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case WM_KEYDOWN: {
+        if (wparam != VK_UP && wparam != VK_DOWN) break;
+        NMUPDOWN step{};
+        step.hdr.hwndFrom = window;
+        step.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(window));
+        step.hdr.code = UDN_DELTAPOS;
+        step.iDelta = wparam == VK_UP ? 1 : -1;
+        SendMessageW(GetParent(window), WM_NOTIFY, step.hdr.idFrom, reinterpret_cast<LPARAM>(&step));
+        return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(window, nullptr, FALSE);
+        break;
+    case WM_PAINT: {
+        const LRESULT result = DefSubclassProc(window, message, wparam, lparam);
+        if (GetFocus() == window) {
+            RECT rect;
+            GetClientRect(window, &rect);
+            InflateRect(&rect, -1, -1);
+            const HDC dc = GetDC(window);
+            DrawFocusRect(dc, &rect);
+            ReleaseDC(window, dc);
+        }
+        return result;
+    }
+    default:
+        break;
+    }
+    return DefSubclassProc(window, message, wparam, lparam);
+}
+
 std::wstring WindowText(HWND control) {
     const int length = GetWindowTextLengthW(control);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
@@ -120,9 +165,10 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         RECT rect;
         GetClientRect(window, &rect);
         const auto flags = static_cast<uint32_t>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        FillRect(reinterpret_cast<HDC>(wparam), &rect,
-                 (flags & kBlack) ? static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))
-                                  : GetSysColorBrush(COLOR_BTNFACE));
+        HBRUSH brush = GetSysColorBrush(COLOR_BTNFACE);
+        if (flags & kBlack)
+            brush = HighContrast() ? GetSysColorBrush(COLOR_WINDOW) : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        FillRect(reinterpret_cast<HDC>(wparam), &rect, brush);
         if (flags & kSunken) DrawEdge(reinterpret_cast<HDC>(wparam), &rect, EDGE_SUNKEN, BF_RECT);
         return 1;
     }
@@ -139,6 +185,14 @@ LRESULT FormLayout::Colors(WPARAM device_context, LPARAM control) const {
     const auto it = entries_.find(GetDlgCtrlID(reinterpret_cast<HWND>(control)));
     const uint32_t flags = it == entries_.end() ? 0 : it->second->flags;
     const auto dc = reinterpret_cast<HDC>(device_context);
+    if (high_contrast_) {
+        // The system's colours only: a chosen one may vanish on the user's background.
+        const int text = (flags & kBlack) ? COLOR_WINDOWTEXT : COLOR_BTNTEXT;
+        const int back = (flags & kBlack) ? COLOR_WINDOW : COLOR_BTNFACE;
+        SetTextColor(dc, GetSysColor(text));
+        SetBkColor(dc, GetSysColor(back));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(back));
+    }
     if (flags & kBlack) {
         SetTextColor(dc, RGB(255, 255, 255));
         SetBkColor(dc, RGB(0, 0, 0));
@@ -159,6 +213,7 @@ void FormLayout::Create(HWND form, std::span<const ControlSpec> table, std::span
     font_table_ = fonts;
     client_ = client;
     dpi_ = WindowDpi(form);
+    high_contrast_ = HighContrast();
     MakeFonts();
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
     for (const ControlSpec& entry : table) {
@@ -175,6 +230,7 @@ void FormLayout::Create(HWND form, std::span<const ControlSpec> table, std::span
         SetWindowLongPtrW(control, GWLP_USERDATA, static_cast<LONG_PTR>(entry.flags));
         if (entry.kind == ControlKind::GroupBox) SetWindowSubclass(control, Barrier<GroupBoxProc>, 1, 0);
         if (entry.kind == ControlKind::CSpinButton) {
+            SetWindowSubclass(control, Barrier<SpinProc>, 1, 0);
             // Never at an end: every click is one step up or down.
             SendMessageW(control, UDM_SETRANGE32, 0, 100);
             SendMessageW(control, UDM_SETPOS32, 0, 50);
@@ -191,6 +247,8 @@ void FormLayout::Create(HWND form, std::span<const ControlSpec> table, std::span
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     FitForm(0, 0, SWP_NOMOVE);
+    // The focus shows from the start, not only after the first key.
+    SendMessageW(form, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
 }
 
 void FormLayout::DpiChanged(WPARAM wparam, LPARAM lparam) {
@@ -199,14 +257,14 @@ void FormLayout::DpiChanged(WPARAM wparam, LPARAM lparam) {
     dpi_ = dpi;
     // The controls let go of the old fonts and pictures before they go.
     const std::vector<Font> old_fonts = std::move(fonts_);
-    const std::map<HBITMAP, Bitmap> old_pictures = std::move(scaled_);
+    const std::map<HBITMAP, Bitmap> old_pictures = std::move(shown_);
     fonts_.clear();
-    scaled_.clear();
+    shown_.clear();
     MakeFonts();
     for (const auto& [id, entry] : entries_) {
         if (const HFONT font = FontOf(*entry)) SendMessageW(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
-    for (const auto& [id, picture] : pictures_) SetImage(id, picture);
+    ShowAllPictures();
     for (const auto& [id, entry] : entries_) Place(*entry);
     const auto* suggested = reinterpret_cast<const RECT*>(lparam);
     if (suggested != nullptr) {
@@ -251,16 +309,46 @@ void FormLayout::Place(const ControlSpec& entry) const {
     SetWindowPos(control, nullptr, x, Scaled(entry.y), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HBITMAP FormLayout::ScaledPicture(HBITMAP picture) {
-    if (dpi_ == kDesignDpi) return picture;
-    auto it = scaled_.find(picture);
-    if (it == scaled_.end()) it = scaled_.emplace(picture, ScaledBitmap(picture, dpi_)).first;
+HBITMAP FormLayout::ShownPicture(const ControlSpec& entry, HBITMAP picture) {
+    const bool recoloured = high_contrast_ && (entry.flags & kDigit) != 0;
+    if (dpi_ == kDesignDpi && !recoloured) return picture;
+    auto it = shown_.find(picture);
+    if (it == shown_.end()) {
+        Bitmap coloured = recoloured ? InTextColours(picture) : Bitmap();
+        const HBITMAP source = coloured ? coloured.get() : picture;
+        it = shown_.emplace(picture, dpi_ == kDesignDpi ? std::move(coloured) : ScaledBitmap(source, dpi_)).first;
+    }
     return it->second ? it->second.get() : picture;
 }
 
 void FormLayout::SetImage(int32_t id, HBITMAP picture) {
+    const auto it = entries_.find(id);
+    if (it == entries_.end()) return;
     pictures_[id] = picture;
-    SendMessageW(Control(id), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(ScaledPicture(picture)));
+    SendMessageW(Control(id), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(ShownPicture(*it->second, picture)));
+}
+
+void FormLayout::SetDigit(int32_t id, int digit, HBITMAP picture) {
+    digits_[id] = digit;
+    SetImage(id, picture);
+}
+
+int FormLayout::Digit(int32_t id) const {
+    const auto it = digits_.find(id);
+    return it == digits_.end() ? -1 : it->second;
+}
+
+void FormLayout::ShowAllPictures() {
+    for (const auto& [id, picture] : pictures_) SetImage(id, picture);
+}
+
+void FormLayout::ColoursChanged() {
+    high_contrast_ = HighContrast();
+    // The controls let go of the old pictures before they go.
+    const std::map<HBITMAP, Bitmap> old_pictures = std::move(shown_);
+    shown_.clear();
+    ShowAllPictures();
+    RedrawWindow(form_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void FormLayout::FitForm(int left, int top, UINT flags) const {

@@ -40,6 +40,14 @@ public:
     // Shows a 96-DPI picture, scaled to the form's DPI, in an image control.
     // The picture must live as long as the layout.
     void SetImage(int32_t id, HBITMAP picture);
+    // Shows digit d with its picture in a digit control; screen readers read
+    // the digits back from here.
+    void SetDigit(int32_t id, int digit, HBITMAP picture);
+    // The digit a digit control shows, -1 before it shows one.
+    int Digit(int32_t id) const;
+    // WM_SYSCOLORCHANGE or WM_SETTINGCHANGE: high contrast on or off, or
+    // other system colours; the pictures and colours follow.
+    void ColoursChanged();
     // Answers WM_CTLCOLOR* for one of the layout's controls: the brush, with
     // the text colour set on the device context.
     LRESULT Colors(WPARAM device_context, LPARAM control) const;
@@ -48,18 +56,23 @@ private:
     void MakeFonts();
     HFONT FontOf(const ControlSpec& entry) const;
     void Place(const ControlSpec& entry) const;
-    HBITMAP ScaledPicture(HBITMAP picture);
+    // A picture as the form shows it: scaled to its DPI and, in high
+    // contrast, a digit in the system's text colours.
+    HBITMAP ShownPicture(const ControlSpec& entry, HBITMAP picture);
+    void ShowAllPictures();
     void FitForm(int left, int top, UINT flags) const;
 
     HWND form_ = nullptr;
     std::span<const FormFont> font_table_;
     SIZE client_{};
     UINT dpi_ = 96;
+    bool high_contrast_ = false;
     std::vector<Font> fonts_;
     std::map<int32_t, HWND> controls_;
     std::map<int32_t, const ControlSpec*> entries_;
     std::map<int32_t, HBITMAP> pictures_;     // the 96-DPI picture each image shows
-    std::map<HBITMAP, Bitmap> scaled_;        // those pictures at dpi_
+    std::map<HBITMAP, Bitmap> shown_;         // those pictures as shown now
+    std::map<int32_t, int> digits_;
 };
 
 // Window class of panels and tab pages: paints its background (black for

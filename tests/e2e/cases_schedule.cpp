@@ -19,18 +19,6 @@ std::wstring TimeName(int hour, int minute) {
     return text;
 }
 
-SYSTEMTIME DaysFromToday(int days) {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    FILETIME f;
-    SystemTimeToFileTime(&t, &f);
-    ULARGE_INTEGER n{{f.dwLowDateTime, f.dwHighDateTime}};
-    n.QuadPart += static_cast<ULONGLONG>(days) * 864000000000ULL;
-    f = {n.LowPart, n.HighPart};
-    FileTimeToSystemTime(&f, &t);
-    return t;
-}
-
 HWND OpenEntry(const Kronvik& k, WPARAM id) {
     PostCommand(k, id);
     // In front, the dialog's caption carries the clock like any other window's.
@@ -276,6 +264,52 @@ E2E_CASE(schedule_due_appointment_is_announced_and_past_days_purged, 4) {
     Check(past_left == 0, std::to_string(past_left) + " keys of past days are left after the menu opened");
     Check(KeyExists(far_key), "the key for today + 20 was deleted");
     Check(ReadValue(DateKey(now), TimeName(now.wHour, now.wMinute)).text == text, "today's appointment is gone");
+}
+
+// An appointment whose minute has passed, as the caption and the balloon name it.
+std::wstring MissedLine(const SYSTEMTIME& day, int minutes, const std::wstring& text) {
+    wchar_t when[32];
+    swprintf(when, 32, L"%02u/%02u %02d:%02d ", day.wMonth, day.wDay, minutes / 60, minutes % 60);
+    return when + text;
+}
+
+// The text of the balloon the shell shows by a tray icon (Wine about two seconds after it was asked).
+std::wstring BalloonText() {
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (ClassOf(w) == L"tooltips_class32" && IsWindowVisible(w) && !ControlText(w).empty()) return ControlText(w);
+    return {};
+}
+
+E2E_CASE(schedule_missed_appointment_is_told_at_start_in_caption_and_balloon, 4) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const int minutes = now.wHour * 60 + now.wMinute - 2;
+    if (minutes < 0) return Note("skipped: two minutes ago was yesterday");
+    const std::wstring text = L"e2e 見逃した会議", own = L"Kronvik e2e missed", line = MissedLine(now, minutes, text);
+    WriteString(DateKey(now), TimeName(minutes / 60, minutes % 60), text);
+    Probe probe(own);
+    Require(probe.Foreground(), "probe window did not become the foreground window");
+    Kronvik::StartResident();
+    ExpectCaption(probe.hwnd(), [&] { return std::vector<std::wstring>{own + L"   見逃した予定 " + line}; }, 3000, "start");
+    std::wstring balloon;
+    Check(WaitFor([&] { return (balloon = BalloonText()) == line; }, 5000), "the balloon reads " + Quote(balloon));
+}
+
+// The minute passes while the window in front takes no caption; a resume tells it.
+E2E_CASE(schedule_appointment_passed_behind_a_refusing_window_is_told_on_resume, 4) {
+    Probe refusing(L"Kronvik e2e refuses", Probe::Kind::RefusesCaption);
+    Require(refusing.Foreground(), "the refusing probe did not become the foreground window");
+    Kronvik k = Kronvik::StartResident();
+    SYSTEMTIME now, later;
+    GetLocalTime(&now);
+    const std::wstring text = L"e2e 席を外していた間の予定", own = L"Kronvik e2e resume";
+    WriteString(DateKey(now), TimeName(now.wHour, now.wMinute), text);
+    Require(WaitFor([&] { return GetLocalTime(&later), later.wMinute != now.wMinute; }, 62000), "the minute did not end");
+    Probe probe(own);
+    ShowClockIn(probe, own, "after the appointment's minute");
+    PostMessageW(k.MainWindow(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    const std::wstring told = own + L"   見逃した予定 " + MissedLine(now, now.wHour * 60 + now.wMinute, text);
+    ExpectCaption(probe.hwnd(), [&] { return std::vector<std::wstring>{told}; }, 3000, "the resume");
 }
 
 }  // namespace

@@ -13,16 +13,6 @@ namespace {
 
 using namespace settings_form;
 
-// Defaults from a first start, the synchronisation pointed at 127.0.0.1.
-void PrepareSettings() {
-    Kronvik::StartResident();
-    KillStarted();
-    WriteString(kFlagKey, L"SNTP", L"127.0.0.1");
-    WriteDword(kFlagKey, L"SNTPanswer", 2);
-    WriteString(kFlagKey, L"PROXYADR", L"127.0.0.1");
-    WriteString(kFlagKey, L"PROXYPORT", L"9");
-}
-
 HWND OpenSettings(const Kronvik& k) {
     PostCommand(k, 1);
     HWND form = WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 3000);
@@ -221,7 +211,8 @@ E2E_CASE(settings_buttons_that_act_at_once_and_byte_limits, 5) {
         HWND form = OpenSettings(k);
         ShowPage(form, 2);
         PressButton(form, kSpeedButton1);  // day of week off, before Apply
-        Check(ControlText(RequireControl(form, kSpeedButton1)) == L"曜日無し", "the button still reads on");
+        Check(WaitFor([&] { return ControlText(RequireControl(form, kSpeedButton1)) == L"曜日無し"; }, 2000),
+              "the button still reads on");
         Require(probe.Foreground(), "probe window did not become the foreground window");
         std::wstring caption;
         Check(WaitFor([&] { return (caption = probe.Caption()).find(L"[ ") == std::wstring::npos; }, 1000),
@@ -292,17 +283,6 @@ E2E_CASE(settings_last_setting_fits_and_dialog_commands_stay_in_the_dialog, 5) {
     SleepMs(1000);
     Check(!AnyVisibleWindow(k.pid(), L"#32770"), "a box opened");
     Check(!IsWindowVisible(form), "the settings opened");
-}
-
-void Keys(std::initializer_list<std::pair<WORD, bool>> strokes) {
-    for (const auto& [key, down] : strokes) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = key;
-        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-        SendInput(1, &input, sizeof input);
-        SleepMs(50);
-    }
 }
 
 E2E_CASE(settings_keyboard_switches_pages_and_esc_hides, 5) {

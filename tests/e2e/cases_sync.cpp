@@ -1,5 +1,6 @@
 // Setting the clock: manual synchronisations by SNTP and HTTP against the
-// fakes on 127.0.0.1, the reply checks, and the automatic run after start-up.
+// fakes on 127.0.0.1, the reply checks, the automatic runs after start-up
+// and daily, the bound of a slow exchange, and a server's time far off.
 // Wine refuses a clock set more than half a second off, so an aligned answer
 // that Kronvik accepts succeeds and anything else it wrongly believed fails.
 #include <cwchar>
@@ -19,6 +20,10 @@ const wchar_t kFailureText[] =
     L"再度時刻合わせを行うか、SNTP<->HTTPの切り替えを行い再度時刻合わせを行って下さい。";
 // Wine refuses a clock setting more than half a second off as a missing right.
 const wchar_t kNoRightsLine[] = L"\n時刻を変更する権限がありません。";
+
+void PressBoxButton(HWND box, int id) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+}
 
 // Defaults from a first start, then both methods pointed at 127.0.0.1.
 void PrepareSync(DWORD mode, unsigned short proxyPort, DWORD runAndRun = 0, DWORD runStop = 0) {
@@ -45,13 +50,23 @@ std::wstring Label(const Kronvik& k, int id) {
     return ControlText(label);
 }
 
+// HTTP chosen and applied in the settings dialog.
+void ApplyHttp(const Kronvik& k) {
+    PostCommand(k, 1);
+    HWND form = WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 3000);
+    Require(form != nullptr, "no settings dialog");
+    PressButton(form, settings_form::kSpeedButton4);
+    PressButton(form, settings_form::kButton1);
+    Require(WaitFor([&] { return ReadValue(kFlagKey, L"MODE").dword == 1; }, 3000), "HTTP was not applied");
+}
+
 // while_open runs while the confirmation box is open.
 void ConfirmManualSetting(const Kronvik& k, const std::function<void()>& while_open = {}) {
     Require(PostMessageW(k.MainWindow(), WM_COMMAND, 2, 0) != 0, "PostMessage failed");
     HWND box = WaitVisibleWindow(k.pid(), L"#32770", kManualCaption, 3000);
     Require(box != nullptr, "no confirmation box");
     if (while_open) while_open();
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    PressBoxButton(box, IDOK);
 }
 
 // Sets the clock by hand until the system takes it, and returns the tries.
@@ -69,7 +84,7 @@ int ConfirmUntilSet(const Kronvik& k, const std::wstring& before, const std::fun
             return box != nullptr || ReadValue(kFlagKey, L"SET_TIME").text != before;
         }, 8000);
         if (box == nullptr || tries == 3 || MessageBoxText(box) != refused) return tries;
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+        PressBoxButton(box, IDOK);
         Require(WaitFor([&] { return !IsWindowVisible(box); }, 2000), "the refusal box did not close");
     }
 }
@@ -116,7 +131,7 @@ void ExpectFailure(const Kronvik& k, const std::wstring& before, DWORD timeoutMs
     const std::wstring after = ReadValue(kFlagKey, L"SET_TIME").text;
     Check(after == before, "SET_TIME changed to " + Quote(after));
     Check(Label(k, settings_form::kLabel3).empty(), "Label3 was written");
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    PressBoxButton(box, IDOK);
     Check(WaitFor([&] { return !IsWindowVisible(box); }, 2000), "the failure box did not close");
     Check(k.Running(), "kronvik.exe ended after a failure");
 }
@@ -182,6 +197,8 @@ E2E_CASE(sntp_local_port_1024_busy_fails, 3) {
     Check(server.Requests().empty(), "a request was sent although the port was taken");
 }
 
+constexpr FakeHttpProxy::Pace kPrompt = FakeHttpProxy::Pace::Prompt;
+
 struct HttpCase {
     const char* name;
     FakeHttpProxy::Script script;
@@ -195,6 +212,9 @@ const HttpCase kHttpCases[] = {
     {"http_date_header_sets_the_clock", {200, false, 1500, true}, true},
     {"http_502_with_date_fails", {502, false, 600, true}, false},
     {"http_404_with_date_sets_the_clock", {404, false, 600, true}, true},
+    {"http_time_line_before_a_late_tail_sets_the_right_second", {200, true, 1500, false, kPrompt, 3000}, true},
+    {"http_proxy_trickling_its_head_fails_within_11_s", {200, true, 1500, true, FakeHttpProxy::Pace::Trickle}, false},
+    {"http_proxy_that_never_answers_fails_within_11_s", {200, true, 1500, true, FakeHttpProxy::Pace::Never}, false},
 };
 
 void RunHttpCase(const HttpCase& c) {
@@ -208,7 +228,7 @@ void RunHttpCase(const HttpCase& c) {
         ExpectSuccess(k, before);
     } else {
         ConfirmManualSetting(k);
-        ExpectFailure(k, before, 8000);
+        ExpectFailure(k, before, 11000);  // the bound of an exchange, from before its request
     }
     const auto requests = proxy.Requests();
     Require(requests.size() == static_cast<size_t>(tries),
@@ -234,14 +254,7 @@ E2E_CASE(manual_setting_runs_the_method_its_box_announced, 3) {
     FakeSntpServer server(FakeSntpServer::Answer::Aligned);
     const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
     Kronvik k = Kronvik::StartResident();
-    ConfirmManualSetting(k, [&] {  // the box announces SNTP; HTTP is applied meanwhile
-        PostCommand(k, 1);
-        HWND form = WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 3000);
-        Require(form != nullptr, "no settings dialog");
-        PressButton(form, settings_form::kSpeedButton4);
-        PressButton(form, settings_form::kButton1);
-        Require(WaitFor([&] { return ReadValue(kFlagKey, L"MODE").dword == 1; }, 3000), "HTTP was not applied");
-    });
+    ConfirmManualSetting(k, [&] { ApplyHttp(k); });  // the box announces SNTP; HTTP is applied meanwhile
     // The method is what counts here; a late answer Wine refused proves it as well.
     Require(WaitFor([&] { return !server.Requests().empty() || !proxy.Requests().empty(); }, 8000), "no exchange");
     Check(server.Requests().size() == 1 && proxy.Requests().empty(), "the method was not SNTP");
@@ -325,6 +338,98 @@ E2E_CASE(once_after_start_failure_notes_it_and_stays, 3) {
     Check(!AnyVisibleWindow(k.pid(), L"#32770"), "a box is shown for an automatic failure");
     Check(k.Running(), "kronvik.exe ended after a failed synchronisation");
     Check(ReadValue(kFlagKey, L"SET_TIME").text == before, "SET_TIME changed");
+}
+
+E2E_CASE(daily_run_survives_a_clock_change_in_its_minute, 3) {
+    FakeSntpServer server(FakeSntpServer::Answer::Aligned);
+    PrepareSync(0, 0, 2);
+    // Started at second 5 to 48, Kronvik times the next minute's run for
+    // about the same second of it; a clock change at second 2 must keep it.
+    const auto now = [] {  // the second of the day
+        SYSTEMTIME t{};
+        GetLocalTime(&t);
+        return (t.wHour * 60 + t.wMinute) * 60 + t.wSecond;
+    };
+    Require(WaitFor([&] { return now() % 60 >= 5 && now() % 60 <= 48; }, 20000), "no second 5 to 48 came");
+    const int daily = (now() / 60 + 1) % 1440;
+    WriteDword(kFlagKey, L"RUNTIME1", static_cast<DWORD>(daily / 60));
+    WriteDword(kFlagKey, L"RUNTIME2", static_cast<DWORD>(daily % 60));
+    Kronvik k = Kronvik::StartResident();
+    const int started = now();
+    Require(started / 60 != daily, "the start took until the daily minute");
+    const int by = started % 60 + 5;
+    Require(WaitFor([&] { return now() / 60 == daily && now() % 60 >= 2; }, 65000), "the daily minute did not come");
+    Require(server.Requests().empty(), "the run came before its second");
+    PostMessageW(k.MainWindow(), WM_TIMECHANGE, 0, 0);
+    Check(WaitFor([&] { return !server.Requests().empty(); }, static_cast<DWORD>(by - 2) * 1000),
+          "no synchronisation by second " + std::to_string(by) + " of the daily minute");
+}
+
+E2E_CASE(second_manual_failure_is_shown_when_the_first_box_closes, 3) {
+    FakeHttpProxy proxy({200, false, 1500, false});
+    PrepareSync(0, proxy.Port());
+    WriteDword(kFlagKey, L"SNTPanswer", 1);
+    FakeSntpServer server(FakeSntpServer::Answer::Silent);
+    const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
+    Kronvik k = Kronvik::StartResident();
+    ConfirmManualSetting(k);
+    HWND first = WaitVisibleWindow(k.pid(), L"#32770", kFailureCaption, 5000);
+    Require(first != nullptr, "the SNTP failure was not shown");
+    // With the box still open, HTTP is applied and fails too.
+    ApplyHttp(k);
+    ConfirmManualSetting(k);
+    Require(WaitFor([&] { return !proxy.Requests().empty(); }, 5000), "the proxy was not asked");
+    SleepMs(1000);
+    int open = 0;
+    for (HWND h : FindTopWindows(k.pid(), L"#32770")) open += IsWindowVisible(h) ? 1 : 0;
+    Check(open == 1, std::to_string(open) + " boxes open at once");
+    PressBoxButton(first, IDOK);
+    HWND second = nullptr;
+    Require(WaitFor([&] {
+                second = WaitVisibleWindow(k.pid(), L"#32770", kFailureCaption, 0);
+                return second != nullptr && second != first;
+            }, 3000),
+            "the HTTP failure was not shown after the first box closed");
+    Check(MessageBoxText(second) == kFailureText, "the second box is " + Quote(MessageBoxText(second)));
+    Check(ReadValue(kFlagKey, L"SET_TIME").text == before, "SET_TIME changed");
+    PressBoxButton(second, IDOK);
+}
+
+const wchar_t kFarOffNotice[] =
+    L"サーバの時刻が15時間を超えて離れています。\n手動時刻設定で合わせることができます。";
+
+E2E_CASE(sntp_time_years_off_is_not_set_by_an_automatic_run, 3) {
+    PrepareSync(0, 0, 1);
+    FakeSntpServer server(FakeSntpServer::Answer::Seconds1);
+    const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
+    Kronvik k = Kronvik::StartResident();
+    Check(WaitFor([&] { return Label(k, settings_form::kLabel27) == kFarOffNotice; }, 25000),
+          "Label27 is " + Quote(Label(k, settings_form::kLabel27)));
+    Check(server.Requests().size() == 1, "the server saw " + std::to_string(server.Requests().size()) + " requests");
+    Check(!AnyVisibleWindow(k.pid(), L"#32770"), "a box is shown for an automatic run");
+    Check(ReadValue(kFlagKey, L"SET_TIME").text == before, "SET_TIME changed");
+}
+
+E2E_CASE(sntp_time_years_off_is_set_by_hand_only_when_confirmed, 3) {
+    PrepareSync(0, 0);
+    FakeSntpServer server(FakeSntpServer::Answer::Seconds1);
+    const std::wstring before = ReadValue(kFlagKey, L"SET_TIME").text;
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring question =
+        L"サーバの日付時刻は 2036年02月07日 15時28分17秒 です。\n"
+        L"このパソコンの日付時刻と15時間を超えて離れています。\nこの日付時刻に合わせますか？";
+    for (const int answer : {IDCANCEL, IDOK}) {
+        ConfirmManualSetting(k);
+        HWND box = WaitVisibleWindow(k.pid(), L"#32770", kFailureCaption, 5000);
+        Require(box != nullptr, "no question before the clock is moved to 2036");
+        Check(MessageBoxText(box) == question, "the question is " + Quote(MessageBoxText(box)));
+        PressBoxButton(box, answer);
+        Require(WaitFor([&] { return !IsWindowVisible(box); }, 2000), "the question did not close");
+    }
+    // Applied, the setting is made, and Wine refuses a clock that far off;
+    // after Cancel nothing was set and nothing reported.
+    ExpectFailure(k, before, 4000, true);
+    Check(server.Requests().size() == 2, "the server saw " + std::to_string(server.Requests().size()) + " requests");
 }
 
 }  // namespace

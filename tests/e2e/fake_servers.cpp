@@ -79,6 +79,14 @@ void FakeServer::Start() {
     });
 }
 
+bool FakeServer::Pause(DWORD ms) const {
+    for (const ULONGLONG end = NowMs() + ms; NowMs() < end;) {
+        if (stop_) return false;
+        Sleep(50);
+    }
+    return !stop_;
+}
+
 void FakeServer::Stop() {
     stop_ = true;
     if (thread_.joinable()) thread_.join();
@@ -135,6 +143,7 @@ void FakeSntpServer::OnReadable() {
     case Answer::Unsynchronised: out[0] = 0xDC; break;
     case Answer::Short: size = 47; break;
     case Answer::OtherPort: via = other_; break;
+    case Answer::Seconds1: std::memset(out + 40, 0, 8); out[43] = 1; break;
     default: break;
     }
     sendto(via, reinterpret_cast<const char*>(out), size, 0, reinterpret_cast<const sockaddr*>(&from), fromSize);
@@ -142,9 +151,29 @@ void FakeSntpServer::OnReadable() {
 
 FakeHttpProxy::FakeHttpProxy(const Script& script) : FakeServer(SOCK_STREAM, 0), script_(script) { Start(); }
 
+FakeHttpProxy::~FakeHttpProxy() {
+    Stop();
+    for (const SOCKET s : held_) closesocket(s);
+}
+
 std::vector<std::string> FakeHttpProxy::Requests() {
     std::lock_guard<std::mutex> lock(lock_);
     return requests_;
+}
+
+// As the script paces it: at once, a byte a second, or what follows the time
+// line some time after it.
+void FakeHttpProxy::Send(SOCKET client, const std::string& reply) {
+    const auto put = [&](size_t at, size_t n) {
+        return send(client, reply.data() + at, static_cast<int>(n), 0) == static_cast<int>(n);
+    };
+    if (script_.pace == Pace::Trickle) {
+        for (size_t at = 0; at < reply.size() && put(at, 1) && Pause(1000);) ++at;
+        return;
+    }
+    const size_t line = reply.find("var Start");
+    const size_t cut = script_.tailDelayMs != 0 && line != std::string::npos ? reply.find('\n', line) + 1 : reply.size();
+    if (put(0, cut) && cut < reply.size() && Pause(script_.tailDelayMs)) put(cut, reply.size() - cut);
 }
 
 void FakeHttpProxy::OnReadable() {
@@ -160,6 +189,10 @@ void FakeHttpProxy::OnReadable() {
         {
             std::lock_guard<std::mutex> lock(lock_);
             requests_.push_back(head.substr(0, head.find("\r\n\r\n")));
+            if (script_.pace == Pace::Never) {
+                held_.push_back(client);
+                return;
+            }
         }
         // The page's time is whole seconds, the Date is taken as its second's
         // middle: each is sent where a clock set from it lands within Wine's
@@ -183,7 +216,7 @@ void FakeHttpProxy::OnReadable() {
         }
         reply += "Content-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
                  "\r\nConnection: close\r\n\r\n" + body;
-        send(client, reply.data(), static_cast<int>(reply.size()), 0);
+        Send(client, reply);
         shutdown(client, SD_SEND);
     }
     closesocket(client);

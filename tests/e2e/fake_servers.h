@@ -28,6 +28,8 @@ protected:
     // destructor: the thread must not outlive the derived members.
     void Start();
     void Stop();
+    // Waits ms, or less when the server is stopping; false then.
+    bool Pause(DWORD ms) const;
     virtual void OnReadable() = 0;
     SOCKET socket_ = INVALID_SOCKET;
     std::mutex lock_;
@@ -51,6 +53,7 @@ public:
         Short,          // 47 bytes
         OtherPort,      // a good answer, but from another port than 123
         Silent,
+        Seconds1,       // transmit seconds 1, which the era rule reads as 2036
     };
     struct Request {
         std::vector<unsigned char> bytes;
@@ -70,22 +73,31 @@ private:
 
 class FakeHttpProxy : public FakeServer {
 public:
+    enum class Pace {
+        Prompt,
+        Trickle,  // the answer one byte a second
+        Never,    // the request is read and never answered
+    };
     struct Script {
         int status = 200;
         bool timeLine = true;    // the page carries the aligned time line
         size_t bodySize = 1500;  // padded to this many bytes
         bool date = true;        // an aligned Date header
+        Pace pace = Pace::Prompt;
+        DWORD tailDelayMs = 0;   // the body after the time line comes this much later
     };
 
     explicit FakeHttpProxy(const Script& script);
-    ~FakeHttpProxy() override { Stop(); }
+    ~FakeHttpProxy() override;
     // The request heads received, each up to its blank line.
     std::vector<std::string> Requests();
 
 private:
     void OnReadable() override;
+    void Send(SOCKET client, const std::string& reply);
     Script script_;
     std::vector<std::string> requests_;
+    std::vector<SOCKET> held_;  // the connections never answered
 };
 
 }  // namespace e2e

@@ -217,6 +217,18 @@ std::wstring DateKey(const SYSTEMTIME& t) {
     return text;
 }
 
+SYSTEMTIME DaysFromToday(int days) {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    FILETIME f;
+    SystemTimeToFileTime(&t, &f);
+    ULARGE_INTEGER n{{f.dwLowDateTime, f.dwHighDateTime}};
+    n.QuadPart += static_cast<ULONGLONG>(days) * 864000000000ULL;
+    f = {n.LowPart, n.HighPart};
+    FileTimeToSystemTime(&f, &t);
+    return t;
+}
+
 bool AppointmentPresent() {
     RegValue v = ReadValue(kPlantedDayKey, kPlantedTime);
     return v.present && v.type == REG_SZ && v.text == kPlantedText;
@@ -392,6 +404,17 @@ HWND RequireControl(HWND form, int id) {
 
 void PressButton(HWND form, int id) { PostMessageW(RequireControl(form, id), BM_CLICK, 0, 0); }
 
+void Keys(std::initializer_list<std::pair<WORD, bool>> strokes) {
+    for (const auto& [key, down] : strokes) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+        SendInput(1, &input, sizeof input);
+        SleepMs(50);
+    }
+}
+
 void ClickSpin(HWND form, int id, bool up) {
     RECT r;
     GetWindowRect(RequireControl(form, id), &r);
@@ -403,6 +426,15 @@ void SetControlText(HWND form, int id, const std::wstring& text) {
     DWORD_PTR result = 0;
     SendMessageTimeoutW(RequireControl(form, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                         SMTO_ABORTIFHUNG, 2000, &result);
+}
+
+void PrepareSettings() {
+    Kronvik::StartResident();
+    KillStarted();
+    WriteString(kFlagKey, L"SNTP", L"127.0.0.1");
+    WriteDword(kFlagKey, L"SNTPanswer", 2);
+    WriteString(kFlagKey, L"PROXYADR", L"127.0.0.1");
+    WriteString(kFlagKey, L"PROXYPORT", L"9");
 }
 
 void PostCommand(const Kronvik& k, WPARAM id) {

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -88,6 +89,8 @@ extern const wchar_t* const kPlantedTime;
 extern const wchar_t* const kPlantedText;
 // The registry key of a date's appointments.
 std::wstring DateKey(const SYSTEMTIME& t);
+// The local time a number of whole days from now (negative: ago).
+SYSTEMTIME DaysFromToday(int days);
 // The tray icon's message.
 constexpr UINT kTrayNotify = 0x08C9;
 void PlantAppointment();
@@ -126,6 +129,9 @@ void ClickAt(POINT screen);
 HWND RequireControl(HWND form, int id);
 // A posted BM_CLICK, as a mouse click on the button would do.
 void PressButton(HWND form, int id);
+// Key strokes through the input queue: each a virtual key, pressed (true) or
+// released (false), to whatever has the keyboard focus.
+void Keys(std::initializer_list<std::pair<WORD, bool>> strokes);
 // A real click on the upper or lower arrow of an up-down control.
 void ClickSpin(HWND form, int id, bool up);
 // WM_SETTEXT to a control of another process.
@@ -136,6 +142,8 @@ void SetControlText(HWND form, int id, const std::wstring& text);
 extern std::wstring g_kronvikExe;
 
 class Kronvik;
+// Defaults from a first start, the synchronisation pointed at 127.0.0.1.
+void PrepareSettings();
 // A menu command posted to the main window, as the tray menu posts it.
 void PostCommand(const Kronvik& k, WPARAM id);
 

@@ -18,7 +18,10 @@ public:
         return ClockSet::Done;
     }
 
+    int64_t ElapsedMs() override { return elapsed_ms; }
+
     ClockSet refuse = ClockSet::Done;
+    int64_t elapsed_ms = 0;
     std::vector<LocalTime> set;
 
     void Set(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,

@@ -17,6 +17,11 @@ class FakeTrayIcon : public TrayIcon {
 public:
     void Add() override { ++adds; present = true; }
     void Remove() override { ++removes; present = false; }
+    bool ShowBalloon(const std::string& title, const std::string& text) override {
+        balloons.push_back(title + "|" + text);
+        return present;
+    }
+    std::vector<std::string> balloons;  // "title|text"
     int adds = 0;
     int removes = 0;
     bool present = false;

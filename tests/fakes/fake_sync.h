@@ -114,7 +114,9 @@ private:
 
 inline std::unique_ptr<UdpSocket> FakeNetwork::OpenUdp() { return std::make_unique<FakeUdpSocket>(*this); }
 
-// One scripted response, handed out in pieces of at most `chunk` bytes.
+// One scripted response, handed out in pieces of at most `chunk` bytes. Time
+// passes on now_ms as the head and each piece come; a wait shorter than that
+// runs out instead.
 class FakeHttp : public HttpClient {
 public:
     struct Reply {
@@ -124,25 +126,29 @@ public:
         std::optional<std::string> age;
         size_t chunk = 600;
         bool read_error = false;  // the read after the body fails instead of ending
-        int64_t read_ms = 0;      // how long each read takes, on now_ms
+        int64_t read_ms = 0;      // how long each piece takes
+        int64_t head_ms = 0;      // how long the head takes
     };
 
     std::unique_ptr<HttpSession> Open(const std::string& agent, const std::string& proxy) override;
+    // Lets ms pass, or the wait run out first.
+    bool Wait(int64_t ms, int64_t wait_ms) {
+        now_ms += std::min(ms, wait_ms);
+        return ms <= wait_ms;
+    }
 
     Reply reply;
     bool connect_fails = false;
     std::function<void()> while_connecting;
     std::string agent, proxy, url;
-    uint32_t timeout = 0;
     int64_t now_ms = 0;
 };
 
 class FakeHttpResponse : public HttpResponse {
 public:
     explicit FakeHttpResponse(FakeHttp& http) : http_(http), reply_(http.reply) {}
-    void SetTimeout(uint32_t) override {}
-    int64_t Read(char* buffer, size_t size) override {
-        http_.now_ms += reply_.read_ms;
+    int64_t Read(char* buffer, size_t size, int64_t wait_ms) override {
+        if (!http_.Wait(reply_.read_ms, wait_ms)) return -1;
         const size_t n = std::min({size, reply_.chunk, reply_.body.size() - at_});
         if (n == 0 && reply_.read_error) return -1;
         reply_.body.copy(buffer, n, at_);
@@ -163,11 +169,10 @@ private:
 class FakeHttpSession : public HttpSession {
 public:
     explicit FakeHttpSession(FakeHttp& http) : http_(http) {}
-    void SetTimeout(uint32_t milliseconds) override { http_.timeout = milliseconds; }
-    std::unique_ptr<HttpResponse> OpenUrl(const std::string& url) override {
+    std::unique_ptr<HttpResponse> OpenUrl(const std::string& url, int64_t wait_ms) override {
         http_.url = url;
         if (http_.while_connecting) http_.while_connecting();
-        if (http_.connect_fails) return nullptr;
+        if (http_.connect_fails || !http_.Wait(http_.reply.head_ms, wait_ms)) return nullptr;
         return std::make_unique<FakeHttpResponse>(http_);
     }
 

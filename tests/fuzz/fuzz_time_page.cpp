@@ -30,9 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Fail("earlier line changed the value");
     if (!seconds) return 0;
 
-    // A is read within half the 64-bit range and B / C adds 0 .. 2^32 - 1.
-    constexpr int64_t kLow = std::numeric_limits<int64_t>::min() / 2;
-    constexpr int64_t kHigh = std::numeric_limits<int64_t>::max() / 2;
+    // A is read within the range whose milliseconds fit twice over, and
+    // B / C adds 0 .. 2^32 - 1.
+    constexpr int64_t kHigh = std::numeric_limits<int64_t>::max() / 2000;
+    constexpr int64_t kLow = -kHigh;
     constexpr int64_t kMaxQuotient = 0xFFFFFFFF;
     if (*seconds < kLow || *seconds > kHigh + kMaxQuotient) Fail("value out of range");
 

@@ -53,6 +53,7 @@ struct Harness {
         clock.Set(2026, 12, 8, 9, 41, 0, 2);
         quit.message = kQuitMessage;
         registry.SetText(kInformationKey + std::string("\\2026 12 08"), "09 05", "会議");
+        registry.SetText(kAlertKey, kAnnouncedValue, "2026 12 08 09 40");  // 09:05 was told
         main = std::make_unique<MainWindow>(MainWindowPorts{
             {registry, clock, desktop, boxes, timer3, ui, quit, network, http, workers},
             timer1, timer2, tray, system_proxy});
@@ -100,6 +101,7 @@ TEST(MainWindowStartTest, FirstStartComesUpResidentWithDefaults) {
     EXPECT_EQ(h.timer3.Interval(), 0u);   // no automatic synchronisation configured
     EXPECT_EQ(h.registry.Int("Software\\Velk\\FLAG", "Ver"), 3202);
     EXPECT_TRUE(h.Tick().ends_with(u"  Tanks! Download")) << Utf16ToUtf8(h.desktop.Caption(7));
+    EXPECT_EQ(h.registry.Text(kAlertKey, kAnnouncedValue), "2026 12 08 09 41");  // the shown minute is remembered
     EXPECT_EQ(h.main->QuitRequestMsg(), kQuitMessage);
 }
 

@@ -85,7 +85,7 @@ struct SyncHarness {
 
     explicit SyncHarness(int32_t run_and_run = 0, int32_t mode = 0) {
         UseJapanZone();
-        clock.Set(2026, 12, 8, 9, 41, 0, 2);
+        clock.Set(2007, 9, 29, 5, 26, 40, 6);  // what the server answers
         registry.SetText(kFlag, "SET_TIME", kUnset);
         settings.SET_TIME.Set(kUnset);
         settings.RUN_AND_RUN = run_and_run;
@@ -101,12 +101,11 @@ struct SyncHarness {
     }
     FakeWorker& Http() { return *workers.started.at(0); }
     FakeWorker& Sntp() { return *workers.started.at(1); }
-    // An aligned reply from 127.0.0.1:123: 2007-09-29 05:26:40 in Japan.
-    void ServerAnswers() {
+    // A reply from 127.0.0.1:123, by default the clock's time: 2007-09-29 05:26:40 in Japan.
+    void ServerAnswers(uint32_t t = 3400000000u) {
         std::vector<uint8_t> reply(48, 0);
         reply[0] = 0x1C;
         reply[1] = 1;
-        const uint32_t t = 3400000000u;
         for (int i = 0; i < 4; ++i) reply[40 + static_cast<size_t>(i)] = static_cast<uint8_t>(t >> (24 - 8 * i));
         network.replies.push_back({reply, 0x7F000001, 123});
     }
@@ -123,12 +122,54 @@ TEST(TimeSyncTest, ManualSuccessSetsRecordsAndLabelsWithoutABox) {
     ASSERT_EQ(h.clock.set.size(), 1u);
     EXPECT_EQ(h.settings.SET_TIME.Get(), "2007年09月29日 05時26分40秒");
     EXPECT_EQ(h.registry.Text(kFlag, "SET_TIME"), "2007年09月29日 05時26分40秒");
-    EXPECT_EQ(h.quit.posts, 1);
     EXPECT_EQ(h.view.label3, "");   // only through the UI thread
+    EXPECT_EQ(h.quit.posts, 0);
     h.ui.RunAll();
+    EXPECT_EQ(h.quit.posts, 1);
     EXPECT_EQ(h.view.label3, "2007年09月29日 05時26分40秒に行いました。");
     EXPECT_TRUE(h.boxes.shown.empty());
     EXPECT_EQ(h.flags.SyncRunning, 0);
+}
+
+TEST(TimeSyncTest, RunStopCountsAsItStandsWhenTheSuccessIsReported) {
+    for (const int32_t at_report : {0, 1}) {
+        SyncHarness h;
+        h.settings.RUN_STOP = 1 - at_report;
+        h.ServerAnswers();
+        h.sync.ManualRequest(0);
+        h.settings.RUN_STOP = at_report;  // applied in the dialog while the exchange runs
+        ASSERT_TRUE(h.Sntp().Run());
+        h.ui.RunAll();
+        EXPECT_EQ(h.quit.posts, at_report);
+    }
+}
+
+TEST(TimeSyncTest, AFarMoveIsSetByHandOnlyWhenConfirmedAndAsTheServerTimeStandsThen) {
+    // 15 hours is still near; the question is answered 5 s after the reply came.
+    constexpr uint32_t kHours15 = 15 * 3600;
+    struct Case {
+        bool manual;
+        uint32_t off;
+        bool ok;
+        const char* set_time;
+    };
+    const Case cases[] = {{false, kHours15, false, "2007年09月29日 20時26分40秒"},
+                          {true, kHours15 + 1, true, "2007年09月29日 20時26分46秒"},
+                          {true, kHours15 + 1, false, kUnset}};
+    for (const Case& c : cases) {
+        SyncHarness h(3);
+        h.ServerAnswers(3400000000u + c.off);
+        h.boxes.ok = c.ok;
+        h.boxes.while_open = [&] { h.clock.elapsed_ms += 5000; };
+        c.manual ? h.sync.ManualRequest(0) : h.sync.Timer3Timer();
+        ASSERT_TRUE(h.Sntp().Run());
+        h.ui.RunAll();
+        EXPECT_EQ(h.settings.SET_TIME.Get(), c.set_time) << c.manual << c.ok;
+        // Asked by hand only, naming the server's time; no failure box, no retry.
+        EXPECT_EQ(h.boxes.shown.size(), c.manual ? 1u : 0u);
+        EXPECT_TRUE(!c.manual || h.boxes.shown[0].text == FarOffQuestion("2007年09月29日 20時26分41秒"));
+        EXPECT_EQ(h.timer3.Interval(), 1800000u);
+    }
 }
 
 TEST(TimeSyncTest, RefusedClockIsAFailureWithBoxAndRetryOnlyWhenScheduled) {
@@ -226,10 +267,14 @@ TEST(TimeSyncTest, WithoutWorkersEveryRequestFailsVisiblyOneBoxAtATime) {
     SyncHarness h;
     h.workers.fail = true;
     h.sync.StartWorkers();
-    h.boxes.while_open = [&] { if (h.boxes.shown.size() == 1) h.sync.ManualRequest(0); };
+    size_t shown_while_open = 0;
+    h.boxes.while_open = [&] {
+        if (h.boxes.shown.size() > 1) return;
+        h.sync.ManualRequest(0);
+        shown_while_open = h.boxes.shown.size();
+    };
     h.sync.ManualRequest(h.settings.MODE);
-    EXPECT_EQ(h.boxes.shown.size(), 1u);
-    h.sync.ManualRequest(h.settings.MODE);
+    EXPECT_EQ(shown_while_open, 1u);  // the second failure follows once the first box closed
     EXPECT_EQ(h.boxes.shown.size(), 2u);
 }
 
@@ -299,6 +344,33 @@ TEST(TimeSyncTest, ClockChangeTimesOnlyTheDailySynchronisationAfresh) {
         } else {
             EXPECT_EQ(h.timer3.Interval(), armed) << "a period runs on";
         }
+    }
+}
+
+TEST(TimeSyncTest, TheDailyRunSurvivesChangesInItsMinuteAndComesOnceADay) {
+    // Armed at 09:41:30 for 09:42:30: a clock change or a resume at 09:42:05
+    // keeps it; once it ran, Kronvik's own setting of the clock back to
+    // 09:42:10 or 09:41:50 brings no second run today.
+    struct Case {
+        bool ran, resume;
+        int32_t minute, second;
+        uint32_t interval;
+    };
+    const Case cases[] = {{false, false, 42, 5, 25000u},
+                          {false, true, 42, 5, 25000u},
+                          {true, false, 42, 10, 86400000u},
+                          {true, false, 41, 50, 86460000u}};
+    for (const Case& c : cases) {
+        SyncHarness h(2);
+        h.settings.RUNTIME1 = 9;
+        h.settings.RUNTIME2 = 42;
+        h.clock.Set(2026, 12, 8, 9, 41, 30, 2);
+        h.sync.ArmTimer3();
+        h.clock.Set(2026, 12, 8, 9, 42, 30, 2);
+        if (c.ran) h.sync.Timer3Timer();
+        h.clock.Set(2026, 12, 8, 9, c.minute, c.second, 2);
+        c.resume ? h.sync.Resumed() : h.sync.ClockChanged();
+        EXPECT_EQ(h.timer3.Interval(), c.interval) << c.ran << c.resume << c.minute << c.second;
     }
 }
 

@@ -5,14 +5,17 @@
 //   kvctl dismiss                Cancel on the open message box
 //   kvctl confirm                OK on the open message box
 //   kvctl quit                   the quit request
-//   kvctl key <class> <id> <vk>  a key press sent to a control of a window
+//   kvctl tab <class> <id> <i>   tab i of the tab control <id> of the window, as a click would choose it
+//   kvctl click <class> <id>     a click on the button <id> of the visible window of the class
 // and waits, each for at most ten seconds (exit code 1 when it did not come):
 //   kvctl wait ready                  the main window is there and answers
 //   kvctl wait gone                   the main window is gone
 //   kvctl wait visible <class> [<n>]  n (default 1) windows of the class are visible and painted
 //   kvctl wait hidden <class>         none is visible
 //   kvctl wait clock <class>          a visible window of the class carries the clock, painted
-//   kvctl wait page <class> <id> <i>  the tab control <id> of the window shows page i
+//   kvctl wait page <class> <id> <i> <page>  the tab control <id> of the window has tab i chosen
+//                                            and its page, the child window <page>, shows
+//   kvctl wait text <class> <id> <text>      the control <id> of a visible window of the class reads <text>
 #include <windows.h>
 #include <commctrl.h>
 
@@ -102,6 +105,15 @@ HWND Control(HWND window, int id) {
     return search.found;
 }
 
+// The control of a visible window of the class; closed dialogs may linger hidden.
+HWND VisibleControl(const wchar_t* cls, int id) {
+    for (HWND window : VisibleWindows(cls)) {
+        const HWND control = Control(window, id);
+        if (control != nullptr && IsWindowVisible(control)) return control;
+    }
+    return nullptr;
+}
+
 bool Wait(int argc, wchar_t** argv) {
     const std::wstring what = argc > 2 ? argv[2] : L"";
     if (what == L"ready") {
@@ -128,14 +140,53 @@ bool Wait(int argc, wchar_t** argv) {
             return shown != nullptr;
         }) && Painted(shown);
     }
-    if (what == L"page" && argc == 6) {
+    if (what == L"page" && argc == 7) {
         const HWND window = FindWindowW(cls, nullptr);
-        const HWND tabs = window ? Control(window, static_cast<int>(Number(argv[4]))) : nullptr;
-        const auto page = static_cast<LRESULT>(Number(argv[5]));
-        return tabs != nullptr && Await([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == page; }) &&
+        const HWND tabs = Control(window, static_cast<int>(Number(argv[4])));
+        const HWND page = Control(window, static_cast<int>(Number(argv[6])));
+        const auto index = static_cast<LRESULT>(Number(argv[5]));
+        // The tab is chosen before the dialog has swapped the pages over.
+        return tabs != nullptr && page != nullptr &&
+               Await([&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == index && IsWindowVisible(page); }) &&
                Painted(window);
     }
+    if (what == L"text" && argc == 6) {
+        const int id = static_cast<int>(Number(argv[4]));
+        HWND shown = nullptr;
+        return Await([&] {
+            wchar_t text[256];
+            shown = VisibleControl(cls, id);
+            return shown != nullptr && GetWindowTextW(shown, text, 256) && !wcscmp(text, argv[5]);
+        }) && Painted(GetAncestor(shown, GA_ROOT));
+    }
     return false;
+}
+
+// Drives a window other than Kronvik's main window (a dialog of it, or
+// another program's): 0 done, 1 not there, 2 not such a command.
+int DriveWindow(int argc, wchar_t** argv) {
+    if (!wcscmp(argv[1], L"tab") && argc == 5) {
+        const HWND tabs = Control(FindWindowW(argv[2], nullptr), static_cast<int>(Number(argv[3])));
+        // Unlike TCM_SETCURSEL, this tells the dialog, which then shows the page.
+        const bool chosen =
+            tabs != nullptr && SendMessageTimeoutW(tabs, TCM_SETCURFOCUS, Number(argv[4]), 0, SMTO_NORMAL, 5000, nullptr);
+        return chosen ? 0 : 1;
+    }
+    if (!wcscmp(argv[1], L"click") && argc == 4) {
+        // Sent: the button has told its window by the time this returns.
+        const HWND button = VisibleControl(argv[2], static_cast<int>(Number(argv[3])));
+        const bool clicked =
+            button != nullptr && SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 10000, nullptr);
+        return clicked ? 0 : 1;
+    }
+    if (!wcscmp(argv[1], L"dismiss") || !wcscmp(argv[1], L"confirm")) {
+        // The box in front: dialogs closed earlier may linger hidden.
+        const std::vector<HWND> boxes = VisibleWindows(L"#32770");
+        if (boxes.empty()) return 1;
+        PostMessageW(boxes.front(), WM_COMMAND, !wcscmp(argv[1], L"confirm") ? IDOK : IDCANCEL, 0);
+        return 0;
+    }
+    return 2;
 }
 
 }  // namespace
@@ -143,6 +194,7 @@ bool Wait(int argc, wchar_t** argv) {
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
     if (!wcscmp(argv[1], L"wait")) return Wait(argc, argv) ? 0 : 1;
+    if (const int done = DriveWindow(argc, argv); done != 2) return done;
     const HWND main = MainWindow();
     if (main == nullptr) return 1;
     if (!wcscmp(argv[1], L"tray") && argc == 3) {
@@ -157,15 +209,6 @@ int wmain(int argc, wchar_t** argv) {
             // Answered once the menu's loop has taken the key.
             SendMessageTimeoutW(menu, WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);
         }
-    } else if (!wcscmp(argv[1], L"dismiss") || !wcscmp(argv[1], L"confirm")) {
-        // The box in front: dialogs closed earlier may linger hidden.
-        const std::vector<HWND> boxes = VisibleWindows(L"#32770");
-        if (boxes.empty()) return 1;
-        PostMessageW(boxes.front(), WM_COMMAND, !wcscmp(argv[1], L"confirm") ? IDOK : IDCANCEL, 0);
-    } else if (!wcscmp(argv[1], L"key") && argc == 5) {
-        const HWND control = Control(FindWindowW(argv[2], nullptr), static_cast<int>(Number(argv[3])));
-        if (control == nullptr) return 1;
-        PostMessageW(control, WM_KEYDOWN, Number(argv[4]), 0);
     } else if (!wcscmp(argv[1], L"quit")) {
         PostMessageW(main, RegisterWindowMessageW(L"Kronvik"), 0, 0);
     } else {
@@ -173,4 +216,3 @@ int wmain(int argc, wchar_t** argv) {
     }
     return 0;
 }
-
