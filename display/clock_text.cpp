@@ -30,6 +30,19 @@ std::string ComposeText(const SettingsRecord& s, const LocalTime& t) {
     return SafeFormat(format, {year, t.month, t.day, t.hour, t.minute, memo});
 }
 
+// The text with each run of digits as one '0': the clock texts of one day
+// and one setting differ only there.
+std::u16string Shape(std::u16string_view text) {
+    std::u16string shape;
+    bool digits = false;
+    for (const char16_t c : text) {
+        const bool digit = c >= u'0' && c <= u'9';
+        if (!digit || !digits) shape.push_back(digit ? u'0' : c);
+        digits = digit;
+    }
+    return shape;
+}
+
 }  // namespace
 
 std::string FormatWeekday(int32_t day_of_week, const SettingsRecord& settings) {
@@ -52,6 +65,19 @@ int32_t ClockTextComposer::ComposeClockText(DSPDRAW_CLASS& tick) {
 
     last_composed_minute_ = minute;
     clock_text_ = Utf8ToUtf16(ComposeText(settings_, t));
+    return 0;
+}
+
+size_t ClockTextComposer::LeftClock(std::u16string_view text) const {
+    LocalTime t = clock_.Now();
+    // Each minute of the day is composed only for a text that could end so.
+    if (!Shape(text).ends_with(Shape(u"   " + Utf8ToUtf16(ComposeText(settings_, t))))) return 0;
+    for (t.hour = 0; t.hour < 24; ++t.hour) {
+        for (t.minute = 0; t.minute < 60; ++t.minute) {
+            const std::u16string left = u"   " + Utf8ToUtf16(ComposeText(settings_, t));
+            if (text.ends_with(left)) return left.size();
+        }
+    }
     return 0;
 }
 

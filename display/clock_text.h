@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "display/dspdraw.h"
 #include "platform/clock.h"
@@ -22,6 +23,11 @@ public:
     // composed (nothing rebuilt), 0 when the clock text was rebuilt now.
     int32_t ComposeClockText(DSPDRAW_CLASS& tick);
     void InvalidateClockText();
+
+    // The length of "   <clock text>" at the end of text, for today's date,
+    // any minute and the settings as they are: a clock an earlier run left in
+    // a caption. 0 when text ends otherwise.
+    size_t LeftClock(std::u16string_view text) const;
 
     // The clock text in UTF-16, converted once per composition for the captions.
     const std::u16string& ClockText() const { return clock_text_; }

@@ -1,48 +1,68 @@
 #pragma once
-// What the caption writer knows of one window: its own title, the text of
-// ours it shows, and whether a write to it is still unsettled. The writer
-// writes only over a caption this record recognises, so another program's
-// title is never overwritten with anything but its own clock line.
+// What the caption writer knows of one window, learned only from what the
+// window was seen to show: its own title, what it does with a text it is
+// given, and a write whose fate is still open. The writer writes only over a
+// caption this record recognises, so another program's title is never
+// overwritten with anything but its own clock line or itself.
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/desktop.h"
 
 namespace kronvik {
 
 struct WindowCaption {
-    enum class State {
-        Clean,    // shows a title of its own and nothing of ours
-        Clocked,  // shows `written` followed by `addition`: a text of ours it took
-        Unknown,  // a write did not finish: nothing more is sent until it answers
-    };
-
     WindowHandle window = 0;
-    State state = State::Clean;
-    std::u16string own;       // its title as it shows it by itself
-    std::u16string written;   // the text of ours it last took; empty when none is there
-    std::u16string addition;  // what it adds to any text it is given (a frame its document)
-    std::u16string sent;      // Unknown: the text that may or may not land
-    bool sent_back = false;   // Unknown: that text was its own caption given back
+    uint32_t thread = 0;     // a handle on another thread is another window
+    std::u16string own;      // its title as it set it, without any text of ours
+    std::u16string shows;    // what it was last seen to show
+    // What it puts before and after any text it keeps (a frame its document),
+    // learned from a text of ours it took and showed.
+    std::u16string prefix, suffix;
+    bool ours = false;       // `shows` is `sent` as the window took it
+    bool missed = false;     // the last text sent was not taken
+    std::u16string sent;
+    std::u16string tail;     // "   <clock or appointment><marker>" as last taken
+    // A write that got no answer: `pending` may still land over `before`;
+    // `newer` is a title the window was seen to set meanwhile, before our
+    // text was seen to land.
+    bool unknown = false;
+    bool seen_landed = false;
+    std::u16string pending, before;
+    std::optional<std::u16string> newer;
+    int32_t misses = 0;      // captions given back in this minute that it did not take
 
-    // Takes what the window shows as its own title.
-    void Adopt(const std::u16string& shown);
-    // Whether the window shows text of ours. A frame that switched documents
-    // shows our text with another addition: the new one replaces the old,
-    // in its own title too.
-    bool ShowsOurs(const std::u16string& shown);
-    // The text to give back: the window adds its addition again itself.
-    std::u16string OwnToGiveBack() const;
-    // The window said yes to `text` and now shows `shown`.
-    void Took(const std::u16string& text, const std::u16string& shown);
-    // The window answered again after a write that did not finish: whatever
-    // it had taken has landed and the rest was cancelled, so `shown` tells
-    // which.
+    // Taken into the foreground afresh: `shown` is its own title, but for
+    // the `left` characters at its end, a clock an earlier run left there.
+    void Adopt(const std::u16string& shown, size_t left);
+    // Looked at again: false when it set a title of its own meanwhile.
+    bool Unchanged(const std::u16string& shown);
+    // Still showing text of ours: its own title is owed.
+    bool Owed() const { return unknown || shows != own; }
+    // The text written before the clock and given back: its own title
+    // without what it adds to any text itself.
+    std::u16string_view Base() const;
+    // The window answered the write of `text` over `shown_before` and now
+    // shows `after`: true when it took the text.
+    bool Took(const std::u16string& shown_before, const std::u16string& text, const std::u16string& after);
+    // Whether it shows `text` already as it shows any text it takes (a frame
+    // that switched to the document it showed it with).
+    bool ShowsAsTaken(const std::u16string& text);
+    // The write of `text` over `shown_before` got no answer; `now` is read.
+    void Pending(const std::u16string& shown_before, const std::u16string& text, const std::u16string& now);
+    // Read while that write waits.
+    void SeenWhilePending(const std::u16string& shown);
+    // The window answered again after that write.
     void Resolve(const std::u16string& shown);
 
 private:
-    bool ShowsWritten(const std::u16string& shown) const;
-    void Learn(const std::u16string& text, const std::u16string& shown);
-    void SwitchAddition(std::u16string next);
+    std::u16string WithoutOurs(const std::u16string& shown) const;
+    bool ShowsText(const std::u16string& shown, const std::u16string& text) const;
+    bool Landed(const std::u16string& shown) const;
+    void Retitle(const std::u16string& shown);
+    bool Keep(const std::u16string& text, const std::u16string& after, size_t base);
 };
 
 }  // namespace kronvik

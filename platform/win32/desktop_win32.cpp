@@ -6,12 +6,6 @@ namespace kronvik {
 
 namespace {
 
-// A window that does not take a caption within this time is left unknown for
-// this tick, so a hung program never freezes the clock or the end.
-constexpr UINT kWriteTimeoutMs = 250;
-// The tick's question whether a window answers again: brief, as the tick
-// asks again half a second later.
-constexpr UINT kPingTimeoutMs = 50;
 constexpr size_t kLongestCaption = 1 << 16;
 
 HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
@@ -19,7 +13,7 @@ HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 // SMTO_BLOCK: nothing sent to this program runs while it waits, so the
 // display tick is never entered again from inside a write, and an end of the
 // session that arrives meanwhile runs after the write has been settled.
-bool Ping(HWND window, UINT flags, UINT wait_ms) {
+bool Ping(HWND window, UINT flags, uint32_t wait_ms) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK | flags, wait_ms, &result) != 0;
 }
@@ -29,7 +23,9 @@ bool Ping(HWND window, UINT flags, UINT wait_ms) {
 // Asked every tick: not every system reports each change of the foreground.
 WindowHandle Win32Desktop::Foreground() { return reinterpret_cast<WindowHandle>(GetForegroundWindow()); }
 
-bool Win32Desktop::Exists(WindowHandle window) { return window != 0 && IsWindow(ToHwnd(window)); }
+uint32_t Win32Desktop::Thread(WindowHandle window) {
+    return window != 0 ? GetWindowThreadProcessId(ToHwnd(window), nullptr) : 0;
+}
 
 const std::u16string& Win32Desktop::ReadCaption(WindowHandle window) {
     ReadInto(ToHwnd(window), read_);
@@ -52,26 +48,26 @@ void Win32Desktop::ReadInto(HWND window, std::u16string& text) {
 }
 
 CaptionWrite Win32Desktop::WriteCaption(WindowHandle window, const std::u16string& shown,
-                                        const std::u16string& text) {
+                                        const std::u16string& text, uint32_t wait_ms) {
     const HWND hwnd = ToHwnd(window);
-    if (hwnd == nullptr || !IsWindow(hwnd)) return CaptionWrite::Refused;
+    if (hwnd == nullptr || !IsWindow(hwnd)) return CaptionWrite::Retitled;
     // Read again right before the send: a title the window set since the
     // caller's read is not written over.
     ReadInto(hwnd, check_);
     if (check_ != shown) return CaptionWrite::Retitled;
     DWORD_PTR result = 0;
     SetLastError(ERROR_SUCCESS);
-    const LRESULT sent =
-        SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                            SMTO_BLOCK | SMTO_ABORTIFHUNG, kWriteTimeoutMs, &result);
-    if (sent != 0) return result != 0 ? CaptionWrite::Written : CaptionWrite::Refused;
+    // The window's answer tells nothing of what it did with the text.
+    if (SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                            SMTO_BLOCK | SMTO_ABORTIFHUNG, wait_ms, &result) != 0)
+        return CaptionWrite::Answered;
     // A window of a program with higher rights is not let through at all.
-    if (GetLastError() == ERROR_ACCESS_DENIED || !IsWindow(hwnd)) return CaptionWrite::Refused;
-    return CaptionWrite::Unknown;
+    if (GetLastError() == ERROR_ACCESS_DENIED) return CaptionWrite::Answered;
+    return IsWindow(hwnd) ? CaptionWrite::Unknown : CaptionWrite::Retitled;
 }
 
-bool Win32Desktop::Answers(WindowHandle window) {
-    return Ping(ToHwnd(window), SMTO_ABORTIFHUNG, kPingTimeoutMs);
+bool Win32Desktop::Answers(WindowHandle window, uint32_t wait_ms) {
+    return Ping(ToHwnd(window), SMTO_ABORTIFHUNG, wait_ms);
 }
 
 bool Win32Desktop::AwaitAnswer(WindowHandle window, uint32_t wait_ms) {

@@ -14,11 +14,11 @@ namespace kronvik {
 class Win32Desktop : public Desktop {
 public:
     WindowHandle Foreground() override;
-    bool Exists(WindowHandle window) override;
+    uint32_t Thread(WindowHandle window) override;
     const std::u16string& ReadCaption(WindowHandle window) override;
-    CaptionWrite WriteCaption(WindowHandle window, const std::u16string& shown,
-                              const std::u16string& text) override;
-    bool Answers(WindowHandle window) override;
+    CaptionWrite WriteCaption(WindowHandle window, const std::u16string& shown, const std::u16string& text,
+                              uint32_t wait_ms) override;
+    bool Answers(WindowHandle window, uint32_t wait_ms) override;
     bool AwaitAnswer(WindowHandle window, uint32_t wait_ms) override;
     uint64_t Milliseconds() override;
     void Flash(WindowHandle window, bool invert) override;

@@ -46,26 +46,43 @@ E2E_CASE(caption_window_retitling_itself_is_followed, 1) {
     Check(k.Running(), "kronvik.exe ended during the case");
 }
 
-// A frame that adds its document to every text it is given, the caption
-// given back included, shows the document once however often it is visited.
-E2E_CASE(caption_frame_adding_its_document_keeps_one_copy, 1) {
+// A real MDI frame shows its maximised document after any text it is given:
+// the clock stands before the document, once, and the frame's title comes
+// back as it showed it, however often it is visited.
+E2E_CASE(caption_mdi_frame_shows_its_document_once, 1) {
+    const std::wstring title = L"Kronvik e2e frame", own = title + Probe::kDocumentSuffix;
+    Probe frame(title, Probe::Kind::MdiFrame);
+    Require(WaitFor([&] { return frame.Caption() == own; }, 2000), "the frame shows " + Quote(frame.Caption()));
     Kronvik k = Kronvik::StartResident();
-    Probe frame(L"Kronvik e2e frame", Probe::Kind::AppendsDocument);
     Probe other(L"Kronvik e2e other");
-    // Named once from outside, it shows the name with its document.
-    SetWindowTextW(frame.hwnd(), L"Kronvik e2e frame");
-    const std::wstring own = std::wstring(L"Kronvik e2e frame") + Probe::kDocumentSuffix;
-    for (int visit = 0; visit < 3; ++visit) {
+    const auto clocked = [&] {
+        std::vector<std::wstring> shown;
+        for (const std::wstring& text : WithClock(title)) shown.push_back(text + Probe::kDocumentSuffix);
+        return shown;
+    };
+    for (int visit = 0; visit < 2; ++visit) {
+        const std::string which = "the frame in front, visit " + std::to_string(visit);
         Require(frame.Foreground(), "the frame did not come to the front");
-        ExpectCaption(frame.hwnd(), [&] {
-            std::vector<std::wstring> shown;
-            for (const std::wstring& text : WithClock(own))
-                shown.push_back(text + Probe::kDocumentSuffix);
-            return shown;
-        }, kTickSlackMs, "the frame in front, visit " + std::to_string(visit));
+        ExpectCaption(frame.hwnd(), clocked, kTickSlackMs, which);
+        SleepMs(1000);
+        ExpectCaption(frame.hwnd(), clocked, 600, which + ", a second later");
         ShowClockIn(other, L"Kronvik e2e other", "the other window");
         ExpectOwnCaption(frame, own, kTickSlackMs, "the frame after visit " + std::to_string(visit));
     }
+    Check(k.Running(), "kronvik.exe ended during the case");
+}
+
+// What a window shows decides, not what it answers.
+E2E_CASE(caption_window_answering_no_shows_one_clock, 1) {
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring own = L"Kronvik e2e says no";
+    Probe probe(own, Probe::Kind::StoresAnswersNo);
+    ShowClockIn(probe, own, "the window that answers no");
+    SleepMs(1500);
+    ExpectCaption(probe.hwnd(), [&] { return WithClock(own); }, 600, "three ticks later");
+    Probe other(L"Kronvik e2e other");
+    ShowClockIn(other, L"Kronvik e2e other", "the other window");
+    ExpectOwnCaption(probe, own, kTickSlackMs, "the window that answers no, after losing the foreground");
     Check(k.Running(), "kronvik.exe ended during the case");
 }
 
@@ -103,6 +120,29 @@ E2E_CASE(caption_display_off_touches_no_caption, 1) {
     SleepMs(1600);
     Check(probe.SetTextCount() == 0,
           std::to_string(probe.SetTextCount()) + " caption writes with the display switched off");
+    Check(k.Running(), "kronvik.exe ended during the case");
+}
+
+// Turned off in the settings dialog, the display gives every caption back
+// at once, the dialog's own among them, and writes none after.
+E2E_CASE(caption_display_turned_off_gives_the_captions_back, 1) {
+    Kronvik k = Kronvik::StartResident();
+    const std::wstring own = L"Kronvik e2e turned off";
+    Probe probe(own);
+    ShowClockIn(probe, own, "before the settings dialog");
+    PostCommand(k, 1);
+    HWND form = WaitVisibleWindow(k.pid(), L"TForm4", nullptr, 3000);
+    Require(form != nullptr, "no settings dialog");
+    Require(WaitFor([&] { return WindowCaption(form).find(L"   ") != std::wstring::npos; }, 1500),
+            "the settings dialog shows no clock");
+    const std::wstring title = WindowCaption(form).substr(0, WindowCaption(form).find(L"   "));
+    PressButton(form, settings_form::kRadioButton3);
+    PressButton(form, settings_form::kButton1);
+    Require(WaitFor([&] { return ReadValue(kFlagKey, L"DSP_FLAG").dword == 2; }, 3000), "Apply stored no DSP_FLAG 2");
+    ExpectCaption(form, [&] { return std::vector<std::wstring>{title}; }, kTickSlackMs, "the settings dialog");
+    Require(probe.Foreground(), "the window did not come to the front again");
+    SleepMs(1200);
+    ExpectOwnCaption(probe, own, 0, "the window in front with the display off");
     Check(k.Running(), "kronvik.exe ended during the case");
 }
 

@@ -4,6 +4,7 @@
 #include "harness.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,12 +65,29 @@ std::string ShownDigits(HWND form) {
         }
         FreeLibrary(module);
     }
+    // Each picture is copied off the screen in one call: read pixel by pixel,
+    // one look took seconds and a passing overlap decided the whole wait.
     std::string shown;
     HDC screen = GetDC(nullptr);
+    HDC copy = CreateCompatibleDC(screen);
     for (int i = 0; i < 12; ++i) {
         RECT r;
         GetWindowRect(RequireControl(form, entry_form::kImage0000 + i), &r);
         const int w = r.right - r.left, h = r.bottom - r.top;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;  // top row first
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(copy, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        Require(bitmap != nullptr, "no copy of a digit picture");
+        HGDIOBJ old = SelectObject(copy, bitmap);
+        BitBlt(copy, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        GdiFlush();
+        const auto* pixels = static_cast<const uint32_t*>(bits);
         long best = -1;
         int best_digit = 0;
         for (int d = 0; d < 10; ++d) {
@@ -78,15 +96,19 @@ std::string ShownDigits(HWND form) {
                 long diff = 0;
                 for (int y = 0; y < h && y < rows; ++y)
                     for (int x = 0; x < w; ++x) {
-                        const COLORREF a = GetPixel(screen, r.left + x, r.top + y);
+                        const uint32_t a = pixels[static_cast<size_t>(y * w + x)];  // 0xRRGGBB
                         const COLORREF b = digits[d][static_cast<size_t>(y * digit_width + x + shift)];
-                        diff += std::abs(GetGValue(a) - GetGValue(b)) + std::abs(GetRValue(a) - GetRValue(b));
+                        diff += std::abs(static_cast<int>((a >> 8) & 0xff) - GetGValue(b)) +
+                                std::abs(static_cast<int>((a >> 16) & 0xff) - GetRValue(b));
                     }
                 if (best < 0 || diff < best) best = diff, best_digit = d;
             }
         }
+        SelectObject(copy, old);
+        DeleteObject(bitmap);
         shown += static_cast<char>('0' + best_digit);
     }
+    DeleteDC(copy);
     ReleaseDC(nullptr, screen);
     return shown;
 }

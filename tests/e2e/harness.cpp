@@ -12,6 +12,7 @@ std::wstring g_kronvikExe;
 namespace {
 
 constexpr wchar_t kProbeClass[] = L"KronvikE2EProbe";
+constexpr wchar_t kDocumentClass[] = L"KronvikE2EDocument";
 constexpr UINT kMsgForeground = WM_APP + 1;
 constexpr UINT kMsgHang = WM_APP + 2;
 constexpr DWORD kKilledExitCode = 0xDEAD;
@@ -575,6 +576,9 @@ void RegisterProbeClass(WNDPROC proc) {
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
         wc.lpszClassName = kProbeClass;
         RegisterClassExW(&wc);
+        wc.lpfnWndProc = DefMDIChildProcW;
+        wc.lpszClassName = kDocumentClass;
+        RegisterClassExW(&wc);
     });
 }
 
@@ -602,9 +606,9 @@ LRESULT CALLBACK Probe::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             InterlockedIncrement(&self->setTextCount_);
             return TRUE;
         }
-        if (self && self->kind_ == Kind::AppendsDocument && lp) {
-            const std::wstring shown = reinterpret_cast<const wchar_t*>(lp) + std::wstring(kDocumentSuffix);
-            return DefWindowProcW(hwnd, msg, wp, reinterpret_cast<LPARAM>(shown.c_str()));
+        if (self && self->kind_ == Kind::StoresAnswersNo) {
+            DefWindowProcW(hwnd, msg, wp, lp);
+            return FALSE;
         }
         break;
     case WM_CLOSE:
@@ -616,7 +620,23 @@ LRESULT CALLBACK Probe::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     default:
         break;
     }
+    if (self && self->client_) return DefFrameProcW(hwnd, self->client_, msg, wp, lp);
     return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+// The frame shows "<its title> - [doc]" from here on: DefFrameProc puts the
+// maximised document after any text the frame is given.
+void Probe::CreateDocument(HWND frame) {
+    CLIENTCREATESTRUCT client{nullptr, 1};
+    RECT area{};
+    GetClientRect(frame, &area);
+    client_ = CreateWindowExW(0, L"MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, area.right,
+                              area.bottom, frame, nullptr, GetModuleHandleW(nullptr), &client);
+    MDICREATESTRUCTW doc{kDocumentClass, L"doc", GetModuleHandleW(nullptr), 0, 0, 200, 100, WS_MAXIMIZE, 0};
+    const auto child = client_ ? SendMessageW(client_, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&doc)) : 0;
+    if (child) SendMessageW(client_, WM_MDIMAXIMIZE, static_cast<WPARAM>(child), 0);
+    // Named again, as a program names its frame once a document is open.
+    SetWindowTextW(frame, initial_.c_str());
 }
 
 Probe::Probe(const std::wstring& caption, Kind kind) : initial_(caption), kind_(kind) {
@@ -634,6 +654,7 @@ DWORD WINAPI Probe::ThreadMain(void* p) {
     self->hwnd_ = CreateWindowExW(0, kProbeClass, self->initial_.c_str(),
                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40 + 60 * n, 40 + 50 * n, 520,
                                   180, nullptr, nullptr, GetModuleHandleW(nullptr), self);
+    if (self->hwnd_ && self->kind_ == Kind::MdiFrame) self->CreateDocument(self->hwnd_);
     SetEvent(self->ready_);
     if (!self->hwnd_) return 1;
     MSG m;

@@ -192,7 +192,8 @@ public:
     enum class Kind {
         Normal,
         RefusesCaption,  // keeps its caption and counts every WM_SETTEXT
-        AppendsDocument, // adds kDocumentSuffix to every text it is given, like an MDI frame
+        StoresAnswersNo, // keeps the text it is given but answers FALSE
+        MdiFrame,        // an MDI frame with a maximised document: shows kDocumentSuffix after any text
     };
     static constexpr const wchar_t* kDocumentSuffix = L" - [doc]";
     explicit Probe(const std::wstring& caption, Kind kind = Kind::Normal);
@@ -212,10 +213,12 @@ public:
 private:
     static DWORD WINAPI ThreadMain(void* self);
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void CreateDocument(HWND frame);
     std::wstring initial_;
     Kind kind_;
     volatile LONG setTextCount_ = 0;
     HWND hwnd_ = nullptr;
+    HWND client_ = nullptr;  // an MDI frame's client window
     HANDLE thread_ = nullptr;
     HANDLE ready_ = nullptr;
     HANDLE release_ = nullptr;
