@@ -6,7 +6,9 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_registry.h"
+#include "fakes/fake_shell.h"
 #include "fakes/fake_timer.h"
+#include "schedule/missed_alert.h"
 #include "schedule/schedule_alert.h"
 #include "schedule/schedule_menu.h"
 #include "schedule/upcoming_dates.h"
@@ -101,9 +103,13 @@ void BM_SteadyTickWithSchedule(benchmark::State& state) {
     }
     store.LoadSchedule();
     DisplayRig rig;
-    ScheduleAlert alert{store, rig.desktop, rig.timer2};
+    // Wired as the program wires them: the alert learns which ticks were shown.
+    fakes::FakeTrayIcon tray;
+    MissedAlert missed{store, tray, rig.desktop};
+    ScheduleAlert alert{store, missed, rig.desktop, rig.timer2};
     CaptionWriter writer{rig.desktop, rig.composer, rig.settings, rig.flags, rig.timer2,
                          [&alert](DSPDRAW_CLASS& tick) { return alert.CheckSchedule(tick); }};
+    writer.OnShown([&alert](const DSPDRAW_CLASS& tick) { alert.Shown(tick); });
     writer.Timer1Timer();
     for (auto _ : state) writer.Timer1Timer();
     double loaded = 0;
