@@ -57,7 +57,7 @@ struct ControlSpec {
 // it is for. The name is `name`, or the current text of `label`; the value is
 // the number of the digit panel `shows` (or the text of that control),
 // followed by the current text of `unit`.
-struct AccessibleSpec {
+struct AccessibleEntry {
     int32_t id;
     const char* name;  // UTF-8, or nullptr
     int32_t label;     // 0: none

@@ -22,7 +22,7 @@ inline constexpr ControlSpec kLayout[] = {
 };
 
 // The picture is the box's only button: a click closes the box.
-inline constexpr AccessibleSpec kAccessible[] = {
+inline constexpr AccessibleEntry kAccessible[] = {
     {kPanel1, "バージョン情報", 0, 0, 0},
     {kImage1, "閉じる", 0, 0, 0},
 };

@@ -59,7 +59,7 @@ inline constexpr ControlSpec kLayout[] = {
 };
 
 // Each digit panel is named by the label after it; each spin by what it changes.
-inline constexpr AccessibleSpec kAccessible[] = {
+inline constexpr AccessibleEntry kAccessible[] = {
     {kPanel1, nullptr, kLabel1, 0, 0},
     {kPanel2, nullptr, kLabel2, 0, 0},
     {kPanel3, nullptr, kLabel3, 0, 0},

@@ -159,7 +159,7 @@ inline constexpr ControlSpec kLayout[] = {
 // Names for the controls whose own text does not say what they are for: the
 // digit panels and their spins, the edits, the year button and the panels
 // that group the options.
-inline constexpr AccessibleSpec kAccessible[] = {
+inline constexpr AccessibleEntry kAccessible[] = {
     {kPageControl1, "ページ", 0, 0, 0},
     {kPanel13, nullptr, kLabel4, 0, 0},
     {kPanel14, nullptr, kLabel5, 0, 0},

@@ -246,10 +246,10 @@ long RoleOfKind(const ControlSpec& entry) {
 }  // namespace
 
 void FormAccess::Attach(const FormLayout& layout, std::span<const ControlSpec> table,
-                        std::span<const AccessibleSpec> names) {
+                        std::span<const AccessibleEntry> names) {
     layout_ = &layout;
     table_ = table;
-    for (const AccessibleSpec& spec : names) names_[spec.id] = &spec;
+    for (const AccessibleEntry& heard : names) names_[heard.id] = &heard;
     for (const ControlSpec& entry : table) {
         const int32_t id = ControlId(entry.kind, entry.number);
         entries_[id] = &entry;
@@ -264,9 +264,9 @@ void FormAccess::ValueChanged(int32_t id) const {
             NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
     };
     notify(id);
-    for (const auto& [other, spec] : names_) {
-        if (spec->shows == id && other != id) notify(other);
-        if (other == id && spec->shows != 0 && spec->shows != id) notify(spec->shows);
+    for (const auto& [other, heard] : names_) {
+        if (heard->shows == id && other != id) notify(other);
+        if (other == id && heard->shows != 0 && heard->shows != id) notify(heard->shows);
     }
 }
 
@@ -294,9 +294,9 @@ std::wstring FormAccess::NumberOf(int32_t panel) const {
 std::wstring FormAccess::Name(int32_t id) const {
     const auto it = names_.find(id);
     if (it == names_.end()) return TextOf(id);
-    const AccessibleSpec& spec = *it->second;
-    if (spec.name != nullptr) return Wide(spec.name);
-    return TextOf(spec.label != 0 ? spec.label : id);
+    const AccessibleEntry& heard = *it->second;
+    if (heard.name != nullptr) return Wide(heard.name);
+    return TextOf(heard.label != 0 ? heard.label : id);
 }
 
 long FormAccess::Role(int32_t id) const {
@@ -320,17 +320,17 @@ std::optional<std::wstring> FormAccess::Value(int32_t id) const {
         return std::wstring(title);
     }
     const auto it = names_.find(id);
-    const AccessibleSpec* spec = it == names_.end() ? nullptr : it->second;
+    const AccessibleEntry* heard = it == names_.end() ? nullptr : it->second;
     const bool number = IsNumber(id);
-    if (!number && (spec == nullptr || (spec->shows == 0 && spec->unit == 0))) return std::nullopt;
+    if (!number && (heard == nullptr || (heard->shows == 0 && heard->unit == 0))) return std::nullopt;
     std::wstring value;
     if (number) {
         value = NumberOf(id);
     } else {
-        const int32_t source = spec->shows != 0 ? spec->shows : id;
+        const int32_t source = heard->shows != 0 ? heard->shows : id;
         value = IsNumber(source) ? NumberOf(source) : TextOf(source);
     }
-    if (spec != nullptr && spec->unit != 0) value += TextOf(spec->unit);
+    if (heard != nullptr && heard->unit != 0) value += TextOf(heard->unit);
     return value;
 }
 

@@ -23,7 +23,7 @@ class FormAccess {
 public:
     // From now on every control of the layout answers screen readers. The
     // layout and both tables must live as long as the form.
-    void Attach(const FormLayout& layout, std::span<const ControlSpec> table, std::span<const AccessibleSpec> names);
+    void Attach(const FormLayout& layout, std::span<const ControlSpec> table, std::span<const AccessibleEntry> names);
     // A control's value changed under the keyboard: screen readers say the
     // new one. For a spin or a digit panel, the one that goes with it too.
     void ValueChanged(int32_t id) const;
@@ -47,7 +47,7 @@ private:
     const FormLayout* layout_ = nullptr;
     std::span<const ControlSpec> table_;
     std::map<int32_t, const ControlSpec*> entries_;
-    std::map<int32_t, const AccessibleSpec*> names_;
+    std::map<int32_t, const AccessibleEntry*> names_;
 };
 
 }  // namespace kronvik

@@ -61,7 +61,7 @@ protected:
         std::span<const ControlSpec> layout;
         std::span<const FormFont> fonts;
         SIZE client;  // 96-DPI pixels
-        std::span<const AccessibleSpec> accessible;
+        std::span<const AccessibleEntry> accessible;
     };
     // A window with an owner gets no taskbar button of its own.
     void MakeForm(HINSTANCE instance, const Form& form, HWND owner = nullptr);
