@@ -5,13 +5,13 @@
 // queue), mark their title while it shows our clock, switch documents, stop
 // pumping, vanish and come back under the same handle; synchronisations,
 // appointments and the display setting change under them. After every tick:
-//  I1 a window out of the foreground whose thread has pumped for three ticks
-//     shows its own title;
-//  I2 every write lands on a window that showed its own caption or our text;
-//  I3 no clock, marker or addition twice in a title (an addition may show
-//     twice for one tick after the first write to a window);
-//  I4 after the end every window that answers shows its own title;
-//  I5 a steady window in front is written once a minute;
+//  - a window out of the foreground whose thread has pumped for three ticks
+//    shows its own title;
+//  - every write lands on a window that showed its own caption or our text;
+//  - no clock, marker or addition twice in a title (an addition may show
+//    twice for one tick after the first write to a window);
+//  - after the end every window that answers shows its own title;
+//  - a steady window in front is written once a minute;
 // and: the wait on the windows behind stays within its bound, each thread is
 // pinged once a tick, writes stay within five a minute but for what the
 // window or the user changed, and a write's own part is the window's title.
@@ -164,7 +164,7 @@ public:
         Disturb(h);
     }
 
-    // I4: every window that answers within the end's wait shows its own title.
+    // After the end, every window that answers within its wait shows its own title.
     void Exit() {
         const uint64_t start = desktop.now;
         writer.GiveBackAll();
@@ -226,7 +226,7 @@ private:
     }
 
     // The bound on waiting, one ping per thread, nothing read while the
-    // display is off, and I5 at each new minute.
+    // display is off, and one write a minute to a steady window in front.
     void CheckTick(WindowHandle front, uint64_t start, bool was_off, int reads) {
         uint64_t behind = 0;
         for (const auto& [h, ms] : desktop.waited) behind += h == front && !off_ ? 0 : ms;
@@ -236,7 +236,8 @@ private:
         if (was_off) RC_ASSERT(desktop.reads == reads);
         if (clock.now.minute == minute_) return;
         minute_ = clock.now.minute;
-        // I5, while the clock shows: a due appointment's text stays the same.
+        // One write a minute to a steady window in front while the clock
+        // shows (a due appointment's text stays the same all minute).
         if (Steady(front) && due_.empty() && SteadySince(front) + 2 < minute_start_) RC_ASSERT(writes_[front] == 1);
         minute_start_ = ticks_;
         writes_.clear();
@@ -244,7 +245,7 @@ private:
     }
 
     void CheckTitle(WindowHandle h, const Window& w, bool calm, WindowHandle front) {
-        // I3: nothing twice, an addition but for the tick after the first write.
+        // Nothing twice in a title, an addition but for the tick after the first write.
         RC_ASSERT(Count(w.caption, kMark) <= 1u);
         RC_ASSERT(Count(w.caption, u" [ Internet Access ]") <= 1u);
         int& twice = twice_[h];
@@ -257,13 +258,14 @@ private:
             RC_ASSERT(Count(w.caption, kMark) == 1u);
             RC_ASSERT(w.caption.starts_with(w.prefix + w.base + u"   "));
         }
-        // I1: its own title back.
+        // Out of the foreground for three calm ticks: its own title back.
         int& away = away_[h];
         away = calm && (h != front || off_) ? away + 1 : 0;
         if (away >= 3 && !Exempt(h, w)) RC_ASSERT(Show(w.caption) == Show(desktop.Title(h)));
     }
 
-    // I2, and a clock's own part is the window's title, given back whole.
+    // Every write lands on its own caption or our text, and a clock's own part
+    // is the window's title, given back whole.
     void CheckWrite(WindowHandle h, const std::u16string& text) {
         const Window& w = desktop.windows.at(h);
         RC_ASSERT(!w.unanswered);
