@@ -54,4 +54,24 @@ int64_t SecondsFromUtc(int32_t year, int32_t month, int32_t day, int32_t hour, i
     return days * 86400 + int64_t{hour} * 3600 + int64_t{minute} * 60 + second;
 }
 
+LocalTime UtcFromSeconds(int64_t seconds) {
+    const int64_t days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
+    const int64_t of_day = seconds - days * 86400;
+    const int64_t z = days + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t day_of_era = z - era * 146097;
+    const int64_t year_of_era = (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+    const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+    const int64_t mp = (5 * day_of_year + 2) / 153;
+    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    LocalTime t;
+    t.year = static_cast<int32_t>(year_of_era + era * 400 + (month <= 2 ? 1 : 0));
+    t.month = static_cast<int32_t>(month);
+    t.day = static_cast<int32_t>(day_of_year - (153 * mp + 2) / 5 + 1);
+    t.hour = static_cast<int32_t>(of_day / 3600);
+    t.minute = static_cast<int32_t>(of_day / 60 % 60);
+    t.second = static_cast<int32_t>(of_day % 60);
+    return t;
+}
+
 }  // namespace kronvik

@@ -26,5 +26,7 @@ int32_t DaysInMonth(int32_t year, int32_t month);
 // any zone; month 1..12.
 int64_t SecondsFromUtc(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
                        int32_t second);
+// Its inverse: the UTC calendar fields of seconds since 1970 (no weekday).
+LocalTime UtcFromSeconds(int64_t seconds);
 
 }  // namespace kronvik

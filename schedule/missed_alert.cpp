@@ -18,21 +18,9 @@ int64_t MinuteOf(const ScheduleTime& t) { return SecondsFromUtc(t.year, t.month,
 
 int64_t MinuteOf(const LocalTime& t) { return MinuteOf(ScheduleTime{t.year, t.month, t.day, t.hour, t.minute}); }
 
-// The inverse of MinuteOf, by the civil-calendar count of eras of 400 years.
 ScheduleTime TimeOfMinute(int64_t minute) {
-    const int64_t days = (minute >= 0 ? minute : minute - kMinutesPerDay + 1) / kMinutesPerDay;
-    const int64_t of_day = minute - days * kMinutesPerDay;
-    const int64_t z = days + 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t day_of_era = z - era * 146097;
-    const int64_t year_of_era = (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-    const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
-    const int64_t mp = (5 * day_of_year + 2) / 153;
-    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t year = year_of_era + era * 400 + (month <= 2 ? 1 : 0);
-    return ScheduleTime{static_cast<int32_t>(year), static_cast<int32_t>(month),
-                        static_cast<int32_t>(day_of_year - (153 * mp + 2) / 5 + 1),
-                        static_cast<int32_t>(of_day / 60), static_cast<int32_t>(of_day % 60)};
+    const LocalTime t = UtcFromSeconds(minute * 60);
+    return ScheduleTime{t.year, t.month, t.day, t.hour, t.minute};
 }
 
 std::string Line(const StoredAppointment& appointment) {
